@@ -77,9 +77,9 @@ std::string Uuid::text() const
 
 std::size_t std::hash<tl::Uuid>::operator()(const tl::Uuid& uuid) const noexcept
 {
-    std::size_t hash = 14695981039346656037ull;
+    std::size_t value = 14695981039346656037ull;
     for (const auto byte : uuid.bytes()) {
-        hash = (hash ^ byte) * 1099511628211ull;
+        value = (value ^ byte) * 1099511628211ull;
     }
-    return hash;
+    return value;
 }

@@ -1,0 +1,81 @@
+#include "app/AppState.h"
+
+#include <utility>
+
+namespace tl {
+
+AppState::AppState(Defaults& defaults) : defaults_(defaults)
+{
+    selectedImageIds.setDidSet([this](const std::set<Uuid>& oldSelection) { applySelectionChangeRule(oldSelection); });
+    const auto persistGenerationState = [this](const std::optional<std::string>&) { saveGenerationState(); };
+    currentGenerationJobId.setDidSet(persistGenerationState);
+    currentGenerationIdempotencyKey.setDidSet(persistGenerationState);
+    currentGenerationLastEventId.setDidSet(persistGenerationState);
+
+    loadRecentProjects();
+    loadGenerationState();
+}
+
+AppState::~AppState()
+{
+    // Registered actions point at this store; the window's manager may outlive it.
+    if (const auto manager = undoManager.lock()) manager->removeAllActions(this);
+}
+
+AppState::Snapshot AppState::makeSnapshot() const
+{
+    return Snapshot{
+        .images = images.get(),
+        .mode = mode.get(),
+        .selectedImageIds = selectedImageIds.get(),
+        .lastSelectedImageId = lastSelectedImageId.get(),
+        .currentProjectPath = currentProjectPath.get(),
+        .isDirty = isDirty.get(),
+        .lastMagicPrompt = lastMagicPrompt.get(),
+        .lastMagicSize = lastMagicSize.get(),
+        .lastMagicTweenCount = lastMagicTweenCount.get(),
+        .lastMagicStartingImageFileName = lastMagicStartingImageFileName.get(),
+    };
+}
+
+void AppState::restore(const Snapshot& snapshot, const std::string& actionName)
+{
+    Snapshot current = makeSnapshot();
+    images = snapshot.images;
+    mode = snapshot.mode;
+    selectedImageIds = snapshot.selectedImageIds;
+    lastSelectedImageId = snapshot.lastSelectedImageId;
+    currentProjectPath = snapshot.currentProjectPath;
+    isDirty = snapshot.isDirty;
+    lastMagicPrompt = snapshot.lastMagicPrompt;
+    lastMagicSize = snapshot.lastMagicSize;
+    lastMagicTweenCount = snapshot.lastMagicTweenCount;
+    lastMagicStartingImageFileName = snapshot.lastMagicStartingImageFileName;
+    // Registered while the manager replays, so this becomes the opposite step.
+    recordUndo(std::move(current), actionName);
+}
+
+void AppState::recordUndo(Snapshot before, const std::string& actionName)
+{
+    const auto manager = undoManager.lock();
+    if (!manager) return;
+    manager->registerUndo(this, [this, before = std::move(before), actionName] { restore(before, actionName); });
+    manager->setActionName(actionName);
+}
+
+void AppState::beginBatch(std::optional<std::string> actionName)
+{
+    if (batchSnapshot_) return;
+    batchSnapshot_ = makeSnapshot();
+    batchActionName_ = std::move(actionName);
+}
+
+void AppState::endBatch()
+{
+    if (!batchSnapshot_) return;
+    recordUndo(std::move(*batchSnapshot_), batchActionName_.value_or("Update"));
+    batchSnapshot_.reset();
+    batchActionName_.reset();
+}
+
+}  // namespace tl

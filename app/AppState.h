@@ -1,0 +1,144 @@
+#pragma once
+
+#include "app/model/RecentProject.h"
+#include "app/model/WallpaperImage.h"
+#include "app/model/WallpaperMode.h"
+#include "platform/Defaults.h"
+#include "platform/Observation.h"
+#include "platform/UndoManager.h"
+#include "platform/Uuid.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tl {
+
+// The one store of the open project. Every undoable change records a snapshot
+// of the project fields before it, so undo and redo are whole-state restores.
+// Main thread only.
+class AppState {
+public:
+    static constexpr std::string_view recentProjectsKey = "TidelumineAIRecentProjects";
+    static constexpr std::string_view currentGenerationJobIdKey = "TidelumineAICurrentGenerationJobId";
+    static constexpr std::string_view currentGenerationIdempotencyKeyKey =
+        "TidelumineAICurrentGenerationIdempotencyKey";
+    static constexpr std::string_view currentGenerationLastEventIdKey = "TidelumineAICurrentGenerationLastEventId";
+    static constexpr std::string_view clientIdKey = "TidelumineAIClientId";
+
+    static constexpr std::string_view defaultMagicSize = "1024x576";
+    static constexpr std::int64_t defaultMagicTweenCount = 3;
+
+    // The fields undo restores, copied by value.
+    struct Snapshot {
+        std::vector<WallpaperImage> images;
+        WallpaperMode mode;
+        std::set<Uuid> selectedImageIds;
+        std::optional<Uuid> lastSelectedImageId;
+        std::optional<std::filesystem::path> currentProjectPath;
+        bool isDirty;
+        std::string lastMagicPrompt;
+        std::string lastMagicSize;
+        std::int64_t lastMagicTweenCount;
+        std::string lastMagicStartingImageFileName;
+    };
+
+    // One row of the sun's path over the reference day.
+    struct SolarTimeSample {
+        double hour;
+        double altitude;
+        double azimuth;
+    };
+
+    // Loads the recent projects and the generation identifiers from `defaults`,
+    // which must outlive the store.
+    explicit AppState(Defaults& defaults);
+    ~AppState();
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    // Weak: the window owns its undo manager. Without one, changes are not recorded.
+    std::weak_ptr<UndoManager> undoManager;
+
+    Observable<std::vector<WallpaperImage>> images;
+    Observable<WallpaperMode> mode{WallpaperMode::time};
+    // Every write, whole or in place, moves the anchor by the selection-change rule.
+    Observable<std::set<Uuid>> selectedImageIds;
+    Observable<std::optional<Uuid>> lastSelectedImageId;
+    Observable<std::optional<std::filesystem::path>> currentProjectPath;
+    Observable<bool> isDirty{false};
+    Observable<std::vector<RecentProject>> recentProjects;
+    Observable<std::string> lastMagicPrompt;
+    Observable<std::string> lastMagicSize{std::string(defaultMagicSize)};
+    Observable<std::int64_t> lastMagicTweenCount{defaultMagicTweenCount};
+    Observable<std::string> lastMagicStartingImageFileName;
+    // Each write of these three is stored in the defaults at once.
+    Observable<std::optional<std::string>> currentGenerationJobId;
+    Observable<std::optional<std::string>> currentGenerationIdempotencyKey;
+    Observable<std::optional<std::string>> currentGenerationLastEventId;
+    Observable<std::string> clientId;
+
+    // Undo support.
+    Snapshot makeSnapshot() const;
+    void restore(const Snapshot& snapshot, const std::string& actionName);
+    void beginBatch(std::optional<std::string> actionName);
+    void endBatch();
+    bool hasOpenBatch() const { return batchSnapshot_.has_value(); }
+
+    // Timeline operations.
+    void setImages(std::vector<WallpaperImage> newImages, std::optional<WallpaperMode> newMode, bool clearProjectPath);
+    void replaceImages(std::vector<WallpaperImage> newImages, const std::string& actionName, bool markDirty);
+    void insertImages(std::vector<WallpaperImage> newImages, std::ptrdiff_t index, const std::string& actionName);
+    void addImage(WallpaperImage image);
+    void addImage(const std::filesystem::path& file);
+    void updateImage(const WallpaperImage& image);
+    void deleteImage(const Uuid& id);
+    void deleteAllTweens();
+    void setMode(WallpaperMode newMode);
+    void reorderImages(const Uuid& moving, const Uuid& onto);
+    void applyOpenedProject(std::vector<WallpaperImage> openedImages, WallpaperMode openedMode,
+                            const std::filesystem::path& url, std::optional<std::string> magicPrompt,
+                            std::optional<std::string> magicSize, std::optional<std::int64_t> magicTweenCount,
+                            std::optional<std::string> magicStartingImageFileName);
+    void newProject(const std::string& actionName);
+    void closeProject(const std::string& actionName);
+    void normalizeImages();
+
+    // Selection: records no undo and leaves the dirty flag alone.
+    void select(std::optional<Uuid> id);
+    void toggleSelection(const Uuid& id);
+    void extendSelection(const Uuid& target);
+    std::optional<WallpaperImage> selectedImage() const;
+
+    // Hours of the day from sun positions, by the nearest row of a fixed table of
+    // the sun's path on 2024-03-20 at latitude 40, longitude 0.
+    static const std::vector<SolarTimeSample>& solarTable();
+    static double hourForSolarPosition(double altitude, double azimuth);
+    // The hour an image sorts by in time mode, in [0, 24).
+    static double effectiveHour(const WallpaperImage& image);
+
+    // Recent projects and generation identifiers, kept in the defaults.
+    void addRecentProject(const std::filesystem::path& url);
+    void loadRecentProjects();
+    void saveRecentProjects();
+    void loadGenerationState();
+    void saveGenerationState();
+
+private:
+    void recordUndo(Snapshot before, const std::string& actionName);
+    void applySelectionChangeRule(const std::set<Uuid>& oldSelection);
+    void pruneSelection();
+    void removeFromSelection(const std::set<Uuid>& ids);
+    void resetProject(const std::string& actionName);
+
+    Defaults& defaults_;
+    std::optional<Snapshot> batchSnapshot_;
+    std::optional<std::string> batchActionName_;
+};
+
+}  // namespace tl

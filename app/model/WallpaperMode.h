@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace tl {
+
+// What the frames of a project carry: sun positions (time) or a light flag (appearance).
+enum class WallpaperMode { time, appearance };
+
+constexpr std::string_view rawValue(WallpaperMode mode)
+{
+    return mode == WallpaperMode::time ? "time" : "appearance";
+}
+
+// Only the exact raw values name a mode; "Time" does not.
+constexpr std::optional<WallpaperMode> wallpaperModeFromRaw(std::string_view raw)
+{
+    if (raw == rawValue(WallpaperMode::time)) return WallpaperMode::time;
+    if (raw == rawValue(WallpaperMode::appearance)) return WallpaperMode::appearance;
+    return std::nullopt;
+}
+
+}  // namespace tl

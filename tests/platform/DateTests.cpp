@@ -1,0 +1,44 @@
+#include "platform/Date.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+namespace tl {
+namespace {
+
+TEST(Date, ReferenceDateIsYear2001InUnixTime)
+{
+    // 2001-01-01 00:00:00 UTC.
+    EXPECT_DOUBLE_EQ(Date::sinceReferenceDate(0).secondsSinceUnixEpoch(), 978307200.0);
+    EXPECT_DOUBLE_EQ(Date::sinceUnixEpoch(0).secondsSinceReferenceDate(), -978307200.0);
+}
+
+TEST(Date, UnixAndReferenceSecondsConvertBothWays)
+{
+    const Date date = Date::sinceUnixEpoch(1700000000.25);
+    EXPECT_DOUBLE_EQ(date.secondsSinceReferenceDate(), 721692800.25);
+    EXPECT_DOUBLE_EQ(date.secondsSinceUnixEpoch(), 1700000000.25);
+    EXPECT_EQ(Date::sinceReferenceDate(date.secondsSinceReferenceDate()), date);
+}
+
+TEST(Date, AddingMovesForwardAndOrders)
+{
+    const Date start = Date::sinceReferenceDate(100);
+    const Date later = start.adding(60.5);
+    EXPECT_DOUBLE_EQ(later.secondsSinceReferenceDate(), 160.5);
+    EXPECT_LT(start, later);
+    EXPECT_EQ(later.adding(-60.5), start);
+}
+
+TEST(Date, NowIsTheSystemClock)
+{
+    const auto before = static_cast<double>(std::time(nullptr));
+    const double now = Date::now().secondsSinceUnixEpoch();
+    const auto after = static_cast<double>(std::time(nullptr));
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, after + 1.0);
+}
+
+}  // namespace
+}  // namespace tl
