@@ -47,8 +47,11 @@ void UndoManager::openGroupIfNeeded()
     if (!scheduleAtEventEnd_) return;
     scheduleAtEventEnd_([this, alive = std::weak_ptr<int>(lifetime_)] {
         if (alive.expired() || !eventGroupOpen_) return;
-        // A group opened by hand inside the event stays open until it is closed by hand.
-        if (groupingLevel_ == 1) endUndoGrouping();
+        // Only the event's own, outermost level ends here: a group opened by hand
+        // inside the event keeps recording until it is closed by hand, and then
+        // closes as a whole instead of absorbing the edits of later events.
+        eventGroupOpen_ = false;
+        if (--groupingLevel_ == 0) closeGroup();
     });
 }
 

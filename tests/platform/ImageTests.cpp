@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace tl {
 namespace {
@@ -19,10 +20,10 @@ protected:
     void SetUp() override { fs::create_directories(folder); }
     void TearDown() override { fs::remove_all(folder); }
 
-    fs::path write(const std::string& name, const cv::Mat& pixels) const
+    fs::path write(const std::string& name, const cv::Mat& pixels, const std::vector<int>& options = {}) const
     {
         const fs::path path = folder / name;
-        EXPECT_TRUE(cv::imwrite(path.string(), pixels));
+        EXPECT_TRUE(cv::imwrite(path.string(), pixels, options));
         return path;
     }
 
@@ -45,6 +46,31 @@ TEST_F(ImageLoadTest, ColourPngGetsOpaqueAlpha)
     expectBgra8(image, 5, 3);
     EXPECT_EQ(pixel(*image, 0, 0), cv::Vec4b(10, 20, 30, 255));
     EXPECT_EQ(pixel(*image, 4, 2), cv::Vec4b(200, 100, 50, 255));
+}
+
+// An APP1 segment whose only EXIF entry says "rotate 90 degrees clockwise to display".
+std::string exifRotatedClockwise()
+{
+    const std::string tiff{"MM\0*\0\0\0\x08"
+                           "\0\x01"
+                           "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"
+                           "\0\0\0\0",
+                           26};
+    const std::string payload = std::string("Exif\0\0", 6) + tiff;
+    const auto length = payload.size() + 2;
+    return std::string{'\xFF', '\xE1', static_cast<char>(length >> 8), static_cast<char>(length & 0xFF)} + payload;
+}
+
+TEST_F(ImageLoadTest, JpegIsTurnedUprightByItsExifOrientation)
+{
+    const fs::path plain = write("plain.jpg", cv::Mat(4, 6, CV_8UC3, cv::Scalar(40, 80, 120)));
+    std::ifstream in(plain, std::ios::binary);
+    const std::string jpeg{std::istreambuf_iterator<char>(in), {}};
+    const fs::path rotated = folder / "rotated.jpg";
+    std::ofstream(rotated, std::ios::binary) << jpeg.substr(0, 2) << exifRotatedClockwise() << jpeg.substr(2);
+
+    expectBgra8(Image::load(plain), 6, 4);
+    expectBgra8(Image::load(rotated), 4, 6);
 }
 
 TEST_F(ImageLoadTest, GreyPngSpreadsToAllChannels)
@@ -78,6 +104,17 @@ TEST_F(ImageLoadTest, RgbaPngKeepsItsAlpha)
     expectBgra8(image, 2, 2);
     EXPECT_EQ(pixel(*image, 0, 0), cv::Vec4b(1, 2, 3, 0));
     EXPECT_EQ(pixel(*image, 0, 1), cv::Vec4b(40, 50, 60, 128));
+}
+
+TEST_F(ImageLoadTest, FloatingPointTiffMapsZeroToOneOntoFullRange)
+{
+    cv::Mat hdr(2, 2, CV_32FC3, cv::Scalar(0.0, 0.25, 1.0));
+    hdr.at<cv::Vec3f>(1, 1) = {4.0f, 0.5f, -1.0f};
+    // Uncompressed, since the default compression of float TIFF is lossy.
+    const auto image = Image::load(write("float.tiff", hdr, {cv::IMWRITE_TIFF_COMPRESSION, 1}));
+    expectBgra8(image, 2, 2);
+    EXPECT_EQ(pixel(*image, 0, 0), cv::Vec4b(0, 64, 255, 255));
+    EXPECT_EQ(pixel(*image, 1, 1), cv::Vec4b(255, 128, 0, 255));
 }
 
 TEST_F(ImageLoadTest, NonImagesGiveNoImage)
