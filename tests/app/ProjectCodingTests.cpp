@@ -206,6 +206,8 @@ struct Rejection {
     std::string name;
     std::string text;
     std::string reason;
+
+    friend void PrintTo(const Rejection& rejection, std::ostream* out) { *out << rejection.name; }
 };
 
 class ProjectFileRejection : public ::testing::TestWithParam<Rejection> {};
