@@ -1,5 +1,7 @@
 #include "platform/Defaults.h"
 
+#include "platform/Overloaded.h"
+
 #include <charconv>
 
 namespace tl {
@@ -14,11 +16,6 @@ std::optional<Number> parseNumber(const std::string& text)
     if (error != std::errc{} || stop != end) return std::nullopt;
     return number;
 }
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
 
 }  // namespace
 

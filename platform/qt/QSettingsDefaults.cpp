@@ -1,5 +1,7 @@
 #include "platform/qt/QSettingsDefaults.h"
 
+#include "platform/Overloaded.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -11,11 +13,6 @@ QString qtKey(std::string_view key)
 {
     return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
 }
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
 
 }  // namespace
 
