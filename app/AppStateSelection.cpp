@@ -3,17 +3,6 @@
 #include <algorithm>
 
 namespace tl {
-namespace {
-
-std::optional<std::size_t> indexOf(const std::vector<WallpaperImage>& images, const Uuid& id)
-{
-    const auto found = std::ranges::find(images, id, &WallpaperImage::id);
-    if (found == images.end()) return std::nullopt;
-    return static_cast<std::size_t>(found - images.begin());
-}
-
-}  // namespace
-
 void AppState::applySelectionChangeRule(const std::set<Uuid>& oldSelection)
 {
     const auto& selection = selectedImageIds.get();
@@ -76,8 +65,8 @@ void AppState::extendSelection(const Uuid& target)
     if (!anchor && !selectedImageIds.get().empty()) anchor = *selectedImageIds.get().begin();
 
     const auto& timeline = images.get();
-    const auto anchorIndex = anchor ? indexOf(timeline, *anchor) : std::nullopt;
-    const auto targetIndex = indexOf(timeline, target);
+    const auto anchorIndex = anchor ? indexOfImage(timeline, *anchor) : std::nullopt;
+    const auto targetIndex = indexOfImage(timeline, target);
     if (!anchorIndex || !targetIndex) {
         select(target);
         return;
@@ -95,10 +84,10 @@ std::optional<WallpaperImage> AppState::selectedImage() const
     const auto& timeline = images.get();
     const auto& anchor = lastSelectedImageId.get();
     if (anchor && selection.contains(*anchor)) {
-        if (const auto index = indexOf(timeline, *anchor)) return timeline[*index];
+        if (const auto index = indexOfImage(timeline, *anchor)) return timeline[*index];
     }
     if (selection.empty()) return std::nullopt;
-    if (const auto index = indexOf(timeline, *selection.begin())) return timeline[*index];
+    if (const auto index = indexOfImage(timeline, *selection.begin())) return timeline[*index];
     return std::nullopt;
 }
 

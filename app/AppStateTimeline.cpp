@@ -83,12 +83,10 @@ void AppState::addImage(const std::filesystem::path& file)
 
 void AppState::updateImage(const WallpaperImage& image)
 {
-    const auto& timeline = images.get();
-    const auto found = std::ranges::find(timeline, image.id, &WallpaperImage::id);
-    if (found == timeline.end()) return;
-    const auto index = static_cast<std::size_t>(found - timeline.begin());
+    const auto index = indexOfImage(images.get(), image.id);
+    if (!index) return;
     Snapshot before = makeSnapshot();
-    images.mutate([&](std::vector<WallpaperImage>& frames) { frames[index] = image; });
+    images.mutate([&](std::vector<WallpaperImage>& frames) { frames[*index] = image; });
     normalizeImages();
     isDirty = true;
     recordUndo(std::move(before), "Edit Image");
@@ -96,7 +94,7 @@ void AppState::updateImage(const WallpaperImage& image)
 
 void AppState::deleteImage(const Uuid& id)
 {
-    if (std::ranges::find(images.get(), id, &WallpaperImage::id) == images.get().end()) return;
+    if (!indexOfImage(images.get(), id)) return;
     Snapshot before = makeSnapshot();
     images.mutate([&](std::vector<WallpaperImage>& timeline) {
         std::erase_if(timeline, [&](const WallpaperImage& image) { return image.id == id; });
@@ -134,18 +132,20 @@ void AppState::reorderImages(const Uuid& moving, const Uuid& onto)
 {
     if (moving == onto) return;
     const auto& timeline = images.get();
-    const auto source = std::ranges::find(timeline, moving, &WallpaperImage::id);
-    const auto target = std::ranges::find(timeline, onto, &WallpaperImage::id);
-    if (source == timeline.end() || target == timeline.end()) return;
+    const auto source = indexOfImage(timeline, moving);
+    const auto target = indexOfImage(timeline, onto);
+    if (!source || !target) return;
     // Tweens never move alone, and nothing is dropped onto a tween.
-    if (source->isTween || target->isTween) return;
+    if (timeline[*source].isTween || timeline[*target].isTween) return;
 
     Snapshot before = makeSnapshot();
-    const auto sourceIndex = source - timeline.begin();
-    const auto targetIndex = target - timeline.begin();
-    auto groupEnd = source + 1;
-    while (groupEnd != timeline.end() && groupEnd->isTween && groupEnd->parentId == moving) ++groupEnd;
-    const auto groupSize = groupEnd - source;
+    const auto sourceIndex = static_cast<std::ptrdiff_t>(*source);
+    const auto targetIndex = static_cast<std::ptrdiff_t>(*target);
+    auto groupEnd = *source + 1;
+    while (groupEnd < timeline.size() && timeline[groupEnd].isTween && timeline[groupEnd].parentId == moving) {
+        ++groupEnd;
+    }
+    const auto groupSize = static_cast<std::ptrdiff_t>(groupEnd - *source);
 
     images.mutate([&](std::vector<WallpaperImage>& frames) {
         const auto first = frames.begin() + sourceIndex;

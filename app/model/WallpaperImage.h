@@ -3,9 +3,11 @@
 #include "platform/Uuid.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tl {
 
@@ -28,5 +30,13 @@ struct WallpaperImage {
     std::shared_ptr<const Image> thumbnail{};
     std::optional<double> timeOfDay{};
 };
+
+// Position of the first frame with `id`, if any.
+inline std::optional<std::size_t> indexOfImage(const std::vector<WallpaperImage>& images, const Uuid& id)
+{
+    const auto found = std::ranges::find(images, id, &WallpaperImage::id);
+    if (found == images.end()) return std::nullopt;
+    return static_cast<std::size_t>(found - images.begin());
+}
 
 }  // namespace tl
