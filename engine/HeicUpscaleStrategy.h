@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tl {
+
+// How the export upscales frames before fitting them to the canvas.
+enum class HeicUpscaleStrategy { autoScale, fast, max, scale2, scale4, off };
+
+std::string_view rawValue(HeicUpscaleStrategy strategy);
+// Only the six raw values ("auto", "fast", "max", "scale2", "scale4", "off") give a strategy.
+std::optional<HeicUpscaleStrategy> heicUpscaleStrategy(std::string_view raw);
+
+} // namespace tl
