@@ -58,4 +58,4 @@ private:
     bool gateOpen_ = false;
 };
 
-} // namespace tl::test
+} // namespace tl::testing
