@@ -7,13 +7,16 @@
 
 namespace tl {
 
-// A decoded picture, 8-bit BGRA, shared read-only once loaded.
+// A decoded picture, 8-bit sRGB BGRA, shared read-only once loaded.
 class Image {
 public:
     explicit Image(cv::Mat bgra);
 
-    // No value when the file is missing or is not an image we can decode.
+    // No value when the file is missing or is not an image we can decode (see decodeImageFile).
     static std::shared_ptr<const Image> load(const std::filesystem::path& path);
+    // A picture no larger than maxLongSide pixels on its longer side, for thumbnails; cheaper than
+    // load() for large files.
+    static std::shared_ptr<const Image> loadPreview(const std::filesystem::path& path, int maxLongSide);
 
     int width() const { return pixels_.cols; }
     int height() const { return pixels_.rows; }
@@ -23,4 +26,4 @@ private:
     cv::Mat pixels_;
 };
 
-}  // namespace tl
+} // namespace tl

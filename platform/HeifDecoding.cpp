@@ -1,0 +1,97 @@
+#include "platform/HeifDecoding.h"
+
+#include "platform/HeifHandles.h"
+#include "platform/SrgbConversion.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <vector>
+
+namespace tl {
+namespace {
+
+// A thumbnail whose longer side reaches the requested preview size, else the image itself.
+heif::ImageHandle pickHandle(heif::ImageHandle primary, int previewLongSide)
+{
+    if (previewLongSide <= 0) return primary;
+    const int count = heif_image_handle_get_number_of_thumbnails(primary.get());
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(std::max(count, 0)));
+    heif_image_handle_get_list_of_thumbnail_IDs(primary.get(), ids.data(), count);
+    for (const heif_item_id id : ids) {
+        heif_image_handle* raw = nullptr;
+        if (heif_image_handle_get_thumbnail(primary.get(), id, &raw).code != heif_error_Ok) continue;
+        heif::ImageHandle thumbnail(raw);
+        const int longSide = std::max(heif_image_handle_get_width(raw), heif_image_handle_get_height(raw));
+        if (longSide >= previewLongSide) return thumbnail;
+    }
+    return primary;
+}
+
+cv::Mat toSrgb(const cv::Mat& pixels, const heif_image_handle* handle)
+{
+    switch (heif_image_handle_get_color_profile_type(handle)) {
+    case heif_color_profile_type_prof:
+    case heif_color_profile_type_rICC: {
+        std::vector<std::uint8_t> profile(heif_image_handle_get_raw_color_profile_size(handle));
+        if (heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok) return pixels;
+        return convertProfileToSrgb(pixels, profile);
+    }
+    case heif_color_profile_type_nclx: {
+        heif_color_profile_nclx* raw = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(handle, &raw).code != heif_error_Ok) return pixels;
+        const heif::NclxProfile nclx(raw);
+        if (nclx->color_primaries == heif_color_primaries_ITU_R_BT_709_5
+            || nclx->color_primaries == heif_color_primaries_unspecified)
+            return pixels;
+        return convertPrimariesToSrgb(pixels,
+            { nclx->color_primary_red_x, nclx->color_primary_red_y, nclx->color_primary_green_x,
+                nclx->color_primary_green_y, nclx->color_primary_blue_x, nclx->color_primary_blue_y,
+                nclx->color_primary_white_x, nclx->color_primary_white_y });
+    }
+    default:
+        return pixels;
+    }
+}
+
+} // namespace
+
+bool isHeifFile(std::span<const std::uint8_t> file)
+{
+    const int length = static_cast<int>(std::min<std::size_t>(file.size(), 64));
+    return length >= 12 && heif_check_filetype(file.data(), length) != heif_filetype_no;
+}
+
+cv::Mat decodeHeif(std::span<const std::uint8_t> file, int previewLongSide)
+{
+    const heif::Context context(heif_context_alloc());
+    if (heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr).code
+        != heif_error_Ok)
+        return {};
+    heif_image_handle* rawPrimary = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &rawPrimary).code != heif_error_Ok) return {};
+    const heif::ImageHandle handle = pickHandle(heif::ImageHandle(rawPrimary), previewLongSide);
+
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
+    const heif::DecodingOptions options(heif_decoding_options_alloc());
+    options->convert_hdr_to_8bit = 1;
+    heif_image* rawImage = nullptr;
+    const heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get()).code != heif_error_Ok)
+        return {};
+    const heif::Image image(rawImage);
+
+    int stride = 0;
+    const std::uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (!plane || width <= 0 || height <= 0) return {};
+    const int channels = alpha ? 4 : 3;
+    const cv::Mat rgb(
+        height, width, CV_8UC(channels), const_cast<std::uint8_t*>(plane), static_cast<std::size_t>(stride));
+    cv::Mat bgr;
+    cv::cvtColor(rgb, bgr, alpha ? cv::COLOR_RGBA2BGRA : cv::COLOR_RGB2BGR);
+    return toSrgb(bgr, handle.get());
+}
+
+} // namespace tl

@@ -1,0 +1,144 @@
+#include "platform/ImageDecoding.h"
+
+#include "platform/EmbeddedColorProfile.h"
+#include "platform/HeifDecoding.h"
+#include "platform/SrgbConversion.h"
+#include "platform/Uuid.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> readWholeFile(const fs::path& path)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return {};
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) return {};
+    const auto size = static_cast<std::size_t>(file.tellg());
+    std::vector<std::uint8_t> bytes(size);
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) return {};
+    return bytes;
+}
+
+cv::Mat toEightBit(const cv::Mat& decoded)
+{
+    cv::Mat eightBit;
+    if (decoded.depth() == CV_8U) {
+        eightBit = decoded;
+    } else if (decoded.depth() == CV_16U) {
+        decoded.convertTo(eightBit, CV_8U, 1.0 / 257.0);
+    } else if (decoded.depth() == CV_32F || decoded.depth() == CV_64F) {
+        // Floating-point pictures (TIFF, HDR, EXR) hold 0...1; brighter values saturate.
+        decoded.convertTo(eightBit, CV_8U, 255.0);
+    } else {
+        decoded.convertTo(eightBit, CV_8U);
+    }
+    cv::Mat colour;
+    switch (eightBit.channels()) {
+    case 1:
+        cv::cvtColor(eightBit, colour, cv::COLOR_GRAY2BGR);
+        break;
+    case 2: { // grey and alpha
+        std::vector<cv::Mat> planes;
+        cv::split(eightBit, planes);
+        cv::merge(std::vector { planes[0], planes[0], planes[0], planes[1] }, colour);
+        break;
+    }
+    case 3:
+    case 4:
+        colour = eightBit;
+        break;
+    default:
+        return {};
+    }
+    return colour;
+}
+
+// JPEG decoding at 1/2, 1/4 or 1/8 of the size, the largest reduction that still covers the preview.
+int jpegReducedFlag(const ContainerFacts& facts, int maxLongSide)
+{
+    if (maxLongSide <= 0 || !facts.jpegWidth || !facts.jpegHeight) return cv::IMREAD_COLOR;
+    const int longSide = std::max(*facts.jpegWidth, *facts.jpegHeight);
+    if (longSide >= maxLongSide * 8) return cv::IMREAD_REDUCED_COLOR_8;
+    if (longSide >= maxLongSide * 4) return cv::IMREAD_REDUCED_COLOR_4;
+    if (longSide >= maxLongSide * 2) return cv::IMREAD_REDUCED_COLOR_2;
+    return cv::IMREAD_COLOR;
+}
+
+cv::Mat decode(const fs::path& path, int maxLongSide)
+{
+    const std::vector<std::uint8_t> bytes = readWholeFile(path);
+    if (bytes.empty()) return {};
+    if (isHeifFile(bytes)) return decodeHeif(bytes, maxLongSide);
+
+    const ContainerFacts facts = readContainerFacts(bytes);
+    // JPEG carries no alpha but often an EXIF orientation, which only the colour decode applies;
+    // other formats are read as stored so alpha and depth survive.
+    const bool jpeg = bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    const int flags = jpeg ? jpegReducedFlag(facts, maxLongSide) : cv::IMREAD_UNCHANGED;
+    cv::Mat decoded;
+    try {
+        decoded = cv::imdecode(bytes, flags);
+    } catch (const cv::Exception&) {
+        return {};
+    }
+    if (decoded.empty()) return {};
+    return toEightBit(convertProfileToSrgb(decoded, facts.iccProfile));
+}
+
+cv::Mat shrinkToFit(cv::Mat pixels, int maxLongSide)
+{
+    const int longSide = std::max(pixels.cols, pixels.rows);
+    if (pixels.empty() || maxLongSide <= 0 || longSide <= maxLongSide) return pixels;
+    const double scale = static_cast<double>(maxLongSide) / longSide;
+    const cv::Size size(std::max(1, static_cast<int>(std::lround(pixels.cols * scale))),
+        std::max(1, static_cast<int>(std::lround(pixels.rows * scale))));
+    cv::Mat smaller;
+    cv::resize(pixels, smaller, size, 0, 0, cv::INTER_AREA);
+    return smaller;
+}
+
+} // namespace
+
+cv::Mat decodeImageFile(const fs::path& path)
+{
+    return decode(path, 0);
+}
+
+cv::Mat decodePreview(const fs::path& path, int maxLongSide)
+{
+    return shrinkToFit(decode(path, maxLongSide), maxLongSide);
+}
+
+bool writePng(const cv::Mat& pixels, const fs::path& path)
+{
+    if (pixels.empty() || pixels.depth() != CV_8U) return false;
+    // The temporary name keeps the .png ending, which is how the encoder is chosen.
+    const fs::path temporary = path.parent_path() / ("." + path.stem().string() + "-" + Uuid::random().text() + ".png");
+    bool written = false;
+    try {
+        written = cv::imwrite(temporary.string(), pixels, { cv::IMWRITE_PNG_COMPRESSION, 1 });
+    } catch (const cv::Exception&) {
+        written = false;
+    }
+    std::error_code error;
+    if (written) fs::rename(temporary, path, error);
+    if (!written || error) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace tl

@@ -1,0 +1,113 @@
+#include "platform/ImageDecoding.h"
+
+#include "support/TestImageFiles.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+class ImageDecodingTest : public ::testing::Test {
+protected:
+    test::ScratchFolder scratch;
+
+    fs::path encoded(const std::string& name, const cv::Mat& pixels) const
+    {
+        const fs::path path = scratch.path / name;
+        EXPECT_TRUE(cv::imwrite(path.string(), pixels));
+        return path;
+    }
+};
+
+struct ProfileCase {
+    const char* name;
+    const char* extension;
+    bool grey;
+};
+
+class EmbeddedProfileTest : public ImageDecodingTest, public ::testing::WithParamInterface<ProfileCase> { };
+
+// A linear-light profile turns stored 128 into sRGB 188; an untagged file keeps 128.
+TEST_P(EmbeddedProfileTest, LinearProfileIsConvertedToSrgb)
+{
+    const auto& param = GetParam();
+    const cv::Mat pixels
+        = param.grey ? cv::Mat(8, 8, CV_8UC1, cv::Scalar(128)) : cv::Mat(8, 8, CV_8UC3, cv::Scalar(128, 128, 128));
+    const fs::path plain = encoded(std::string("plain") + param.extension, pixels);
+    const std::string bytes = readBytes(plain);
+    const auto profile = test::linearProfile(param.grey);
+    const fs::path tagged = scratch.path / (std::string("tagged") + param.extension);
+    writeBytes(tagged,
+        std::string(param.extension) == ".png" ? test::withPngProfile(bytes, profile)
+                                               : test::withJpegProfile(bytes, profile));
+
+    const cv::Mat untagged = decodeImageFile(plain);
+    const cv::Mat converted = decodeImageFile(tagged);
+    ASSERT_EQ(untagged.type(), CV_8UC3);
+    ASSERT_EQ(converted.type(), CV_8UC3);
+    EXPECT_NEAR(untagged.at<cv::Vec3b>(4, 4)[1], 128, 1);
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_NEAR(converted.at<cv::Vec3b>(4, 4)[channel], 188, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EmbeddedProfileTest,
+    ::testing::Values(ProfileCase { "PngRgb", ".png", false }, ProfileCase { "PngGrey", ".png", true },
+        ProfileCase { "JpegRgb", ".jpg", false }),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST_F(ImageDecodingTest, HeicDecodesToBgrAndHonoursItsProfile)
+{
+    if (!test::canEncodeHeic()) GTEST_SKIP() << "no HEVC encoder";
+    cv::Mat pixels(64, 96, CV_8UC3, cv::Scalar(40, 120, 200));
+    ASSERT_TRUE(test::writeTestHeic(pixels, scratch.path / "plain.heic"));
+    const cv::Mat plain = decodeImageFile(scratch.path / "plain.heic");
+    ASSERT_EQ(plain.type(), CV_8UC3);
+    EXPECT_EQ(plain.size(), cv::Size(96, 64));
+    const cv::Vec3b centre = plain.at<cv::Vec3b>(32, 48);
+    EXPECT_NEAR(centre[0], 40, 4);
+    EXPECT_NEAR(centre[1], 120, 4);
+    EXPECT_NEAR(centre[2], 200, 4);
+
+    ASSERT_TRUE(test::writeTestHeic(
+        cv::Mat(64, 96, CV_8UC3, cv::Scalar::all(128)), scratch.path / "linear.heic", test::linearProfile()));
+    const cv::Mat converted = decodeImageFile(scratch.path / "linear.heic");
+    ASSERT_FALSE(converted.empty());
+    EXPECT_NEAR(converted.at<cv::Vec3b>(32, 48)[1], 188, 4);
+}
+
+TEST_F(ImageDecodingTest, PreviewFitsTheLongSideAndNeverGrows)
+{
+    cv::Mat wide(600, 1800, CV_8UC3);
+    cv::randu(wide, 0, 255);
+    for (const char* extension : { ".jpg", ".png" }) {
+        const fs::path path = encoded(std::string("wide") + extension, wide);
+        const cv::Mat preview = decodePreview(path, 200);
+        EXPECT_EQ(preview.size(), cv::Size(200, 67)) << extension;
+        EXPECT_EQ(decodePreview(path, 4000).size(), wide.size()) << extension;
+    }
+    EXPECT_TRUE(decodePreview(scratch.path / "missing.png", 200).empty());
+}
+
+TEST_F(ImageDecodingTest, WritePngReplacesWholeFilesAndLeavesNoTemporaryFile)
+{
+    const fs::path target = scratch.path / "frame.png";
+    writeBytes(target, "an older, longer file that must not survive in part");
+    cv::Mat pixels(5, 7, CV_8UC4, cv::Scalar(1, 2, 3, 4));
+    ASSERT_TRUE(writePng(pixels, target));
+    const cv::Mat back = cv::imread(target.string(), cv::IMREAD_UNCHANGED);
+    ASSERT_EQ(back.type(), CV_8UC4);
+    EXPECT_EQ(cv::norm(back, pixels, cv::NORM_INF), 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path), fs::directory_iterator {}), 1);
+
+    EXPECT_FALSE(writePng(pixels, scratch.path / "no-such-folder" / "frame.png"));
+    EXPECT_FALSE(writePng(cv::Mat(), scratch.path / "empty.png"));
+    EXPECT_FALSE(fs::exists(scratch.path / "empty.png"));
+}
+
+} // namespace
+} // namespace tl

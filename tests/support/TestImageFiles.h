@@ -1,0 +1,135 @@
+#pragma once
+
+#include "platform/HeifHandles.h"
+#include "platform/Uuid.h"
+
+#include <lcms2.h>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <zlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tl::test {
+
+// A folder of its own under the temporary folder, removed with the object.
+class ScratchFolder {
+public:
+    ScratchFolder() { std::filesystem::create_directories(path); }
+    ~ScratchFolder() { std::filesystem::remove_all(path); }
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("tl-test-" + Uuid::random().text());
+};
+
+inline std::string readBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), {} };
+}
+
+inline void writeBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// An ICC profile with sRGB primaries and a linear curve (or a linear grey profile): 50 % grey in it
+// is 188 in sRGB, so a conversion that was skipped or misapplied shows.
+inline std::vector<std::uint8_t> linearProfile(bool grey = false)
+{
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE profile = nullptr;
+    if (grey) {
+        profile = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+    } else {
+        cmsCIExyY white;
+        cmsWhitePointFromTemp(&white, 6504);
+        const cmsCIExyYTRIPLE primaries { { 0.64, 0.33, 1 }, { 0.30, 0.60, 1 }, { 0.15, 0.06, 1 } };
+        cmsToneCurve* curves[3] = { linear, linear, linear };
+        profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    }
+    cmsFreeToneCurve(linear);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+inline std::string bigEndian32(std::uint32_t value)
+{
+    return { static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+        static_cast<char>(value) };
+}
+
+// A PNG file with an iCCP chunk carrying `profile`, inserted right after IHDR.
+inline std::string withPngProfile(const std::string& png, const std::vector<std::uint8_t>& profile)
+{
+    uLongf compressedSize = compressBound(static_cast<uLong>(profile.size()));
+    std::string compressed(compressedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(compressed.data()), &compressedSize, profile.data(), profile.size());
+    compressed.resize(compressedSize);
+    const std::string body = std::string("iCCPtest\0\0", 10) + compressed;
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    const std::string chunk = bigEndian32(static_cast<std::uint32_t>(body.size() - 4)) + body
+        + bigEndian32(static_cast<std::uint32_t>(crc));
+    const std::size_t afterHeader = 8 + 25;
+    return png.substr(0, afterHeader) + chunk + png.substr(afterHeader);
+}
+
+// A JPEG file with `profile` split over two APP2 segments, placed after SOI.
+inline std::string withJpegProfile(const std::string& jpeg, const std::vector<std::uint8_t>& profile)
+{
+    const std::size_t half = profile.size() / 2;
+    std::string segments;
+    for (int part = 0; part < 2; ++part) {
+        const auto begin = profile.begin() + (part == 0 ? 0 : static_cast<std::ptrdiff_t>(half));
+        const auto end = part == 0 ? profile.begin() + static_cast<std::ptrdiff_t>(half) : profile.end();
+        const std::string payload
+            = std::string("ICC_PROFILE\0", 12) + static_cast<char>(part + 1) + '\2' + std::string(begin, end);
+        const auto length = payload.size() + 2;
+        segments += std::string { '\xFF', '\xE2', static_cast<char>(length >> 8), static_cast<char>(length & 0xFF) }
+            + payload;
+    }
+    return jpeg.substr(0, 2) + segments + jpeg.substr(2);
+}
+
+// Whether libheif here can encode HEVC; codec-dependent tests skip without it.
+inline bool canEncodeHeic()
+{
+    const heif::Context context(heif_context_alloc());
+    heif_encoder* encoder = nullptr;
+    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &encoder).code != heif_error_Ok)
+        return false;
+    heif_encoder_release(encoder);
+    return true;
+}
+
+// A HEIC file of 8-bit BGR pixels, near-lossless, with an optional ICC profile.
+inline bool writeTestHeic(
+    const cv::Mat& bgr, const std::filesystem::path& path, const std::vector<std::uint8_t>& profile = {})
+{
+    const heif::Context context(heif_context_alloc());
+    heif_encoder* rawEncoder = nullptr;
+    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder).code != heif_error_Ok)
+        return false;
+    const heif::Encoder encoder(rawEncoder);
+    heif_encoder_set_lossy_quality(encoder.get(), 95);
+    heif_image* rawImage = nullptr;
+    heif_image_create(bgr.cols, bgr.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
+    const heif::Image image(rawImage);
+    heif_image_add_plane(image.get(), heif_channel_interleaved, bgr.cols, bgr.rows, 8);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+    cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
+    cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+    if (!profile.empty()) heif_image_set_raw_color_profile(image.get(), "prof", profile.data(), profile.size());
+    if (heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, nullptr).code != heif_error_Ok)
+        return false;
+    return heif_context_write_to_file(context.get(), path.c_str()).code == heif_error_Ok;
+}
+
+} // namespace tl::test
