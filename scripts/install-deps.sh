@@ -11,7 +11,7 @@ packages=(
   liblcms2-dev libplist-dev
   libheif-examples libimage-exiftool-perl libplist-utils
   libgtest-dev libgmock-dev
-  fonts-dejavu-core xvfb xauth
+  fonts-dejavu-core xvfb xauth qt6-qpa-plugins shared-mime-info
 )
 
 missing=()

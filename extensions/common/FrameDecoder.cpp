@@ -1,0 +1,58 @@
+#include "extensions/common/FrameDecoder.h"
+
+#include "extensions/common/HeifDecoder.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tl::extension {
+namespace {
+
+// Qt refuses images above 256 MB by default, which an 8K 16-bit RGBA frame exceeds.
+constexpr int allocationLimitMegabytes = 1024;
+
+QImage scaledToFit(const QImage& image, int longSide)
+{
+    const QSize target = fittedSize(image.size(), longSide);
+    if (image.isNull() || target == image.size()) return image;
+    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage decodeWithQt(QFile& file, int longSide)
+{
+    QImageReader::setAllocationLimit(allocationLimitMegabytes);
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    // The bound is square, so it fits the stored size whatever orientation is applied later.
+    if (stored.isValid()) reader.setScaledSize(fittedSize(stored, longSide));
+    return scaledToFit(reader.read(), longSide);
+}
+
+} // namespace
+
+QSize fittedSize(const QSize& source, int longSide)
+{
+    const int longest = std::max(source.width(), source.height());
+    if (longSide <= 0 || source.isEmpty() || longest <= longSide) return source;
+    const double scale = double(longSide) / longest;
+    const auto side = [scale](int length) { return std::max(1, int(std::lround(length * scale))); };
+    return { side(source.width()), side(source.height()) };
+}
+
+QImage decodeFrame(const QString& path, int longSide)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QImage frame
+        = isDecodableHeif(file.peek(64)) ? scaledToFit(decodeHeif(path), longSide) : decodeWithQt(file, longSide);
+    if (frame.isNull()) return {};
+    // Deep frames (16-bit PNG, for one) are shown and stored at 8 bits per channel: half the memory.
+    return frame.convertToFormat(frame.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+}
+
+} // namespace tl::extension

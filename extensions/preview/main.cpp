@@ -1,0 +1,21 @@
+// tidelumine-quicklook PACKAGE: a window previewing a project package.
+
+#include "extensions/preview/PreviewViewController.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    // Checked before Qt starts, so a wrong call is told so even without a display.
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tidelumine-quicklook PACKAGE\n");
+        return 64; // EX_USAGE
+    }
+    QApplication application(argc, argv);
+    tl::preview::PreviewViewController preview;
+    preview.preparePreviewOfFile(QString::fromLocal8Bit(argv[1]));
+    preview.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,16 @@
+# cmake -DSOURCES=<folder> -P CheckNoApplicationIncludes.cmake
+# Fails when a source under the folder includes a header of the application's folders.
+file(GLOB_RECURSE sources "${SOURCES}/*.h" "${SOURCES}/*.hpp" "${SOURCES}/*.cpp")
+set(offences "")
+foreach(source IN LISTS sources)
+  file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "include[ \t]*[<\"]([./]*)(app|engine|generation|ui|platform)/")
+      string(APPEND offences "\n  ${source}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(offences)
+  message(FATAL_ERROR "includes an application header:${offences}")
+endif()
+message(STATUS "no application header included by ${SOURCES}")
