@@ -53,4 +53,16 @@ std::optional<std::vector<Info>> readEntries(const QJsonArray& entries, ReadEntr
     return infos;
 }
 
+// A reader's own record (an aggregate of version, mode and images, in that order) read from the
+// package, its entries decoded by `readEntry`; none when anything in it is unreadable.
+template <class Project, class Info, class ReadEntry>
+std::optional<Project> readProjectAs(const QString& packagePath, ReadEntry readEntry)
+{
+    const auto record = readProjectRecord(packagePath);
+    if (!record) return std::nullopt;
+    auto images = readEntries<Info>(record->images, readEntry);
+    if (!images) return std::nullopt;
+    return Project { record->version, record->mode, std::move(*images) };
+}
+
 } // namespace tl::extension

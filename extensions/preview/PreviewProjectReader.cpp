@@ -9,16 +9,12 @@ using namespace tl::extension;
 
 std::optional<VelmarProject> readProject(const QString& packagePath)
 {
-    const auto record = readProjectRecord(packagePath);
-    if (!record) return std::nullopt;
-    auto images = readEntries<VelmarImageInfo>(record->images, [](const QJsonObject& entry) {
+    return readProjectAs<VelmarProject, VelmarImageInfo>(packagePath, [](const QJsonObject& entry) {
         VelmarImageInfo info;
         if (!readRequiredString(entry, QStringLiteral("fileName"), info.fileName))
             return std::optional<VelmarImageInfo> {};
         return std::optional { info };
     });
-    if (!images) return std::nullopt;
-    return VelmarProject { record->version, record->mode, std::move(*images) };
 }
 
 PreviewProject loadProject(const QString& packagePath)

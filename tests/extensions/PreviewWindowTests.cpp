@@ -23,6 +23,14 @@ void showLoaded(PreviewViewController& preview, const QString& packagePath)
     ASSERT_TRUE(loaded.wait(10000));
 }
 
+QString redThenGreen(PackageBuilder& package)
+{
+    package.recordOfFrames({ QStringLiteral("a.png"), QStringLiteral("b.png") })
+        .frame(QStringLiteral("a.png"), Qt::red)
+        .frame(QStringLiteral("b.png"), Qt::green);
+    return package.path();
+}
+
 TEST(PreviewWindow, MissingFramesAreCountedButLeftOutOfTheSlideshow)
 {
     PackageBuilder package(QStringLiteral("Lake.vorrind"));
@@ -42,11 +50,8 @@ TEST(PreviewWindow, MissingFramesAreCountedButLeftOutOfTheSlideshow)
 TEST(PreviewWindow, SlideshowWrapsFromTheLastFrameToTheFirst)
 {
     PackageBuilder package;
-    package.recordOfFrames({ QStringLiteral("a.png"), QStringLiteral("b.png") })
-        .frame(QStringLiteral("a.png"), Qt::red)
-        .frame(QStringLiteral("b.png"), Qt::green);
     PreviewViewController preview;
-    showLoaded(preview, package.path());
+    showLoaded(preview, redThenGreen(package));
 
     const QColor expected[] = { Qt::red, Qt::green, Qt::red };
     for (int step = 0; step < 3; ++step) {
@@ -59,11 +64,8 @@ TEST(PreviewWindow, SlideshowWrapsFromTheLastFrameToTheFirst)
 TEST(PreviewWindow, TimerAdvancesTheSlideshow)
 {
     PackageBuilder package;
-    package.recordOfFrames({ QStringLiteral("a.png"), QStringLiteral("b.png") })
-        .frame(QStringLiteral("a.png"), Qt::red)
-        .frame(QStringLiteral("b.png"), Qt::green);
     PreviewViewController preview;
-    showLoaded(preview, package.path());
+    showLoaded(preview, redThenGreen(package));
     QElapsedTimer waited;
     waited.start();
     while (preview.shownFrameIndex() == 0 && waited.elapsed() < 2000)
