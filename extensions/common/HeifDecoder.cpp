@@ -42,9 +42,10 @@ QImage decodeHeif(const QString& path)
     if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok) return {};
     const Handle handle(rawHandle);
 
+    const bool hasAlpha = heif_image_handle_has_alpha_channel(handle.get());
     heif_image* rawImage = nullptr;
-    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr).code
-        != heif_error_Ok)
+    const heif_chroma chroma = hasAlpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, nullptr).code != heif_error_Ok)
         return {};
     const DecodedImage image(rawImage);
 
@@ -54,7 +55,7 @@ QImage decodeHeif(const QString& path)
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (!pixels || width <= 0 || height <= 0) return {};
     // The decoded planes die with `image`, so the picture is copied out before returning.
-    return QImage(pixels, width, height, stride, QImage::Format_RGBA8888).copy();
+    return QImage(pixels, width, height, stride, hasAlpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888).copy();
 }
 
 } // namespace tl::extension

@@ -38,6 +38,8 @@ PreviewViewController::PreviewViewController(QWidget* parent)
     , imageView(new FrameView(this))
     , slideShowTimer(new QTimer(this))
 {
+    // A long package name wraps rather than widening the window past the screen.
+    titleLabel->setWordWrap(true);
     detailLabel->setWordWrap(true);
     detailLabel->setForegroundRole(QPalette::PlaceholderText);
 
