@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <optional>
 
 namespace tl::testing {
@@ -17,6 +19,10 @@ struct ReaderCase {
     std::optional<size_t> previewImages;
     std::optional<size_t> thumbnailImages;
 };
+void PrintTo(const ReaderCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 const ReaderCase readerCases[] = {
     { "AppWritten",
@@ -79,6 +85,10 @@ struct DetailCase {
     const char* json; // none: no project.json at all
     const char* detail;
 };
+void PrintTo(const DetailCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 const DetailCase detailCases[] = {
     { "AllFacts",

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -30,6 +32,10 @@ struct ChoiceCase {
     const char* images; // the "images" array
     int chosen; // the entry whose colour the thumbnail shows
 };
+void PrintTo(const ChoiceCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 const ChoiceCase choiceCases[] = {
     { "FirstDaytimeKeyFrameAfterNightFrames",
@@ -72,6 +78,10 @@ struct FailureCase {
     int exitCode;
     const char* message;
 };
+void PrintTo(const FailureCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 const FailureCase failureCases[] = {
     { "NoRecord", nullptr, 1, "Failed to load project" },
