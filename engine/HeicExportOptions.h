@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/HeicPreprocessConfig.h"
 #include "engine/HeicUpscaleStrategy.h"
+#include "engine/PixelSize.h"
 
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +29,21 @@ struct HeicExportOptions {
     HeicUpscaleStrategy upscaleStrategy = HeicUpscaleStrategy::autoScale;
     bool enableDither = false;
     bool keepPreprocessedFrames = false;
+
+    // The custom canvas in whole pixels, when both texts hold a number that rounds to at least one
+    // pixel and stays within the largest canvas we can allocate; read the same in every locale.
+    std::optional<PixelSize> customCanvasSize() const;
+    // "Enter a valid custom canvas size." while the custom canvas is chosen, resizing is on and the
+    // texts give no size.
+    std::optional<std::string> customSizeError() const;
+    // The preparation these options ask for, or nothing when the source files can be encoded as they are.
+    std::optional<HeicPreprocessConfig> makePreprocessConfig(std::shared_ptr<ImageUpscalingTool> upscaler) const;
+    // Where prepared frames go: a fresh temporary folder, or a new timestamped folder under the user's
+    // data folder when they are kept. Nothing is created here.
+    std::filesystem::path preprocessOutputDirectory() const;
 };
+
+// The largest canvas side a custom size may ask for.
+inline constexpr double maximumCanvasSide = 32768;
 
 } // namespace tl

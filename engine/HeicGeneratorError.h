@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace tl {
+
+// The engine's common failure while preparing, blending or writing export frames.
+struct HeicGeneratorError {
+    enum class Kind {
+        invalidConfiguration, // detail: what is wrong
+        imageLoadFailed, // detail: the file's path
+        processingFailed, // detail: what failed
+        heicCreationFailed,
+        metadataCreationFailed,
+        fileWriteFailed,
+    };
+
+    Kind kind = Kind::processingFailed;
+    std::string detail {};
+
+    static HeicGeneratorError invalidConfiguration(std::string why)
+    {
+        return { Kind::invalidConfiguration, std::move(why) };
+    }
+    static HeicGeneratorError imageLoadFailed(std::string path) { return { Kind::imageLoadFailed, std::move(path) }; }
+    static HeicGeneratorError processingFailed(std::string what) { return { Kind::processingFailed, std::move(what) }; }
+    static HeicGeneratorError of(Kind kind) { return { kind, {} }; }
+
+    // The text shown to the user.
+    std::string description() const;
+    friend bool operator==(const HeicGeneratorError&, const HeicGeneratorError&) = default;
+};
+
+} // namespace tl

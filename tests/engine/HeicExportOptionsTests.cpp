@@ -1,0 +1,148 @@
+#include "engine/HeicExportOptions.h"
+#include "platform/Uuid.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <filesystem>
+#include <string>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<PixelSize> customSize(const std::string& width, const std::string& height = "2160")
+{
+    HeicExportOptions options;
+    options.customWidth = width;
+    options.customHeight = height;
+    return options.customCanvasSize();
+}
+
+TEST(CustomCanvas, AcceptsPlainNumbersAroundWhiteSpaceAsWholePixels)
+{
+    EXPECT_EQ(customSize(" 3840 ", "2160\n"), (PixelSize { 3840, 2160 }));
+    EXPECT_EQ(customSize("1.5e3"), (PixelSize { 1500, 2160 }));
+    EXPECT_EQ(customSize("\t800.6"), (PixelSize { 801, 2160 }));
+    EXPECT_EQ(customSize("0.6"), (PixelSize { 1, 2160 }));
+}
+
+TEST(CustomCanvas, RefusesAnythingThatIsNotAPositiveFiniteSize)
+{
+    for (const std::string& width : std::vector<std::string> { "3840px", "", "  ", "0", "1,5", "-100", "inf",
+             "infinity", "1e400", "nan", "0.4", "99999",
+             std::string("38\0"
+                         "40",
+                 5),
+             "0x", "--1" })
+        EXPECT_FALSE(customSize(width)) << '"' << width << '"';
+    EXPECT_FALSE(customSize("3840", "tall"));
+}
+
+TEST(CustomCanvas, ReadsTheSameUnderACommaLocale)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE")) GTEST_SKIP() << "no German locale";
+    const auto comma = customSize("1,5");
+    const auto point = customSize("1500.4");
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_FALSE(comma);
+    EXPECT_EQ(point, (PixelSize { 1500, 2160 }));
+}
+
+TEST(CustomCanvas, MessageShowsOnlyForAnInvalidCustomCanvasBeingUsed)
+{
+    HeicExportOptions options;
+    options.customWidth = "-100";
+    options.canvasPreset = HeicCanvasPreset::custom;
+    EXPECT_EQ(options.customSizeError(), "Enter a valid custom canvas size.");
+    options.resizeEnabled = false;
+    EXPECT_FALSE(options.customSizeError());
+    options.resizeEnabled = true;
+    options.canvasPreset = HeicCanvasPreset::apple6k;
+    EXPECT_FALSE(options.customSizeError());
+}
+
+class TestUpscaler : public ImageUpscalingTool {
+public:
+    std::set<int> supportedScales() const override { return { 4 }; }
+    Result<void, UpscaleError> upscale(const fs::path&, const fs::path&, int, std::stop_token) override { return {}; }
+};
+
+TEST(PreprocessConfig, FollowsTheSwitches)
+{
+    const auto upscaler = std::make_shared<TestUpscaler>();
+    HeicExportOptions off;
+    off.upscaleEnabled = false;
+
+    auto ditherOnly = off;
+    ditherOnly.resizeEnabled = false;
+    ditherOnly.enableDither = true;
+    const auto dither = ditherOnly.makePreprocessConfig(upscaler);
+    ASSERT_TRUE(dither);
+    EXPECT_FALSE(dither->targetSize);
+    EXPECT_EQ(dither->upscaleStrategy, HeicUpscaleStrategy::off);
+    EXPECT_FALSE(dither->upscaler);
+    EXPECT_TRUE(dither->enableDither);
+
+    auto upscaleWithoutTool = off;
+    upscaleWithoutTool.resizeEnabled = false;
+    upscaleWithoutTool.upscaleEnabled = true;
+    EXPECT_FALSE(upscaleWithoutTool.makePreprocessConfig(nullptr));
+    const auto upscaling = upscaleWithoutTool.makePreprocessConfig(upscaler);
+    ASSERT_TRUE(upscaling);
+    EXPECT_EQ(upscaling->upscaler, upscaler);
+    EXPECT_EQ(upscaling->upscaleStrategy, HeicUpscaleStrategy::autoScale);
+
+    auto sixK = off;
+    sixK.canvasPreset = HeicCanvasPreset::apple6k;
+    const auto canvas = sixK.makePreprocessConfig(upscaler);
+    ASSERT_TRUE(canvas);
+    EXPECT_EQ(canvas->targetSize, (PixelSize { 6016, 3384 }));
+    EXPECT_FALSE(canvas->upscaler);
+
+    auto source = off;
+    source.canvasPreset = HeicCanvasPreset::matchSource;
+    EXPECT_FALSE(source.makePreprocessConfig(upscaler));
+
+    auto badCustom = off;
+    badCustom.canvasPreset = HeicCanvasPreset::custom;
+    badCustom.customWidth = "wide";
+    EXPECT_FALSE(badCustom.makePreprocessConfig(upscaler));
+    badCustom.enableDither = true;
+    const auto ditherInstead = badCustom.makePreprocessConfig(upscaler);
+    ASSERT_TRUE(ditherInstead);
+    EXPECT_FALSE(ditherInstead->targetSize);
+}
+
+TEST(PreprocessFolder, TemporaryFoldersAreFreshAndKeptFoldersNeverShareAName)
+{
+    HeicExportOptions options;
+    const fs::path first = options.preprocessOutputDirectory();
+    EXPECT_EQ(first.parent_path(), fs::temp_directory_path());
+    EXPECT_EQ(first.filename().string().rfind("TidelumineAIPreprocess-", 0), 0u);
+    EXPECT_NE(first, options.preprocessOutputDirectory());
+
+    const fs::path data = fs::temp_directory_path() / ("tl-data-" + Uuid::random().text());
+    const char* previous = std::getenv("XDG_DATA_HOME");
+    const std::string saved = previous ? previous : "";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    options.keepPreprocessedFrames = true;
+    const fs::path kept = options.preprocessOutputDirectory();
+    fs::create_directories(kept);
+    const fs::path next = options.preprocessOutputDirectory();
+    if (previous)
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+    fs::remove_all(data);
+
+    EXPECT_EQ(kept.parent_path(), data / "Tidelumine AI" / "Preprocessed");
+    EXPECT_EQ(kept.filename().string().size(), 15u); // yyyyMMdd-HHmmss
+    // Same second: the name is taken, so a suffix follows; a second later there is a new stamp.
+    EXPECT_TRUE(next == fs::path(kept.string() + "-2") || next.filename() != kept.filename());
+}
+
+} // namespace
+} // namespace tl
