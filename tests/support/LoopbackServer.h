@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -14,9 +15,12 @@ namespace tl::testing {
 // Register handlers on server() before the first request.
 class LoopbackServer {
 public:
-    LoopbackServer()
+    // Port 0 takes any free port.
+    explicit LoopbackServer(int port = 0)
     {
-        port_ = server_.bind_to_any_port("127.0.0.1");
+        port_
+            = port == 0 ? server_.bind_to_any_port("127.0.0.1") : (server_.bind_to_port("127.0.0.1", port) ? port : -1);
+        if (port_ < 0) throw std::runtime_error("port " + std::to_string(port) + " is taken");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

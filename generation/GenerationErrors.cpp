@@ -1,0 +1,77 @@
+#include "generation/GenerationFailure.h"
+
+namespace tl {
+namespace {
+
+constexpr const char* kInvalidServerURL = "Invalid server URL";
+constexpr const char* kInvalidServerResponse = "Invalid response from server";
+
+} // namespace
+
+std::string ImageGenerationError::description() const
+{
+    switch (kind) {
+    case Kind::requestFailed:
+        return message;
+    case Kind::missingAPIKey:
+        return "Missing API key";
+    case Kind::invalidResponse:
+        return "Unexpected response from image service";
+    case Kind::decodeFailed:
+        return "Failed to decode image data";
+    }
+    return message;
+}
+
+std::string TokenError::description() const
+{
+    switch (kind) {
+    case Kind::serverError:
+        return "Server error: " + std::to_string(status);
+    case Kind::invalidURL:
+        return kInvalidServerURL;
+    case Kind::invalidResponse:
+        return kInvalidServerResponse;
+    }
+    return kInvalidServerResponse;
+}
+
+std::string ProxyError::description() const
+{
+    switch (kind) {
+    case Kind::serverError:
+        return "Server error " + std::to_string(status) + ": " + reply;
+    case Kind::invalidURL:
+        return kInvalidServerURL;
+    case Kind::invalidResponse:
+        return kInvalidServerResponse;
+    case Kind::unauthorized:
+        return "Unauthorized - token expired";
+    case Kind::invalidImageResponse:
+        return "Invalid image response from server";
+    }
+    return kInvalidServerResponse;
+}
+
+std::string PromptError::description() const
+{
+    static_assert(static_cast<int>(Kind::serverError) == static_cast<int>(TokenError::Kind::serverError)
+        && static_cast<int>(Kind::invalidURL) == static_cast<int>(TokenError::Kind::invalidURL)
+        && static_cast<int>(Kind::invalidResponse) == static_cast<int>(TokenError::Kind::invalidResponse));
+    if (kind == Kind::noBundledPrompts) return "No bundled prompts available";
+    // The other cases are worded exactly as the token endpoint's.
+    return TokenError { static_cast<TokenError::Kind>(kind), status }.description();
+}
+
+std::string describe(const GenerationFailure& failure)
+{
+    return std::visit([](const auto& error) { return error.description(); }, failure);
+}
+
+bool isCancellation(const GenerationFailure& failure)
+{
+    const auto* transport = std::get_if<HttpError>(&failure);
+    return transport && transport->isCancellation();
+}
+
+} // namespace tl

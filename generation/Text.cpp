@@ -1,0 +1,91 @@
+#include "generation/Text.h"
+
+#include <unicode/ubrk.h>
+#include <unicode/uchar.h>
+#include <unicode/utext.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace tl::text {
+namespace {
+
+bool isSpaceOrBreak(UChar32 c)
+{
+    return u_isUWhiteSpace(c) || c == 0x85;
+}
+
+struct BreakDeleter {
+    void operator()(UBreakIterator* iterator) const { ubrk_close(iterator); }
+};
+struct TextDeleter {
+    void operator()(UText* text) const { utext_close(text); }
+};
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes)
+{
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto length = static_cast<std::int32_t>(bytes.size());
+    std::int32_t index = 0;
+    while (index < length) {
+        UChar32 c;
+        U8_NEXT(data, index, length, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
+    auto start = std::int32_t { 0 };
+    auto end = static_cast<std::int32_t>(text.size());
+    while (start < end) {
+        std::int32_t next = start;
+        UChar32 c;
+        U8_NEXT(data, next, end, c);
+        if (c < 0 || !isSpaceOrBreak(c)) break;
+        start = next;
+    }
+    while (end > start) {
+        std::int32_t previous = end;
+        UChar32 c;
+        U8_PREV(data, start, previous, c);
+        if (c < 0 || !isSpaceOrBreak(c)) break;
+        end = previous;
+    }
+    return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+}
+
+std::string lowercased(std::string_view text)
+{
+    std::string lowered(text);
+    std::ranges::transform(
+        lowered, lowered.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return lowered;
+}
+
+std::string_view prefixCharacters(std::string_view text, std::size_t count)
+{
+    if (text.size() <= count) return text;
+    if (!isValidUtf8(text)) return text.substr(0, count);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UText, TextDeleter> utext(
+        utext_openUTF8(nullptr, text.data(), static_cast<std::int64_t>(text.size()), &status));
+    std::unique_ptr<UBreakIterator, BreakDeleter> breaks(ubrk_open(UBRK_CHARACTER, nullptr, nullptr, 0, &status));
+    if (U_FAILURE(status)) return text.substr(0, count);
+    ubrk_setUText(breaks.get(), utext.get(), &status);
+    if (U_FAILURE(status)) return text.substr(0, count);
+    std::int32_t boundary = ubrk_first(breaks.get());
+    for (std::size_t taken = 0; taken < count && boundary != UBRK_DONE; ++taken) {
+        const std::int32_t next = ubrk_next(breaks.get());
+        if (next == UBRK_DONE) return text;
+        boundary = next;
+    }
+    return text.substr(0, static_cast<std::size_t>(boundary));
+}
+
+} // namespace tl::text

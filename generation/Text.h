@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tl::text {
+
+bool isValidUtf8(std::string_view bytes);
+
+// The text without white space and line breaks (Unicode's, not only ASCII's) at either end.
+std::string_view trimmed(std::string_view text);
+
+// ASCII letters lowered; other characters unchanged.
+std::string lowercased(std::string_view text);
+
+// The first `count` characters as a reader sees them (grapheme clusters), so a cut never splits
+// an accented letter or an emoji. Text that is not UTF-8 is cut by bytes.
+std::string_view prefixCharacters(std::string_view text, std::size_t count);
+
+} // namespace tl::text

@@ -1,0 +1,178 @@
+#include "generation/TokenManager.h"
+
+#include "generation/ServerRoadFixture.h"
+#include "platform/Uuid.h"
+
+#include <future>
+#include <thread>
+
+namespace tl {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ServerRoadTest;
+
+class TokenManagerTest : public ServerRoadTest {
+protected:
+    std::string token(TokenManager& manager)
+    {
+        auto result = manager.getToken({});
+        EXPECT_TRUE(result.ok()) << (result.ok() ? "" : describe(result.error()));
+        return result.ok() ? result.value() : "";
+    }
+};
+
+TEST_F(TokenManagerTest, ConcurrentCallersShareOneFetch)
+{
+    server.tokenDelay = 150ms;
+    TokenManager manager(server.url(), context());
+    std::vector<std::future<std::string>> callers;
+    for (int i = 0; i < 5; ++i)
+        callers.push_back(std::async(std::launch::async, [&] { return token(manager); }));
+    for (auto& caller : callers)
+        EXPECT_EQ(caller.get(), "token-1");
+    EXPECT_EQ(server.tokenRequests(), 1);
+
+    const auto request = transport.requests().front();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.url, server.url() + "/api/token");
+    EXPECT_EQ(request.timeout, 60s);
+    EXPECT_EQ(request.header("Content-Type"), "application/json");
+    const auto body = server.tokenBodies().front();
+    EXPECT_EQ(body.size(), 3u);
+    EXPECT_EQ(body["bundleId"], "com.example.tidelumine");
+    EXPECT_EQ(body["version"], "2.5.0");
+    EXPECT_EQ(body["deviceId"], defaults.string(TokenManager::deviceIdKey).value_or("none"));
+    EXPECT_TRUE(Uuid::parse(body["deviceId"].get<std::string>()));
+    EXPECT_TRUE(log.contains("🔑 Fetching new token..."));
+    EXPECT_TRUE(log.contains("✅ Token fetched (expires in 3600s)"));
+}
+
+TEST_F(TokenManagerTest, CachesUntilTenMinutesBeforeExpiry)
+{
+    server.tokenLifetime = 1200;
+    TokenManager manager(server.url(), context());
+    EXPECT_EQ(token(manager), "token-1");
+    clock.advance(599s); // 601 s of life left
+    EXPECT_EQ(token(manager), "token-1");
+    clock.advance(1s); // exactly 600 s left
+    EXPECT_EQ(token(manager), "token-2");
+    EXPECT_EQ(server.tokenRequests(), 2);
+}
+
+TEST_F(TokenManagerTest, ShortOrAbsurdLifetimesNeitherCacheWronglyNorOverflow)
+{
+    const struct {
+        std::string expiresIn;
+        bool cached;
+    } cases[] = { { "600", false }, { "0", false }, { "-30", false }, { "1000000000000000000", true }, { "1e18", true },
+        { "18446744073709551615", true } };
+    for (const auto& entry : cases) {
+        server.tokenBody = R"({"token":"abc","expiresIn":)" + entry.expiresIn + "}";
+        TokenManager manager(server.url(), context());
+        const int before = server.tokenRequests();
+        EXPECT_EQ(token(manager), "abc");
+        clock.advance(1s);
+        EXPECT_EQ(token(manager), "abc");
+        EXPECT_EQ(server.tokenRequests() - before, entry.cached ? 1 : 2) << entry.expiresIn;
+    }
+}
+
+TEST_F(TokenManagerTest, FallbackBundleValuesAndOneDeviceIdentifierForEveryManager)
+{
+    bundle = {};
+    std::vector<std::future<std::string>> managers;
+    for (int i = 0; i < 4; ++i) {
+        managers.push_back(std::async(std::launch::async, [&] {
+            TokenManager manager(server.url(), context());
+            return token(manager);
+        }));
+    }
+    for (auto& manager : managers)
+        manager.get();
+
+    const auto bodies = server.tokenBodies();
+    ASSERT_EQ(bodies.size(), 4u);
+    for (const auto& body : bodies) {
+        EXPECT_EQ(body["bundleId"], "com.tidelumine.app");
+        EXPECT_EQ(body["version"], "1.0.0");
+        EXPECT_EQ(body["deviceId"], bodies.front()["deviceId"]);
+    }
+}
+
+TEST_F(TokenManagerTest, FailuresReachEveryWaiterAndTheNextCallTriesAgain)
+{
+    const struct {
+        long status;
+        std::optional<std::string> body;
+        std::string expected;
+    } cases[] = {
+        { 201, std::nullopt, "Server error: 201" },
+        { 500, std::nullopt, "Server error: 500" },
+        { 200, R"({"token":"abc"})", ResponseDecodingError {}.description() },
+        { 200, R"({"token":7,"expiresIn":60})", ResponseDecodingError {}.description() },
+        { 200, R"({"token":"abc","expiresIn":1.5})", ResponseDecodingError {}.description() },
+        { 200, "not json", ResponseDecodingError {}.description() },
+        { 200, R"({"token":"abc\r\nX-Injected: 1","expiresIn":60})", "Invalid response from server" },
+        { 200, R"({"token":"","expiresIn":60})", "Invalid response from server" },
+    };
+    for (const auto& entry : cases) {
+        server.tokenStatus = entry.status;
+        server.tokenBody = entry.body;
+        server.tokenDelay = 50ms;
+        TokenManager manager(server.url(), context());
+        const int before = server.tokenRequests();
+        auto other = std::async(std::launch::async, [&] { return manager.getToken({}); });
+        auto mine = manager.getToken({});
+        auto theirs = other.get();
+        ASSERT_FALSE(mine.ok());
+        ASSERT_FALSE(theirs.ok());
+        EXPECT_EQ(describe(mine.error()), entry.expected);
+        EXPECT_EQ(describe(theirs.error()), entry.expected);
+        EXPECT_FALSE(manager.getToken({}).ok());
+        EXPECT_EQ(server.tokenRequests() - before, 2) << entry.expected;
+    }
+    EXPECT_TRUE(log.contains("❌ Token fetch failed: 201"));
+}
+
+TEST_F(TokenManagerTest, AddressesAreUsedAsGiven)
+{
+    TokenManager slashed(server.url() + "/", context());
+    EXPECT_FALSE(slashed.getToken({}).ok());
+    EXPECT_EQ(transport.requests().back().url, server.url() + "//api/token");
+
+    for (const char* address : { "", "not an address", "file:///tmp", "ftp://127.0.0.1" }) {
+        TokenManager manager(address, context());
+        const auto result = manager.getToken({});
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(describe(result.error()), "Invalid server URL") << address;
+    }
+    EXPECT_EQ(transport.requests().size(), 1u);
+}
+
+TEST_F(TokenManagerTest, AWaiterThatStopsLeavesTheFetchRunningForOthers)
+{
+    server.tokenDelay = 300ms;
+    TokenManager manager(server.url(), context());
+    std::stop_source stop;
+    auto waiter = std::async(std::launch::async, [&] { return manager.getToken(stop.get_token()); });
+    std::this_thread::sleep_for(50ms);
+    testing::expectStopsWithin(stop, waiter, 100ms);
+
+    EXPECT_EQ(token(manager), "token-1");
+    EXPECT_EQ(server.tokenRequests(), 1);
+}
+
+TEST_F(TokenManagerTest, InvalidationForgetsOnlyTheRejectedToken)
+{
+    TokenManager manager(server.url(), context());
+    EXPECT_EQ(token(manager), "token-1");
+    manager.invalidateToken("token-0");
+    EXPECT_EQ(token(manager), "token-1");
+    manager.invalidateToken("token-1");
+    EXPECT_EQ(token(manager), "token-2");
+    EXPECT_EQ(server.tokenRequests(), 2);
+}
+
+} // namespace
+} // namespace tl
