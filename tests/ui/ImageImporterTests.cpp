@@ -1,0 +1,90 @@
+#include "ui/main/ImageImporter.h"
+
+#include "platform/Image.h"
+#include "platform/Log.h"
+
+#include "UiTestSupport.h"
+
+#include <QImage>
+
+#include <fstream>
+#include <mutex>
+
+namespace tl::ui {
+namespace {
+
+class ImageImporterTest : public tl::testing::UiStateTest {
+protected:
+    std::filesystem::path picture(const std::string& name, int width, int height)
+    {
+        const auto path = folder.path() / name;
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        image.save(QString::fromStdString(path.string()));
+        return path;
+    }
+
+    int importAndWait(std::vector<std::filesystem::path> files)
+    {
+        int landed = -1;
+        QObject::connect(&importer, &ImageImporter::imported, [&](int count) { landed = count; });
+        importer.import(std::move(files));
+        EXPECT_TRUE(tl::testing::processEventsUntil([&] { return landed >= 0; }));
+        endEvent();
+        return landed;
+    }
+
+    std::vector<std::string> logged() const
+    {
+        std::lock_guard lock(logMutex);
+        return lines;
+    }
+
+    tl::testing::TemporaryFolder folder;
+    ImageImporter importer { state };
+    mutable std::mutex logMutex;
+    std::vector<std::string> lines;
+    LogCapture capture { [this](const std::string& line) {
+        std::lock_guard lock(logMutex);
+        lines.push_back(line);
+    } };
+};
+
+TEST_F(ImageImporterTest, ManyFilesLandAsOneUndoableStepInDropOrder)
+{
+    const auto notes = folder.path() / "notes.txt";
+    std::ofstream(notes) << "not a picture";
+    const auto missing = folder.path() / "gone.png";
+
+    const int landed = importAndWait(
+        { picture("b.png", 40, 30), notes, picture("a.png", 2000, 1000), missing, picture("c.png", 30, 40) });
+
+    EXPECT_EQ(landed, 3);
+    EXPECT_EQ(timeline(), (std::vector<std::string> { "b.png", "a.png", "c.png" }));
+    EXPECT_EQ(logged(),
+        (std::vector<std::string> {
+            "Failed to load image from: " + notes.string(), "Cannot read file at: " + missing.string() }));
+    for (const auto& image : state.images.get()) {
+        EXPECT_EQ(image.altitude, 0.0);
+        EXPECT_EQ(image.azimuth, 0.0);
+        EXPECT_TRUE(state.isDirty.get());
+        ASSERT_TRUE(image.thumbnail);
+        EXPECT_LE(std::max(image.thumbnail->width(), image.thumbnail->height()), ImageImporter::thumbnailSide);
+    }
+
+    EXPECT_EQ(undo->undoActionName(), "Add Image");
+    undo->undo();
+    EXPECT_TRUE(state.images.get().empty());
+}
+
+TEST_F(ImageImporterTest, AppearanceModeImportsLightFrames)
+{
+    state.setMode(WallpaperMode::appearance);
+    importAndWait({ picture("day.png", 8, 8) });
+    ASSERT_EQ(state.images.get().size(), 1u);
+    EXPECT_EQ(state.images.get()[0].isLight, true);
+    EXPECT_FALSE(state.images.get()[0].altitude);
+}
+
+} // namespace
+} // namespace tl::ui

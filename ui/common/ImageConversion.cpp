@@ -1,0 +1,15 @@
+#include "ui/common/ImageConversion.h"
+
+#include "platform/Image.h"
+
+namespace tl::ui {
+
+QImage toQImage(const Image& image)
+{
+    const cv::Mat& pixels = image.pixels();
+    if (pixels.empty()) return {};
+    QImage wrapped(pixels.data, pixels.cols, pixels.rows, static_cast<qsizetype>(pixels.step), QImage::Format_ARGB32);
+    return wrapped.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace tl::ui

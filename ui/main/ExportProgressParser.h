@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/ExportFrameInfo.h"
+
+#include <string_view>
+#include <vector>
+
+namespace tl::ui {
+
+// Turns one progress message of the wallpaper writer into per-frame states. The frame
+// messages ("Upscaling frame n/m ...", "Preprocessed frame n/m") name the n-th key frame
+// (from 1): earlier key frames are complete and that one is in work. "Regenerating tweens"
+// completes the key frames and starts every tween blending; "Encoded image" completes all.
+// Other messages change nothing. Returns whether any row changed.
+bool applyExportMessage(std::vector<ExportFrameInfo>& frames, std::string_view message);
+
+} // namespace tl::ui
