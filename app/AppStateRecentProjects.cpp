@@ -1,9 +1,10 @@
 #include "app/AppState.h"
 
 #include "app/model/RecentProjectCoding.h"
+#include "platform/Log.h"
+#include "platform/Text.h"
 
 #include <algorithm>
-#include <iostream>
 #include <sstream>
 
 namespace tl {
@@ -23,27 +24,30 @@ std::string displayNameList(const std::vector<RecentProject>& projects)
     return list.str();
 }
 
-}  // namespace
+} // namespace
 
 void AppState::addRecentProject(const std::filesystem::path& url)
 {
-    const std::string path = url.string();
+    const auto location = normalizedPath(url);
+    // The list is stored as text, so a name in another encoding is kept in displayable form.
+    const std::string path = validUtf8(location.string());
     if (path.empty()) {
-        std::cout << "⚠️ addRecentProject: empty path\n";
+        log("⚠️ addRecentProject: empty path");
         return;
     }
-    std::cout << "➕ Adding recent project: " << path << '\n';
+    log("➕ Adding recent project: " + path);
 
-    std::string displayName = url.stem().string();
-    if (displayName.empty()) displayName = url.filename().string();
+    std::string displayName = validUtf8(location.stem().string());
+    if (displayName.empty()) displayName = validUtf8(location.filename().string());
+    if (displayName.empty()) displayName = path;
 
     recentProjects.mutate([&](std::vector<RecentProject>& projects) {
         std::erase_if(projects, [&](const RecentProject& project) { return project.path == path; });
-        projects.insert(projects.begin(), RecentProject{path, std::move(displayName), Date::now()});
+        projects.insert(projects.begin(), RecentProject { path, std::move(displayName), Date::now() });
         if (projects.size() > kMaximumRecentProjects) projects.resize(kMaximumRecentProjects);
     });
-    std::cout << "📝 Recent projects count: " << recentProjects.get().size() << '\n'
-              << "📝 Recent projects: " << displayNameList(recentProjects.get()) << '\n';
+    log("📝 Recent projects count: " + std::to_string(recentProjects.get().size()));
+    log("📝 Recent projects: " + displayNameList(recentProjects.get()));
     saveRecentProjects();
 }
 
@@ -51,30 +55,30 @@ void AppState::saveRecentProjects()
 {
     const auto encoded = encodeRecentProjects(recentProjects.get());
     if (!encoded) {
-        std::cout << "Failed to save recent projects: " << encoded.error().message << '\n';
+        log("Failed to save recent projects: " + encoded.error().message);
         return;
     }
-    defaults_.set(recentProjectsKey, DefaultsData{encoded.value()});
-    std::cout << "💾 Saved " << recentProjects.get().size() << " recent projects to UserDefaults\n";
+    defaults_.set(recentProjectsKey, DefaultsData { encoded.value() });
+    log("💾 Saved " + std::to_string(recentProjects.get().size()) + " recent projects to UserDefaults");
 }
 
 void AppState::loadRecentProjects()
 {
     const auto stored = defaults_.data(recentProjectsKey);
     if (!stored) {
-        std::cout << "📂 No recent projects found in UserDefaults\n";
+        log("📂 No recent projects found in UserDefaults");
         recentProjects.set({});
         return;
     }
     auto decoded = decodeRecentProjects(stored->bytes);
     if (!decoded) {
-        std::cout << "Failed to load recent projects: " << decoded.error().message << '\n';
+        log("Failed to load recent projects: " + decoded.error().message);
         recentProjects.set({});
         return;
     }
     recentProjects = std::move(decoded).value();
-    std::cout << "📂 Loaded " << recentProjects.get().size() << " recent projects\n"
-              << "📂 Projects: " << displayNameList(recentProjects.get()) << '\n';
+    log("📂 Loaded " + std::to_string(recentProjects.get().size()) + " recent projects");
+    log("📂 Projects: " + displayNameList(recentProjects.get()));
 }
 
 void AppState::loadGenerationState()
@@ -109,4 +113,4 @@ void AppState::saveGenerationState()
     store(currentGenerationLastEventIdKey, currentGenerationLastEventId.get());
 }
 
-}  // namespace tl
+} // namespace tl

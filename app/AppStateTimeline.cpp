@@ -1,16 +1,17 @@
 #include "app/AppState.h"
 
-#include "platform/Image.h"
+#include "app/PackageFileNames.h"
+#include "app/Thumbnail.h"
+#include "platform/Log.h"
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <iostream>
 
 namespace tl {
 
-void AppState::setImages(std::vector<WallpaperImage> newImages, std::optional<WallpaperMode> newMode,
-                         bool clearProjectPath)
+void AppState::setImages(
+    std::vector<WallpaperImage> newImages, std::optional<WallpaperMode> newMode, bool clearProjectPath)
 {
     images = std::move(newImages);
     if (newMode) mode = *newMode;
@@ -38,7 +39,7 @@ void AppState::insertImages(std::vector<WallpaperImage> newImages, std::ptrdiff_
     const auto position = std::clamp<std::ptrdiff_t>(index, 0, count);
     images.mutate([&](std::vector<WallpaperImage>& timeline) {
         timeline.insert(timeline.begin() + position, std::make_move_iterator(newImages.begin()),
-                        std::make_move_iterator(newImages.end()));
+            std::make_move_iterator(newImages.end()));
     });
     normalizeImages();
     isDirty = true;
@@ -58,17 +59,17 @@ void AppState::addImage(const std::filesystem::path& file)
 {
     std::error_code error;
     if (!std::filesystem::exists(file, error) || ::access(file.c_str(), R_OK) != 0) {
-        std::cout << "Cannot read file at: " << file.string() << '\n';
+        log("Cannot read file at: " + file.string());
         return;
     }
-    auto thumbnail = Image::load(file);
+    auto thumbnail = loadThumbnail(file);
     if (!thumbnail) {
-        std::cout << "Failed to load image from: " << file.string() << '\n';
+        log("Failed to load image from: " + file.string());
         return;
     }
-    WallpaperImage image{
+    WallpaperImage image {
         .id = Uuid::random(),
-        .fileName = file.filename().string(),
+        .fileName = packageFileName(file),
         .sourcePath = file.string(),
         .thumbnail = std::move(thumbnail),
     };
@@ -99,7 +100,7 @@ void AppState::deleteImage(const Uuid& id)
     images.mutate([&](std::vector<WallpaperImage>& timeline) {
         std::erase_if(timeline, [&](const WallpaperImage& image) { return image.id == id; });
     });
-    removeFromSelection({id});
+    removeFromSelection({ id });
     isDirty = true;
     recordUndo(std::move(before), "Delete Image");
 }
@@ -112,7 +113,9 @@ void AppState::deleteAllTweens()
     }
     if (tweenIds.empty()) return;
     Snapshot before = makeSnapshot();
-    images.mutate([](std::vector<WallpaperImage>& timeline) { std::erase_if(timeline, [](const WallpaperImage& image) { return image.isTween; }); });
+    images.mutate([](std::vector<WallpaperImage>& timeline) {
+        std::erase_if(timeline, [](const WallpaperImage& image) { return image.isTween; });
+    });
     removeFromSelection(tweenIds);
     isDirty = true;
     recordUndo(std::move(before), "Delete All Tweens");
@@ -149,23 +152,21 @@ void AppState::reorderImages(const Uuid& moving, const Uuid& onto)
 
     images.mutate([&](std::vector<WallpaperImage>& frames) {
         const auto first = frames.begin() + sourceIndex;
-        std::vector<WallpaperImage> group(std::make_move_iterator(first),
-                                          std::make_move_iterator(first + groupSize));
+        std::vector<WallpaperImage> group(std::make_move_iterator(first), std::make_move_iterator(first + groupSize));
         frames.erase(first, first + groupSize);
         const auto remaining = static_cast<std::ptrdiff_t>(frames.size());
-        const auto insertion =
-            std::clamp<std::ptrdiff_t>(sourceIndex < targetIndex ? targetIndex - groupSize : targetIndex, 0, remaining);
-        frames.insert(frames.begin() + insertion, std::make_move_iterator(group.begin()),
-                      std::make_move_iterator(group.end()));
+        const auto insertion = std::clamp<std::ptrdiff_t>(
+            sourceIndex < targetIndex ? targetIndex - groupSize : targetIndex, 0, remaining);
+        frames.insert(
+            frames.begin() + insertion, std::make_move_iterator(group.begin()), std::make_move_iterator(group.end()));
     });
     isDirty = true;
     recordUndo(std::move(before), "Reorder Images");
 }
 
 void AppState::applyOpenedProject(std::vector<WallpaperImage> openedImages, WallpaperMode openedMode,
-                                  const std::filesystem::path& url, std::optional<std::string> magicPrompt,
-                                  std::optional<std::string> magicSize, std::optional<std::int64_t> magicTweenCount,
-                                  std::optional<std::string> magicStartingImageFileName)
+    const std::filesystem::path& url, std::optional<std::string> magicPrompt, std::optional<std::string> magicSize,
+    std::optional<std::int64_t> magicTweenCount, std::optional<std::string> magicStartingImageFileName)
 {
     Snapshot before = makeSnapshot();
     images = std::move(openedImages);
@@ -214,13 +215,15 @@ void AppState::normalizeImages()
     // Each hour is computed once, by position, so duplicate ids from a hand-edited file still sort.
     std::vector<std::pair<double, std::size_t>> order;
     order.reserve(timeline.size());
-    for (std::size_t i = 0; i < timeline.size(); ++i) order.emplace_back(effectiveHour(timeline[i]), i);
+    for (std::size_t i = 0; i < timeline.size(); ++i)
+        order.emplace_back(effectiveHour(timeline[i]), i);
     std::ranges::stable_sort(order, {}, &std::pair<double, std::size_t>::first);
 
     std::vector<WallpaperImage> sorted;
     sorted.reserve(timeline.size());
-    for (const auto& entry : order) sorted.push_back(timeline[entry.second]);
+    for (const auto& entry : order)
+        sorted.push_back(timeline[entry.second]);
     images = std::move(sorted);
 }
 
-}  // namespace tl
+} // namespace tl

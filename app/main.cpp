@@ -1,14 +1,25 @@
+#include "app/qt/TidelumineApp.h"
+#include "platform/qt/QSettingsDefaults.h"
+#include "platform/qt/QtDialogs.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidelumine"));
+    QApplication::setOrganizationName(QStringLiteral("Tidelumine"));
+    QApplication::setDesktopFileName(QStringLiteral("tidelumine"));
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tidelumine"));
-    window.resize(1200, 800);
-    window.show();
+    std::vector<std::filesystem::path> documents;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        documents.emplace_back(arguments[i].toStdString());
+
+    tl::QSettingsDefaults defaults;
+    tl::QtDialogs dialogs;
+    tl::QtMainThreadScheduler scheduler;
+    tl::TidelumineApp app(defaults, dialogs, scheduler);
+    app.start(documents);
     return QApplication::exec();
 }

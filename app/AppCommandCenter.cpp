@@ -1,0 +1,168 @@
+#include "app/AppCommandCenter.h"
+
+#include "app/AppState.h"
+#include "app/AppUIState.h"
+#include "app/ProjectIO.h"
+#include "app/SaveFlowCoordinator.h"
+#include "platform/Log.h"
+
+#include <algorithm>
+
+namespace tl {
+
+AppCommandCenter::AppCommandCenter(AppState& state, AppUIState& ui, ProjectIO& io, SaveFlowCoordinator& flow)
+    : appState(state)
+    , uiState(ui)
+    , projectIO(io)
+    , saveFlow(flow)
+{
+}
+
+bool AppCommandCenter::hasDocument() const
+{
+    return !appState.images.get().empty() || appState.currentProjectPath.get().has_value();
+}
+
+bool AppCommandCenter::hasTweens() const
+{
+    return std::ranges::any_of(appState.images.get(), &WallpaperImage::isTween);
+}
+
+bool AppCommandCenter::canPlayTimeline() const
+{
+    return appState.mode.get() == WallpaperMode::time && !appState.images.get().empty();
+}
+
+void AppCommandCenter::newProject()
+{
+    appState.newProject("New Project");
+    uiState.viewMode = LibraryViewMode::grid;
+}
+
+void AppCommandCenter::closeProject()
+{
+    appState.closeProject("Close Project");
+    uiState.viewMode = LibraryViewMode::grid;
+}
+
+void AppCommandCenter::presentOpenPanel()
+{
+    projectIO.presentOpenPanelDeferred(
+        uiState.lastOpenDirectory.get(), [this, alive = lifetime_.token()](const std::filesystem::path& package) {
+            if (alive.expired()) return;
+            uiState.lastOpenDirectory = package.parent_path();
+            (void)projectIO.loadProject(package, appState);
+        });
+}
+
+void AppCommandCenter::openProject(const std::filesystem::path& package)
+{
+    (void)projectIO.loadProject(package, appState);
+}
+
+void AppCommandCenter::saveProjectAs()
+{
+    const auto& path = appState.currentProjectPath.get();
+    std::string name = path ? path->filename().string() : std::string(SaveFlowCoordinator::untitledName);
+    projectIO.presentSavePanelDeferred(std::move(name), uiState.lastSaveDirectory.get(),
+        [this, alive = lifetime_.token()](const std::filesystem::path& package) {
+            if (alive.expired()) return;
+            uiState.lastSaveDirectory = package.parent_path();
+            (void)projectIO.saveProject(package, appState);
+        },
+        {});
+}
+
+void AppCommandCenter::importImages(
+    const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder)
+{
+    uiState.lastImportDirectory = folder;
+    for (const auto& file : files)
+        appState.addImage(file);
+}
+
+void AppCommandCenter::confirmDeleteAllTweens()
+{
+    const auto count = std::ranges::count_if(appState.images.get(), &WallpaperImage::isTween);
+    if (count == 0) return;
+    const auto answer = projectIO.dialogs().runAlert(Alert {
+        .message = "Delete All Tweens?",
+        .informativeText = "This will delete " + std::to_string(count) + " tween image" + (count == 1 ? "" : "s")
+            + ". This action can be undone.",
+        .style = AlertStyle::warning,
+        .buttons = { "Cancel", "Delete" },
+    });
+    if (answer == 1) appState.deleteAllTweens();
+}
+
+void AppCommandCenter::checkForUpdates()
+{
+    if (updateCheck) {
+        updateCheck();
+    } else {
+        log("⚠️  App delegate not available");
+    }
+}
+
+void AppCommandCenter::requestNewProject()
+{
+    saveFlow.runAfterUnsavedChangesCheck("Create New Project", appState, [this, alive = lifetime_.token()] {
+        if (!alive.expired()) newProject();
+    });
+}
+
+void AppCommandCenter::requestOpen()
+{
+    saveFlow.runAfterUnsavedChangesCheck("Open Project", appState, [this, alive = lifetime_.token()] {
+        if (!alive.expired()) presentOpenPanel();
+    });
+}
+
+void AppCommandCenter::requestOpenRecent(const std::filesystem::path& package)
+{
+    saveFlow.confirmUnsavedChanges("Open Project", appState, uiState, [this, alive = lifetime_.token(), package] {
+        if (!alive.expired()) openProject(package);
+    });
+}
+
+void AppCommandCenter::requestCloseProject()
+{
+    saveFlow.runAfterUnsavedChangesCheck("Close Project", appState, [this, alive = lifetime_.token()] {
+        if (!alive.expired()) closeProject();
+    });
+}
+
+void AppCommandCenter::save()
+{
+    if (const auto path = appState.currentProjectPath.get()) {
+        (void)projectIO.saveProject(*path, appState);
+    } else {
+        saveProjectAs();
+    }
+}
+
+void AppCommandCenter::requestExport()
+{
+    uiState.activeSheet = AppUIState::ActiveSheet::exportOptions;
+}
+
+void AppCommandCenter::togglePlayback()
+{
+    if (canPlayTimeline()) uiState.isTimelinePlaying = !uiState.isTimelinePlaying.get();
+}
+
+void AppCommandCenter::presentImportPanel()
+{
+    projectIO.presentImportPanel(uiState.lastImportDirectory.get(),
+        [this](const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder) {
+            importImages(files, folder);
+        });
+}
+
+void AppCommandCenter::clearRecentProjects()
+{
+    appState.recentProjects.set({});
+    appState.saveRecentProjects();
+}
+
+} // namespace tl

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/Lifetime.h"
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace tl {
+
+class AppState;
+class AppUIState;
+class ProjectIO;
+class SaveFlowCoordinator;
+
+// The document commands and their enabled tests, shared by the menus and the
+// toolbar so both run the same code. Main thread only.
+class AppCommandCenter {
+public:
+    AppCommandCenter(AppState& appState, AppUIState& uiState, ProjectIO& projectIO, SaveFlowCoordinator& saveFlow);
+
+    AppState& appState;
+    AppUIState& uiState;
+    ProjectIO& projectIO;
+    SaveFlowCoordinator& saveFlow;
+
+    bool hasDocument() const;
+    bool hasTweens() const;
+    bool canPlayTimeline() const;
+
+    void newProject();
+    void closeProject();
+    void presentOpenPanel();
+    void openProject(const std::filesystem::path& package);
+    void saveProjectAs();
+    void importImages(const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder);
+    void confirmDeleteAllTweens();
+    void checkForUpdates();
+
+    // The menu and toolbar commands: each asks about unsaved changes where needed.
+    void requestNewProject();
+    void requestOpen();
+    void requestOpenRecent(const std::filesystem::path& package);
+    void requestCloseProject();
+    void save();
+    void requestExport();
+    void togglePlayback();
+    void presentImportPanel();
+    void clearRecentProjects();
+
+    // Runs the interactive update check; unset until the update checker exists.
+    std::function<void()> updateCheck;
+
+private:
+    Lifetime lifetime_;
+};
+
+} // namespace tl

@@ -1,0 +1,75 @@
+#include "app/AppLifecycleDelegate.h"
+
+#include "app/AppCommandCenter.h"
+#include "app/AppState.h"
+#include "app/PackageLocation.h"
+#include "app/SaveFlowCoordinator.h"
+
+namespace tl {
+
+AppLifecycleDelegate::AppLifecycleDelegate(MainThreadScheduler& scheduler, std::function<void()> terminate)
+    : scheduler_(scheduler)
+    , terminate_(std::move(terminate))
+{
+}
+
+void AppLifecycleDelegate::attach(AppCommandCenter& commandCenter)
+{
+    commandCenter_ = &commandCenter;
+    if (!pendingFileURL) return;
+    auto package = *std::exchange(pendingFileURL, std::nullopt);
+    scheduler_.schedule(std::chrono::milliseconds(0), [this, alive = lifetime_.token(), package] {
+        if (!alive.expired() && commandCenter_) confirmAndOpen(*commandCenter_, package);
+    });
+}
+
+bool AppLifecycleDelegate::openFile(const std::filesystem::path& path)
+{
+    const auto package = packageForSelection(path);
+    if (!package) return false;
+    if (commandCenter_) {
+        confirmAndOpen(*commandCenter_, *package);
+    } else {
+        pendingFileURL = *package;
+    }
+    return true;
+}
+
+void AppLifecycleDelegate::confirmAndOpen(AppCommandCenter& commandCenter, const std::filesystem::path& package)
+{
+    commandCenter.requestOpenRecent(package);
+}
+
+AppLifecycleDelegate::TerminateReply AppLifecycleDelegate::applicationShouldTerminate()
+{
+    if (!commandCenter_ || !commandCenter_->appState.isDirty.get()) return TerminateReply::now;
+    commandCenter_->saveFlow.confirmBeforeQuitting(
+        commandCenter_->appState, commandCenter_->uiState, [this, alive = lifetime_.token()](bool answer) {
+            if (!alive.expired()) replyToTermination(answer);
+        });
+    return TerminateReply::later;
+}
+
+void AppLifecycleDelegate::replyToTermination(bool answer)
+{
+    isTerminating = answer;
+    if (answer && terminate_) terminate_();
+}
+
+bool AppLifecycleDelegate::windowShouldClose(std::function<void()> performClose)
+{
+    if (shouldBypassCloseCheck) {
+        shouldBypassCloseCheck = false;
+        return true;
+    }
+    if (isTerminating || !commandCenter_ || !commandCenter_->appState.isDirty.get()) return true;
+    commandCenter_->saveFlow.confirmBeforeClosingWindow("Close", commandCenter_->appState, commandCenter_->uiState,
+        [this, alive = lifetime_.token(), performClose = std::move(performClose)] {
+            if (alive.expired()) return;
+            shouldBypassCloseCheck = true;
+            performClose();
+        });
+    return false;
+}
+
+} // namespace tl

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/Lifetime.h"
+#include "platform/MainThreadScheduler.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+namespace tl {
+
+class AppCommandCenter;
+
+// Answers the lifecycle requests: files to open, may the application quit, may
+// the window close. Main thread only.
+class AppLifecycleDelegate {
+public:
+    // `later`: the unsaved-changes flow answers through replyToTermination().
+    enum class TerminateReply { now, later };
+
+    // `terminate` ends the application once a later reply says yes.
+    AppLifecycleDelegate(MainThreadScheduler& scheduler, std::function<void()> terminate);
+
+    std::optional<std::filesystem::path> pendingFileURL;
+    bool shouldBypassCloseCheck = false;
+    bool isTerminating = false;
+
+    // Called once the main window exists and on each later showing.
+    void attach(AppCommandCenter& commandCenter);
+    // A package to open from the command line or the desktop; false when the path
+    // is not a project package.
+    bool openFile(const std::filesystem::path& path);
+
+    TerminateReply applicationShouldTerminate();
+    void replyToTermination(bool answer);
+    // `performClose` closes the window again once the unsaved-changes flow allows it.
+    bool windowShouldClose(std::function<void()> performClose);
+
+private:
+    void confirmAndOpen(AppCommandCenter& commandCenter, const std::filesystem::path& package);
+
+    MainThreadScheduler& scheduler_;
+    std::function<void()> terminate_;
+    AppCommandCenter* commandCenter_ = nullptr;
+    Lifetime lifetime_;
+};
+
+} // namespace tl

@@ -1,0 +1,185 @@
+#include "app/ProjectPackage.h"
+
+#include "app/AppState.h"
+#include "app/PackageFileNames.h"
+#include "app/Thumbnail.h"
+#include "app/model/ProjectCoding.h"
+#include "platform/Log.h"
+#include "platform/Text.h"
+#include "platform/Uuid.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace tl {
+namespace {
+
+// A record larger than this is not one we wrote.
+constexpr std::uintmax_t maximumRecordSize = 64 * 1024 * 1024;
+
+PackageError fileError(const fs::path& path, const std::error_code& error)
+{
+    return PackageError { "“" + path.string() + "”: " + error.message() };
+}
+
+Result<void, PackageError> makeFolder(const fs::path& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) return fileError(folder, error);
+    if (!fs::is_directory(folder, error)) return fileError(folder, std::make_error_code(std::errc::not_a_directory));
+    return {};
+}
+
+fs::path temporarySibling(const fs::path& target)
+{
+    return target.parent_path() / ("." + target.filename().string() + ".tmp-" + Uuid::random().text());
+}
+
+// Moves `temporary` over `target`; removes `temporary` when that fails.
+Result<void, PackageError> moveIntoPlace(const fs::path& temporary, const fs::path& target)
+{
+    std::error_code error;
+    fs::rename(temporary, target, error);
+    if (!error) return {};
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return fileError(target, error);
+}
+
+Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path& target)
+{
+    const fs::path temporary = temporarySibling(target);
+    std::error_code error;
+    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return fileError(source, error);
+    }
+    return moveIntoPlace(temporary, target);
+}
+
+Result<void, PackageError> writeFileInPlace(const fs::path& target, const std::string& bytes)
+{
+    const fs::path temporary = temporarySibling(target);
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return fileError(target, std::make_error_code(std::errc::io_error));
+        }
+    }
+    return moveIntoPlace(temporary, target);
+}
+
+template <class T> std::optional<T> unlessDefault(const T& value, const T& defaultValue)
+{
+    if (value == defaultValue) return std::nullopt;
+    return value;
+}
+
+Project recordOf(const AppState& state, const std::vector<std::string>& names)
+{
+    Project record { .version = "1.0", .mode = state.mode.get(), .images = state.images.get() };
+    for (std::size_t i = 0; i < names.size(); ++i)
+        record.images[i].fileName = names[i];
+    record.magicPrompt = unlessDefault(state.lastMagicPrompt.get(), std::string());
+    record.magicSize = unlessDefault(state.lastMagicSize.get(), std::string(AppState::defaultMagicSize));
+    record.magicTweenCount = unlessDefault(state.lastMagicTweenCount.get(), AppState::defaultMagicTweenCount);
+    record.magicStartingImageFileName = unlessDefault(state.lastMagicStartingImageFileName.get(), std::string());
+    return record;
+}
+
+void placeFrame(AppState& state, std::size_t index, const std::string& name, const fs::path& file)
+{
+    state.images.mutate([&](std::vector<WallpaperImage>& frames) {
+        frames[index].fileName = name;
+        frames[index].sourcePath = file.string();
+    });
+}
+
+Result<std::string, PackageError> readRecordText(const fs::path& file)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) {
+        return fileError(file, error ? error : std::make_error_code(std::errc::no_such_file_or_directory));
+    }
+    const auto size = fs::file_size(file, error);
+    if (error) return fileError(file, error);
+    if (size > maximumRecordSize) return fileError(file, std::make_error_code(std::errc::file_too_large));
+    std::ifstream in(file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) return fileError(file, std::make_error_code(std::errc::io_error));
+    return text;
+}
+
+// The frame's file in "images", if the record names one that is there.
+std::optional<fs::path> frameFile(const fs::path& imagesFolder, const std::string& fileName)
+{
+    if (!isPlainFileName(fileName)) return std::nullopt;
+    const fs::path file = imagesFolder / fileName;
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) return std::nullopt;
+    // A link inside "images" must not lead the reader elsewhere.
+    const auto resolved = fs::canonical(file, error);
+    const auto folder = fs::canonical(imagesFolder, error);
+    if (error || resolved.parent_path() != folder) return std::nullopt;
+    return file;
+}
+
+} // namespace
+
+Result<void, PackageError> writePackage(const fs::path& package, AppState& state)
+{
+    if (auto made = makeFolder(package); !made) return made;
+    const fs::path imagesFolder = package / packageImagesFolderName;
+    if (auto made = makeFolder(imagesFolder); !made) return made;
+
+    const auto names = planPackageFileNames(state.images.get());
+    const auto encoded = encodeProjectFile(recordOf(state, names));
+    if (!encoded) return PackageError { encoded.error().message };
+
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const auto& source = state.images.get()[i].sourcePath;
+        if (!source) continue;
+        const fs::path target = imagesFolder / names[i];
+        if (!isSameFile(*source, target)) {
+            if (auto copied = copyIntoPlace(*source, target); !copied) return copied;
+            log("Copied " + names[i] + " to package");
+        }
+        placeFrame(state, i, names[i], target);
+    }
+    return writeFileInPlace(package / projectRecordName, encoded.value());
+}
+
+Result<OpenedPackage, PackageError> readPackage(const fs::path& package)
+{
+    auto text = readRecordText(package / projectRecordName);
+    if (!text) return text.error();
+    auto decoded = decodeProjectFile(text.value());
+    if (!decoded) return PackageError { decoded.error().message };
+
+    OpenedPackage opened { .project = std::move(decoded).value(), .missingFileNames = {} };
+    const fs::path imagesFolder = package / packageImagesFolderName;
+    for (auto& image : opened.project.images) {
+        const auto file = frameFile(imagesFolder, image.fileName);
+        if (!file) {
+            log("ERROR: Image file not found: " + imagesFolder.string() + "/" + validUtf8(image.fileName));
+            opened.missingFileNames.push_back(image.fileName);
+            continue;
+        }
+        image.sourcePath = file->string();
+        image.thumbnail = loadThumbnail(*file);
+        if (!image.thumbnail) log("Warning: Failed to load thumbnail for: " + file->string());
+    }
+    return opened;
+}
+
+} // namespace tl

@@ -1,0 +1,110 @@
+#include "app/SaveFlowCoordinator.h"
+
+#include "app/AppState.h"
+#include "app/AppUIState.h"
+#include "app/ProjectIO.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tl {
+namespace {
+
+constexpr std::size_t saveButton = 0;
+constexpr std::size_t dontSaveButton = 2;
+
+std::string lowercased(std::string text)
+{
+    std::ranges::transform(text, text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+Alert unsavedChangesAlert(std::string informativeText, std::string saveTitle)
+{
+    return Alert {
+        .message = "You have unsaved changes.",
+        .informativeText = std::move(informativeText),
+        .style = AlertStyle::warning,
+        .buttons = { std::move(saveTitle), "Cancel", "Don't Save" },
+    };
+}
+
+} // namespace
+
+SaveFlowCoordinator::SaveFlowCoordinator(ProjectIO& projectIO, AppUIState& uiState)
+    : projectIO_(projectIO)
+    , uiState_(uiState)
+{
+}
+
+void SaveFlowCoordinator::confirmUnsavedChanges(
+    const std::string& title, AppState& appState, AppUIState&, Action action)
+{
+    guard(title, appState, std::move(action));
+}
+
+void SaveFlowCoordinator::runAfterUnsavedChangesCheck(const std::string& title, AppState& appState, Action action)
+{
+    guard(title, appState, std::move(action));
+}
+
+void SaveFlowCoordinator::confirmBeforeClosingWindow(
+    const std::string& title, AppState& appState, AppUIState&, Action completion)
+{
+    guard(title, appState, std::move(completion));
+}
+
+void SaveFlowCoordinator::guard(const std::string& title, AppState& appState, Action action)
+{
+    if (!appState.isDirty.get()) {
+        action();
+        return;
+    }
+    const auto answer = projectIO_.dialogs().runAlert(
+        unsavedChangesAlert("Do you want to save before " + lowercased(title) + "?", "Save"));
+    if (answer == dontSaveButton) {
+        action();
+    } else if (answer == saveButton) {
+        if (const auto path = appState.currentProjectPath.get()) {
+            if (projectIO_.saveProject(*path, appState)) action();
+        } else {
+            saveThroughPanel(untitledName, appState, std::move(action), {});
+        }
+    }
+}
+
+void SaveFlowCoordinator::confirmBeforeQuitting(AppState& appState, AppUIState&, TerminationReply replyToTermination)
+{
+    const auto answer
+        = projectIO_.dialogs().runAlert(unsavedChangesAlert("Do you want to save before quitting?", "Save & Quit"));
+    if (answer == dontSaveButton) {
+        replyToTermination(true);
+    } else if (answer == saveButton) {
+        if (const auto path = appState.currentProjectPath.get()) {
+            replyToTermination(projectIO_.saveProject(*path, appState).ok());
+        } else {
+            saveThroughPanel(
+                untitledQuitName, appState, [replyToTermination] { replyToTermination(true); },
+                [replyToTermination] { replyToTermination(false); });
+        }
+    } else {
+        replyToTermination(false);
+    }
+}
+
+void SaveFlowCoordinator::saveThroughPanel(std::string_view name, AppState& appState, Action saved, Action cancelled)
+{
+    auto completion = [this, alive = lifetime_.token(), &appState, saved, cancelled](const std::filesystem::path& url) {
+        if (alive.expired()) return;
+        uiState_.lastSaveDirectory = url.parent_path();
+        if (projectIO_.saveProject(url, appState)) {
+            saved();
+        } else if (cancelled) {
+            cancelled();
+        }
+    };
+    projectIO_.presentSavePanelDeferred(
+        std::string(name), uiState_.lastSaveDirectory.get(), std::move(completion), std::move(cancelled));
+}
+
+} // namespace tl

@@ -1,0 +1,58 @@
+#include "platform/Text.h"
+
+namespace tl {
+namespace {
+
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+// Length of the valid UTF-8 sequence at the start of `text`, or 0 if it is not one.
+std::size_t validSequenceLength(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const auto continuation = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (!continuation(1) || !continuation(2)) return 0;
+        if (lead == 0xE0 && byte(1) < 0xA0) return 0; // overlong
+        if (lead == 0xED && byte(1) >= 0xA0) return 0; // surrogate
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
+        if (lead == 0xF0 && byte(1) < 0x90) return 0; // overlong
+        if (lead == 0xF4 && byte(1) >= 0x90) return 0; // beyond U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string validUtf8(std::string_view bytes)
+{
+    std::string result;
+    result.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t length = validSequenceLength(bytes);
+        if (length == 0) {
+            result += replacementCharacter;
+            bytes.remove_prefix(1);
+        } else {
+            result += bytes.substr(0, length);
+            bytes.remove_prefix(length);
+        }
+    }
+    return result;
+}
+
+std::filesystem::path normalizedPath(const std::filesystem::path& path)
+{
+    auto normal = path.lexically_normal();
+    const std::string text = normal.string();
+    if (text.size() > 1 && text.back() == '/') return std::filesystem::path(text.substr(0, text.size() - 1));
+    return normal;
+}
+
+} // namespace tl
