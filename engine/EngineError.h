@@ -30,6 +30,8 @@ class EngineError {
 public:
     using Cause = std::variant<HeicGeneratorError, TweenGeneratorError, UpscaleError, FileSystemError, Cancelled>;
 
+    EngineError() = default; // storage for Result<void, EngineError>; never returned as a failure
+
     // Any one cause converts: functions return their own errors and they arrive here unchanged.
     template <class T>
     requires std::constructible_from<Cause, T> EngineError(T cause)

@@ -5,6 +5,7 @@
 
 #include "platform/HeifHandles.h"
 
+#include <opencv2/core.hpp>
 #include <plist/plist.h>
 
 #include <algorithm>
@@ -117,9 +118,15 @@ struct MetadataBlock {
     std::string data;
 };
 
+struct NclxBox {
+    int primaries = -1, transfer = -1, matrix = -1, fullRange = -1;
+};
+
 struct HeicReading {
     int imageCount = 0;
     std::vector<std::vector<MetadataBlock>> metadataPerImage; // in the order libheif lists the images
+    std::vector<NclxBox> colour;
+    std::vector<cv::Mat> pixels; // RGB as libheif decodes them
     bool primaryIsFirst = false;
 };
 
@@ -151,6 +158,27 @@ inline std::optional<HeicReading> readHeic(const std::filesystem::path& path)
             blocks.push_back(std::move(block));
         }
         reading.metadataPerImage.push_back(std::move(blocks));
+
+        NclxBox box;
+        heif_color_profile_nclx* nclx = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(raw, &nclx).code == heif_error_Ok) {
+            box = { nclx->color_primaries, nclx->transfer_characteristics, nclx->matrix_coefficients,
+                nclx->full_range_flag };
+            heif_nclx_color_profile_free(nclx);
+        }
+        reading.colour.push_back(box);
+
+        heif_image* decoded = nullptr;
+        if (heif_decode_image(raw, &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr).code
+            != heif_error_Ok)
+            return std::nullopt;
+        const heif::Image image(decoded);
+        int stride = 0;
+        const std::uint8_t* plane = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+        reading.pixels.push_back(cv::Mat(heif_image_get_height(decoded, heif_channel_interleaved),
+            heif_image_get_width(decoded, heif_channel_interleaved), CV_8UC3, const_cast<std::uint8_t*>(plane),
+            static_cast<std::size_t>(stride))
+                                     .clone());
     }
     return reading;
 }

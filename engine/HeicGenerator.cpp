@@ -1,0 +1,278 @@
+#include "engine/HeicGenerator.h"
+
+#include "engine/HeicEncoder.h"
+#include "engine/TweenRegeneration.h"
+#include "engine/WallpaperMetadata.h"
+#include "platform/ImageDecoding.h"
+#include "platform/Log.h"
+
+#include <algorithm>
+#include <cmath>
+#include <future>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+using Frames = std::vector<HeicFrameSource>;
+
+// Removes the working folder on every way out unless it is to be kept or was there before the run.
+class WorkingFolderGuard {
+public:
+    explicit WorkingFolderGuard(const std::optional<HeicPreprocessConfig>& config)
+    {
+        std::error_code error;
+        if (config && !config->keepPreprocessedFrames && !config->outputDirectory.empty()
+            && !fs::exists(config->outputDirectory, error))
+            folder_ = config->outputDirectory;
+    }
+    ~WorkingFolderGuard()
+    {
+        std::error_code ignored;
+        if (!folder_.empty()) fs::remove_all(folder_, ignored);
+    }
+    WorkingFolderGuard(const WorkingFolderGuard&) = delete;
+    WorkingFolderGuard& operator=(const WorkingFolderGuard&) = delete;
+
+private:
+    fs::path folder_;
+};
+
+class Run {
+public:
+    Run(std::size_t imageCount, const std::optional<HeicPreprocessConfig>& config, const ExportProgress& progress,
+        std::stop_token stop)
+        : n_(static_cast<int>(imageCount))
+        , total_(config ? 2 * n_ : n_)
+        , encodingOffset_(config ? n_ : 0)
+        , config_(config)
+        , progress_(progress)
+        , stop_(std::move(stop))
+    {
+    }
+
+    void report(int current, const std::string& message) const
+    {
+        if (progress_) progress_(std::clamp(current, 0, total_), total_, message);
+    }
+
+    int total() const { return total_; }
+    std::stop_token stop() const { return stop_; }
+
+    Result<Frames, EngineError> prepareFrames(const std::vector<WallpaperImage>& images) const
+    {
+        if (!config_ || config_->enablesNothing()) {
+            Frames frames;
+            for (const WallpaperImage& image : images) {
+                if (!image.sourcePath)
+                    return EngineError(HeicGeneratorError::invalidConfiguration("Missing source path for image"));
+                frames.push_back({ image, *image.sourcePath, {} });
+            }
+            return frames;
+        }
+        const auto tweens = std::ranges::count_if(images, &WallpaperImage::isTween);
+        if (tweens > 0 && config_->upscaler) {
+            log("[HeicGenerator] Using optimized upscale-before-tween path (" + std::to_string(tweens) + " tweens)");
+            return prepareOptimizedFrames(images);
+        }
+        log("[HeicGenerator] Using standard path (no tweens or upscaling)");
+        auto session = HeicPreprocessor(*config_).preprocess(
+            images, [this](int current, int, const std::string& message) { report(current, message); }, stop_);
+        if (!session) return session.error();
+        return std::move(session).value().frames;
+    }
+
+    // Time mode: every frame in timeline order; frame i is decoded while frame i - 1 encodes.
+    Result<void, EngineError> encodeFrames(const Frames& frames, const std::string& xmp, const fs::path& output) const
+    {
+        auto encoder = HeicEncoder::create();
+        if (!encoder) return EngineError(encoder.error());
+        const auto decodeAsync = [&](std::size_t i) {
+            return std::async(std::launch::async, [path = frames[i].url] { return decodeImageFile(path); });
+        };
+        std::future<cv::Mat> pending = decodeAsync(0);
+        const int count = static_cast<int>(frames.size());
+        for (int i = 0; i < count; ++i) {
+            cv::Mat pixels = pending.get();
+            if (i + 1 < count) pending = decodeAsync(static_cast<std::size_t>(i + 1));
+            if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(frames[i].url.string()));
+            if (auto added = addFrame(encoder.value(), pixels, i, i == 0 ? std::optional(xmp) : std::nullopt); !added)
+                return added.error();
+            pixels.release();
+            report(encodingOffset_ + i + 1, "Encoded image " + std::to_string(i + 1) + "/" + std::to_string(count));
+            if (stop_.stop_requested()) return EngineError(Cancelled {});
+        }
+        if (auto written = encoder.value().writeTo(output); !written) return EngineError(written.error());
+        return {};
+    }
+
+    static Result<void, EngineError> addFrame(
+        HeicEncoder& encoder, const cv::Mat& pixels, int index, const std::optional<std::string>& xmp)
+    {
+        if (pixels.cols > largestLevelWidth || pixels.rows > largestLevelHeight)
+            log("⚠️ Frame " + std::to_string(index + 1) + " is " + std::to_string(pixels.cols) + "x"
+                + std::to_string(pixels.rows) + ", larger than HEVC allows (8192x4352); some viewers may not show it");
+        if (auto added = encoder.addImage(pixels, xmp); !added) return EngineError(added.error());
+        return {};
+    }
+
+private:
+    Result<Frames, EngineError> prepareOptimizedFrames(const std::vector<WallpaperImage>& images) const
+    {
+        std::vector<WallpaperImage> keys, tweens;
+        for (const WallpaperImage& image : images)
+            (image.isTween ? tweens : keys).push_back(image);
+        log("[HeicGenerator] Optimized path: " + std::to_string(keys.size()) + " key frames, "
+            + std::to_string(tweens.size()) + " tweens");
+        if (keys.empty())
+            return EngineError(HeicGeneratorError::invalidConfiguration("No key frames found (only tweens)"));
+
+        // Progress runs over the n preparation steps: 98 % for the key frames, 2 % for the tweens.
+        const double scale = n_;
+        report(0, "Upscaling " + std::to_string(keys.size()) + " key frames...");
+        auto session = HeicPreprocessor(*config_).preprocess(
+            keys,
+            [&](int current, int count, const std::string& message) {
+                report(static_cast<int>(static_cast<double>(current) / count * 0.98 * scale), message);
+            },
+            stop_);
+        if (!session) return session.error();
+        Frames frames = std::move(session).value().frames;
+        log("[HeicGenerator] Upscaled " + std::to_string(frames.size()) + " key frames");
+
+        const int tweenCount = static_cast<int>(tweens.size());
+        auto blended = regenerateTweens(
+            tweens, images, frames, config_->outputDirectory,
+            [&](int done) {
+                report(static_cast<int>((0.98 + static_cast<double>(done) / tweenCount * 0.02) * scale),
+                    "Regenerating tweens (" + std::to_string(done) + "/" + std::to_string(tweenCount) + ")...");
+            },
+            stop_);
+        if (!blended) return blended.error();
+        log("[HeicGenerator] Regenerated " + std::to_string(blended.value().size()) + " tweens");
+
+        std::ranges::move(blended.value(), std::back_inserter(frames));
+        const auto position = [&](const HeicFrameSource& frame) {
+            return indexOfImage(images, frame.image.id).value_or(images.size());
+        };
+        std::ranges::stable_sort(frames, {}, position);
+        log("[HeicGenerator] Combined frames: " + std::to_string(frames.size()) + " total");
+        return frames;
+    }
+
+    int n_;
+    int total_;
+    int encodingOffset_;
+    const std::optional<HeicPreprocessConfig>& config_;
+    const ExportProgress& progress_;
+    std::stop_token stop_;
+};
+
+Result<void, EngineError> writeSolarWallpaper(
+    const Run& run, const std::vector<WallpaperImage>& images, const fs::path& output)
+{
+    run.report(0, "Creating time-based wallpaper...");
+    auto frames = run.prepareFrames(images);
+    if (!frames) return frames.error();
+    if (run.stop().stop_requested()) return EngineError(Cancelled {});
+    const std::string xmp = desktopXmpPacket(solarRecord(frames.value()), solarPropertyName);
+    if (auto encoded = run.encodeFrames(frames.value(), xmp, output); !encoded) return encoded;
+    run.report(run.total(), "Solar wallpaper created with " + std::to_string(frames.value().size()) + " images");
+    return {};
+}
+
+Result<cv::Mat, EngineError> loadFrame(const HeicFrameSource& frame, const std::string& role)
+{
+    log("DEBUG: Loading " + role + " image from: " + frame.url.string());
+    cv::Mat pixels = decodeImageFile(frame.url);
+    if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(frame.url.string()));
+    std::string label = role;
+    label[0] = static_cast<char>(std::toupper(label[0]));
+    log("DEBUG: " + label + " image size: " + std::to_string(pixels.cols) + "x" + std::to_string(pixels.rows));
+    return pixels;
+}
+
+Result<void, EngineError> writeAppearanceWallpaper(
+    const Run& run, std::vector<WallpaperImage> images, const fs::path& output)
+{
+    run.report(0, "Creating appearance-based wallpaper...");
+    log("DEBUG: Appearance mode - " + std::to_string(images.size()) + " images");
+    if (images.size() < 2)
+        return EngineError(HeicGeneratorError::invalidConfiguration("Appearance mode requires at least 2 images"));
+    std::ranges::stable_sort(images, [](const WallpaperImage& a, const WallpaperImage& b) {
+        return a.isLight.value_or(true) && !b.isLight.value_or(true);
+    });
+    log("DEBUG: Sorted images - light: " + images[0].fileName + ", dark: " + images[1].fileName);
+
+    auto frames = run.prepareFrames(images);
+    if (!frames) return frames.error();
+    if (frames.value().empty()) return EngineError(HeicGeneratorError::invalidConfiguration("No images to encode"));
+    if (run.stop().stop_requested()) return EngineError(Cancelled {});
+    const HeicFrameSource& lightFrame = frames.value()[0];
+    const HeicFrameSource& darkFrame = frames.value().size() > 1 ? frames.value()[1] : lightFrame;
+    auto light = loadFrame(lightFrame, "light");
+    if (!light) return light.error();
+    auto dark = loadFrame(darkFrame, "dark");
+    if (!dark) return dark.error();
+
+    log("DEBUG: Creating metadata plist");
+    const std::string encoded = base64(serializeBinaryPropertyList(appearanceRecord()));
+    log("DEBUG: Metadata base64 length: " + std::to_string(encoded.size()));
+    log("DEBUG: Creating XMP metadata");
+    log("DEBUG: Registering namespace");
+    log("DEBUG: Creating metadata tag");
+    log("DEBUG: Setting metadata tag");
+    const std::string xmp = desktopXmpPacket(appearanceRecord(), appearancePropertyName);
+
+    log("DEBUG: Creating image destination at: " + output.string());
+    auto encoder = HeicEncoder::create();
+    if (!encoder) {
+        log("ERROR: Failed to create image destination");
+        return EngineError(encoder.error());
+    }
+    log("DEBUG: Adding light image with metadata");
+    if (auto added = Run::addFrame(encoder.value(), light.value(), 0, xmp); !added) return added;
+    if (run.stop().stop_requested()) return EngineError(Cancelled {});
+    log("DEBUG: Adding dark image");
+    if (auto added = Run::addFrame(encoder.value(), dark.value(), 1, std::nullopt); !added) return added;
+    log("DEBUG: Finalizing HEIC file");
+    if (auto written = encoder.value().writeTo(output); !written) {
+        log("ERROR: Failed to finalize HEIC");
+        return EngineError(written.error());
+    }
+    log("DEBUG: Appearance wallpaper created successfully");
+    run.report(run.total(), "Appearance wallpaper created");
+    return {};
+}
+
+} // namespace
+
+Result<void, EngineError> HeicGenerator::generate(const std::vector<WallpaperImage>& images, WallpaperMode mode,
+    const fs::path& outputPath, const std::optional<HeicPreprocessConfig>& preprocessConfig,
+    const ExportProgress& progress, std::stop_token stop) const
+{
+    const WorkingFolderGuard workingFolder(preprocessConfig);
+    const Run run(images.size(), preprocessConfig, progress, stop);
+    run.report(0, "Starting generation...");
+    if (images.empty()) return EngineError(HeicGeneratorError::invalidConfiguration("No images provided"));
+    for (std::size_t p = 0; p < images.size(); ++p) {
+        const WallpaperImage& image = images[p];
+        if (!image.sourcePath) {
+            log("ERROR: Image " + std::to_string(p) + " (" + image.fileName + ") has no source path");
+            return EngineError(
+                HeicGeneratorError::invalidConfiguration("Image " + image.fileName + " has no source path"));
+        }
+        std::error_code error;
+        if (!fs::is_regular_file(*image.sourcePath, error)) {
+            log("ERROR: Image file not found: " + *image.sourcePath);
+            return EngineError(HeicGeneratorError::imageLoadFailed(*image.sourcePath));
+        }
+    }
+    log("Generating " + std::string(rawValue(mode)) + " wallpaper with " + std::to_string(images.size()) + " images to "
+        + outputPath.string());
+    if (stop.stop_requested()) return EngineError(Cancelled {});
+    return mode == WallpaperMode::time ? writeSolarWallpaper(run, images, outputPath)
+                                       : writeAppearanceWallpaper(run, images, outputPath);
+}
+
+} // namespace tl
