@@ -1,0 +1,126 @@
+#include "generation/GeminiImageEditService.h"
+
+#include "generation/Base64.h"
+#include "generation/JsonFields.h"
+
+#include <curl/curl.h>
+#include <nlohmann/json.hpp>
+
+#include <memory>
+
+namespace tl {
+namespace {
+
+using Json = nlohmann::json;
+
+std::optional<std::string> percentEncoded(const std::string& text)
+{
+    struct CurlFree {
+        void operator()(char* text) const { curl_free(text); }
+    };
+    const std::unique_ptr<char, CurlFree> escaped(
+        curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size())));
+    if (!escaped) return std::nullopt;
+    return std::string(escaped.get());
+}
+
+// Each segment escaped, the slashes between them kept.
+std::optional<std::string> percentEncodedPath(const std::string& path)
+{
+    std::string encoded;
+    for (std::size_t start = 0; start <= path.size();) {
+        const auto end = std::min(path.find('/', start), path.size());
+        const auto segment = percentEncoded(path.substr(start, end - start));
+        if (!segment) return std::nullopt;
+        encoded += *segment;
+        if (end < path.size()) encoded += '/';
+        start = end + 1;
+    }
+    return encoded;
+}
+
+// The part's inline image under either spelling, or null.
+const Json* inlineImage(const Json& part)
+{
+    for (const char* key : { "inline_data", "inlineData" }) {
+        const auto found = part.find(key);
+        if (found != part.end() && found->is_object()) return &*found;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> mediaType(const Json& image)
+{
+    for (const char* key : { "mime_type", "mimeType" }) {
+        if (auto value = json::optionalText(image, key); value && *value) return *value;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+GeminiImageEditService::GeminiImageEditService(std::shared_ptr<const APIKeyProvider> apiKeyProvider,
+    HttpTransport& session, std::string modelsAddress, AINetworkLog log)
+    : baseURL(std::move(modelsAddress))
+    , connection_ { std::move(apiKeyProvider), session, log }
+{
+}
+
+GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std::string& prompt,
+    const std::string& model, const std::string&, const std::optional<std::string>& inputImage,
+    const std::optional<std::string>& systemPrompt, const std::optional<std::string>&, std::stop_token stop)
+{
+    auto key = connection_.requireKey();
+    if (!key.ok()) return key.error();
+    const auto modelName = modelWithoutProvider(model);
+    const auto text = joinNonEmpty(systemPrompt, prompt);
+    connection_.log.logPrompt("Gemini", text, std::nullopt);
+
+    Json parts = Json::array({ { { "text", text } } });
+    if (inputImage) {
+        parts.push_back(
+            { { "inline_data", { { "mime_type", "image/png" }, { "data", base64::encode(*inputImage) } } } });
+    }
+    const Json body = { { "contents", Json::array({ { { "role", "user" }, { "parts", std::move(parts) } } }) } };
+
+    const auto encodedModel = percentEncodedPath(modelName);
+    const auto encodedKey = percentEncoded(key.value());
+    if (!encodedModel || !encodedKey) return ImageGenerationError::invalidResponse();
+    HttpRequest request;
+    request.method = "POST";
+    request.url = baseURL + "/" + *encodedModel + ":generateContent?key=" + *encodedKey;
+    request.timeout = requestTimeout;
+    request.setHeader("Content-Type", "application/json");
+    request.body = body.dump();
+
+    auto response = connection_.exchange("Gemini", request, stop);
+    if (!response.ok()) return response.error();
+    if (!response.value().succeeded()) return statusFailure("Gemini", response.value());
+    return imageFromGeminiResponse(response.value().body);
+}
+
+GenerationResult<GeneratedImage> imageFromGeminiResponse(const std::string& body)
+{
+    const Json reply = Json::parse(body, nullptr, false);
+    if (!reply.is_object() || !reply.contains("candidates") || !reply["candidates"].is_array()) {
+        return ResponseDecodingError {};
+    }
+    const Json& candidates = reply["candidates"];
+    if (candidates.empty()) return ImageGenerationError::decodeFailed();
+    const Json& candidate = candidates.front();
+    if (!candidate.is_object() || !candidate.contains("content") || !candidate["content"].contains("parts")
+        || !candidate["content"]["parts"].is_array()) {
+        return ResponseDecodingError {};
+    }
+    for (const Json& part : candidate["content"]["parts"]) {
+        const Json* image = part.is_object() ? inlineImage(part) : nullptr;
+        if (!image) continue;
+        const auto data = json::optionalText(*image, "data");
+        if (!data || !*data) continue;
+        if (auto bytes = base64::decodeImage(**data, true))
+            return GeneratedImage { std::move(*bytes), mediaType(*image) };
+    }
+    return ImageGenerationError::decodeFailed();
+}
+
+} // namespace tl

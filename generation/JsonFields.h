@@ -1,0 +1,22 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+namespace tl::json {
+
+// Reads an optional text member of a reply record: the outer value is absent when the member
+// has the wrong type (the record does not decode); the inner one is absent when the member is
+// missing or null.
+inline std::optional<std::optional<std::string>> optionalText(const nlohmann::json& record, const char* key)
+{
+    if (!record.is_object()) return std::nullopt;
+    const auto found = record.find(key);
+    if (found == record.end() || found->is_null()) return std::optional<std::string> {};
+    if (!found->is_string()) return std::nullopt;
+    return std::optional<std::string>(found->get<std::string>());
+}
+
+} // namespace tl::json

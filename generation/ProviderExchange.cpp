@@ -1,0 +1,61 @@
+#include "generation/ProviderExchange.h"
+
+#include "generation/Text.h"
+#include "platform/http/WebUrl.h"
+
+namespace tl {
+
+GenerationResult<std::string> ProviderConnection::requireKey() const
+{
+    auto key = apiKeyProvider->apiKey();
+    if (!key || key->empty()) return ImageGenerationError::missingAPIKey();
+    return std::move(*key);
+}
+
+GenerationResult<HttpResponse> ProviderConnection::exchange(
+    std::string_view tag, const HttpRequest& request, std::stop_token stop) const
+{
+    log.logRequest(tag, request);
+    auto sent = session.send(request, stop);
+    if (!sent.ok()) return sent.error();
+    log.logResponse(tag, &sent.value(), &sent.value().body);
+    return std::move(sent).value();
+}
+
+GenerationResult<GeneratedImage> ProviderConnection::download(
+    std::string_view tag, const std::string& url, std::stop_token stop) const
+{
+    if (!isWebURL(url)) return ImageGenerationError::decodeFailed();
+    HttpRequest request;
+    request.url = url;
+    log.logRequest(tag, request);
+    auto sent = session.send(request, stop);
+    if (!sent.ok()) return sent.error();
+    log.logResponse(tag, &sent.value(), nullptr);
+    if (!sent.value().succeeded()) return ImageGenerationError::decodeFailed();
+    auto contentType = sent.value().header("Content-Type");
+    return GeneratedImage { std::move(sent.value().body), std::move(contentType) };
+}
+
+ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response)
+{
+    const std::string body = text::isValidUtf8(response.body) ? response.body : "Unknown error";
+    return ImageGenerationError::requestFailed(
+        std::string(provider) + " error " + std::to_string(response.status) + ": " + body);
+}
+
+std::string modelWithoutProvider(std::string_view model)
+{
+    const auto trimmed = text::trimmed(model);
+    const auto slash = trimmed.find('/');
+    return std::string(slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1));
+}
+
+std::string joinNonEmpty(const std::optional<std::string>& systemPrompt, const std::string& prompt)
+{
+    if (!systemPrompt || systemPrompt->empty()) return prompt;
+    if (prompt.empty()) return *systemPrompt;
+    return *systemPrompt + "\n" + prompt;
+}
+
+} // namespace tl

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "generation/AINetworkLog.h"
+#include "generation/APIKeyProvider.h"
+#include "generation/ImageGenerationService.h"
+#include "platform/http/HttpTransport.h"
+
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+
+namespace tl {
+
+// What every public-provider client holds: its key source, the transport and its log.
+struct ProviderConnection {
+    std::shared_ptr<const APIKeyProvider> apiKeyProvider;
+    HttpTransport& session;
+    AINetworkLog log;
+
+    // The key, or missingAPIKey when it is unset or empty.
+    GenerationResult<std::string> requireKey() const;
+    bool isConfigured() const { return apiKeyProvider->apiKey().has_value(); }
+
+    // Logs the request, sends it, and logs the response with its body.
+    GenerationResult<HttpResponse> exchange(
+        std::string_view tag, const HttpRequest& request, std::stop_token stop) const;
+    // Downloads an image address named in a reply. Only absolute web addresses are fetched, and
+    // an error page is no image: both fail as decodeFailed.
+    GenerationResult<GeneratedImage> download(std::string_view tag, const std::string& url, std::stop_token stop) const;
+};
+
+// "<provider> error <status>: <body>", with "Unknown error" for a body that is not text.
+ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response);
+
+// The model trimmed and, when it names a provider ("vendor/model"), without the part up to the first "/".
+std::string modelWithoutProvider(std::string_view model);
+
+// The system prompt and the prompt on two lines, or whichever of them is not empty.
+std::string joinNonEmpty(const std::optional<std::string>& systemPrompt, const std::string& prompt);
+
+} // namespace tl
