@@ -91,7 +91,7 @@ GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std
     request.url = baseURL + "/" + *encodedModel + ":generateContent?key=" + *encodedKey;
     request.timeout = requestTimeout;
     request.setHeader("Content-Type", "application/json");
-    request.body = body.dump();
+    request.body = json::compact(body);
 
     auto response = connection_.exchange("Gemini", request, stop);
     if (!response.ok()) return response.error();

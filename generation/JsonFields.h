@@ -19,4 +19,11 @@ inline std::optional<std::optional<std::string>> optionalText(const nlohmann::js
     return std::optional<std::string>(found->get<std::string>());
 }
 
+// Compact JSON for a request body. Text that is not UTF-8 (a prompt pasted from elsewhere) is
+// sent with replacement characters rather than failing the request.
+inline std::string compact(const nlohmann::json& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 } // namespace tl::json

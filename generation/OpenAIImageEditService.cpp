@@ -1,5 +1,7 @@
 #include "generation/OpenAIImageEditService.h"
 
+#include "generation/JsonFields.h"
+
 #include "generation/ImagesResponse.h"
 #include "generation/MultipartForm.h"
 #include "generation/Text.h"
@@ -88,7 +90,7 @@ HttpRequest OpenAIImageEditService::generationRequest(const std::string& key, co
     request.timeout = requestTimeout;
     request.setHeader("Authorization", "Bearer " + key);
     request.setHeader("Content-Type", "application/json");
-    request.body = body.dump();
+    request.body = json::compact(body);
     return request;
 }
 

@@ -123,7 +123,7 @@ OpenRouterImageService::imageRoad(const std::string& key, const std::string& pro
         { "response_format", "b64_json" },
     };
     connection_.log.logPrompt("OpenRouter-Images", prompt, std::nullopt);
-    auto response = connection_.exchange("OpenRouter-Images", postRequest(baseURL, key, body.dump()), stop);
+    auto response = connection_.exchange("OpenRouter-Images", postRequest(baseURL, key, json::compact(body)), stop);
     if (!response.ok()) return GenerationResult<GeneratedImage>(response.error());
     const long status = response.value().status;
     if (status == 404 || status == 405) return UseChatEndpoint {};
@@ -161,7 +161,7 @@ GenerationResult<GeneratedImage> OpenRouterImageService::chatRoad(const std::str
     }
 
     connection_.log.logPrompt("OpenRouter-Chat", prompt, systemPrompt);
-    auto response = connection_.exchange("OpenRouter-Chat", postRequest(chatURL, key, body.dump()), stop);
+    auto response = connection_.exchange("OpenRouter-Chat", postRequest(chatURL, key, json::compact(body)), stop);
     if (!response.ok()) return response.error();
     if (!response.value().succeeded()) return statusFailure("OpenRouter", response.value());
 

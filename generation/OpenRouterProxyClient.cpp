@@ -1,5 +1,7 @@
 #include "generation/OpenRouterProxyClient.h"
 
+#include "generation/JsonFields.h"
+
 #include "generation/Base64.h"
 #include "generation/ProxyImageExtraction.h"
 #include "generation/Text.h"
@@ -94,7 +96,7 @@ GenerationResult<std::string> OpenRouterProxyClient::send(
     request.timeout = requestTimeout;
     request.setHeader("Authorization", "Bearer " + token.value());
     request.setHeader("Content-Type", "application/json");
-    request.body = body.dump();
+    request.body = json::compact(body);
 
     auto first = perform(request, stop);
     const auto* rejection = first.ok() ? nullptr : std::get_if<ProxyError>(&first.error());

@@ -1,5 +1,7 @@
 #include "generation/TokenManager.h"
 
+#include "generation/JsonFields.h"
+
 #include "platform/Log.h"
 #include "platform/Uuid.h"
 #include "platform/http/WebUrl.h"
@@ -109,7 +111,7 @@ GenerationResult<TokenManager::FreshToken> TokenManager::fetchNewToken(std::stop
     request.method = "POST";
     request.timeout = kRequestTimeout;
     request.setHeader("Content-Type", "application/json");
-    request.body = body.dump();
+    request.body = json::compact(body);
 
     auto sent = context_.transport.send(request, stop);
     if (!sent.ok()) return sent.error();

@@ -123,6 +123,32 @@ TEST_F(TimelineGeneratorTest, TheFirstFailureStopsTheRun)
     }
 }
 
+TEST_F(TimelineGeneratorTest, AFailureCancelsTheRequestsStillRunning)
+{
+    // In the second batch two requests hang while the third fails.
+    server.holdProxy = [](const std::string& text) {
+        return text.find("Dawn, soft") != std::string::npos || text.find("Early morning, warm") != std::string::npos;
+    };
+    server.proxyResponder = [](const nlohmann::json& body, httplib::Response& out) {
+        const auto text = testing::FakeProductServer::promptText(body);
+        if (text.find("Golden hour morning") != std::string::npos) {
+            out.status = 500;
+            out.set_content("golden hour failed", "text/plain");
+            return;
+        }
+        out.set_content(
+            testing::FakeProductServer::chatReplyWithImageURL("data:image/png;base64,eA==").dump(), "application/json");
+    };
+    auto run = std::async(std::launch::async, [&] { return generator.generateTimeline("p", "m", std::nullopt, {}); });
+    if (run.wait_for(2s) != std::future_status::ready) {
+        ADD_FAILURE() << "the hanging requests were not cancelled";
+        server.loopback().openGate();
+    }
+    const auto result = run.get();
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(describe(result.error()), "Server error 500: golden hour failed");
+}
+
 TEST_F(TimelineGeneratorTest, StoppingMidBatchEndsTheRunAtOnce)
 {
     server.holdProxy = [](const std::string& text) { return text.find("Dawn, soft") != std::string::npos; };

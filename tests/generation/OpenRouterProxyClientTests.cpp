@@ -73,6 +73,10 @@ TEST_F(ProxyClientTest, RequestsCarryTheTokenTheModelAndTheirContent)
         }
     }
     EXPECT_EQ(server.tokenRequests(), 1);
+
+    // Text that is not UTF-8 is still sent, with replacement characters.
+    ASSERT_TRUE(client.generateImage(std::string("caf\xe9"), "m", {}).ok());
+    EXPECT_EQ(server.proxyCalls().back().body["messages"][0]["content"], "caf\xef\xbf\xbd");
 }
 
 TEST_F(ProxyClientTest, ARejectedTokenIsReplacedOnceAndOnlyOnce)
