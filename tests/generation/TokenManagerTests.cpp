@@ -157,7 +157,7 @@ TEST_F(TokenManagerTest, AWaiterThatStopsLeavesTheFetchRunningForOthers)
     std::stop_source stop;
     auto waiter = std::async(std::launch::async, [&] { return manager.getToken(stop.get_token()); });
     std::this_thread::sleep_for(50ms);
-    testing::expectStopsWithin(stop, waiter, 100ms);
+    testing::expectStopsWithin(stop, waiter, 250ms);
 
     EXPECT_EQ(token(manager), "token-1");
     EXPECT_EQ(server.tokenRequests(), 1);
