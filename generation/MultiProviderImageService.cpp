@@ -22,7 +22,7 @@ std::optional<ImageProvider> MultiProviderImageService::provider(std::string_vie
     return std::nullopt;
 }
 
-const ImageGenerationService* MultiProviderImageService::client(ImageProvider provider) const
+ImageGenerationService* MultiProviderImageService::client(ImageProvider provider) const
 {
     switch (provider) {
     case ImageProvider::openAI:
@@ -54,7 +54,7 @@ GenerationResult<GeneratedImage> MultiProviderImageService::generateImage(const 
             }
         }
     }
-    auto* service = chosen ? const_cast<ImageGenerationService*>(client(*chosen)) : nullptr;
+    auto* service = chosen ? client(*chosen) : nullptr;
     if (!service || !service->isConfigured()) return ImageGenerationError::missingAPIKey();
     // Gemini chooses the image's shape itself.
     if (*chosen == ImageProvider::gemini)

@@ -33,7 +33,7 @@ public:
     const std::shared_ptr<OpenRouterImageService> openRouter;
 
 private:
-    const ImageGenerationService* client(ImageProvider provider) const;
+    ImageGenerationService* client(ImageProvider provider) const;
 };
 
 // The three public clients with their fixed endpoints and the environment's keys, under one router.
