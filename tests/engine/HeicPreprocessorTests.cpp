@@ -56,7 +56,10 @@ TEST_F(HeicPreprocessorTest, FramesComeBackInInputOrderWithOnlyTheirResultFilesL
     EXPECT_EQ(workFiles(),
         (std::vector<std::string> {
             "frame_0001.png", "frame_0002.png", "frame_0003.png", "frame_0004.png", "frame_0005.png" }));
-    EXPECT_EQ(upscaler->mostAtOnce, HeicPreprocessor::maxConcurrentPreprocess);
+    // How many overlap depends on the machine's load; the cap must hold and the slow frame must not
+    // hold up the others.
+    EXPECT_LE(upscaler->mostAtOnce, HeicPreprocessor::maxConcurrentPreprocess);
+    EXPECT_GE(upscaler->mostAtOnce, 2);
 
     // 64x36 to 256x144 with factor 2 only: two passes per frame.
     const auto passes = progress.messagesStartingWith("Upscaling frame 2/5");
