@@ -1,31 +1,73 @@
 #pragma once
 
 #include "platform/Observation.h"
+#include "ui/main/ExportFilePanel.h"
+#include "ui/main/ExportOptionsSheet.h"
+#include "ui/main/ExportWork.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <vector>
 
-class QLabel;
-class QListWidget;
+class QAction;
+class QActionGroup;
+class QToolBar;
 
 namespace tl {
 
+class AppActions;
+class AppCommandCenter;
 class AppState;
 class AppUIState;
-class AppCommandCenter;
 
-// The main window's content: the project's frames in timeline order.
+namespace ui {
+class ExportController;
+class ImagesLibraryView;
+} // namespace ui
+
+// The main window's content: the images library, the window toolbar (sharing the menu's actions
+// for Open, Save and Export) and the one sheet slot, with the export run behind the export sheet.
 class ContentView final : public QWidget {
+    Q_OBJECT
 public:
-    ContentView(AppState& appState, AppUIState& uiState, AppCommandCenter& commandCenter, QWidget* parent = nullptr);
+    ContentView(AppCommandCenter& commandCenter, AppActions& actions, QWidget* parent = nullptr);
+    ContentView(AppCommandCenter& commandCenter, AppActions& actions, ui::ExportServices services,
+        ui::ExportFilePanel panel, QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    QToolBar* toolbar() { return toolbar_; }
+    ui::ImagesLibraryView& library() { return *library_; }
+    // The open export sheet, if any.
+    ui::ExportOptionsSheet* exportSheet() { return sheet_; }
+    ui::ExportController& exportController() { return *export_; }
+    void setExportFilePanel(ui::ExportFilePanel panel) { panel_ = std::move(panel); }
+
+    void startExport();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void reload();
+    void buildToolbar(AppActions& actions);
+    void presentImportPanel();
+    void activeSheetChanged();
+    void viewModeChanged();
+    void exportHeic(const HeicExportOptions& options);
+    void updateActions();
+    bool hasMultipleKeyImages() const;
 
+    AppCommandCenter& commandCenter_;
     AppState& appState_;
-    QLabel* summary_;
-    QListWidget* frames_;
+    AppUIState& uiState_;
+    ui::ExportFilePanel panel_;
+    ui::ImagesLibraryView* library_;
+    ui::ExportController* export_;
+    QToolBar* toolbar_;
+    QAction* openAction_ = nullptr;
+    QAction* autoTween_ = nullptr;
+    QActionGroup* viewModes_ = nullptr;
+    QPointer<ui::ExportOptionsSheet> sheet_;
     std::vector<Observation> observations_;
 };
 

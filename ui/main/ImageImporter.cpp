@@ -1,7 +1,7 @@
 #include "ui/main/ImageImporter.h"
 
-#include "platform/Log.h"
 #include "platform/Image.h"
+#include "platform/Log.h"
 
 #include <QMetaObject>
 

@@ -22,7 +22,9 @@ MainWindow::MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& li
     resize(1200, 800);
     commandCenter_.appState.undoManager = undoManager_;
     actions_->populate(*menuBar());
-    setCentralWidget(new ContentView(commandCenter_.appState, commandCenter_.uiState, commandCenter_, this));
+    auto* content = new ContentView(commandCenter_, *actions_, this);
+    addToolBar(content->toolbar());
+    setCentralWidget(content);
 }
 
 MainWindow::~MainWindow()

@@ -8,7 +8,7 @@ SelectionSync::SelectionSync(AppState& appState, TimelineListModel& model, QObje
     : QObject(parent)
     , appState_(appState)
     , model_(model)
-    , selectionModel_(&model)
+    , selectionModel_(&model, this)
 {
     selectionObservation_ = appState_.selectedImageIds.observe([this] { showStoreSelection(); });
     anchorObservation_ = appState_.lastSelectedImageId.observe([this] { showStoreSelection(); });

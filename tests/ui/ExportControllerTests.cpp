@@ -1,0 +1,230 @@
+#include "ui/main/ExportController.h"
+
+#include "platform/Image.h"
+#include "platform/Log.h"
+
+#include "UiTestSupport.h"
+
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+
+namespace tl::ui {
+namespace {
+
+using tl::testing::keyImage;
+using tl::testing::processEventsUntil;
+using tl::testing::tweenOf;
+
+// A writer that reports the given messages, then waits until the test opens the gate, and then
+// writes the file and succeeds (or fails) whether or not it was asked to stop.
+class ScriptedWriter {
+public:
+    std::vector<std::string> messages;
+    std::optional<EngineError> failure;
+    bool waitForGate = false;
+
+    ExportServices services()
+    {
+        return {
+            .makeUpscaler = [this]() -> Result<std::shared_ptr<ImageUpscalingTool>, std::string> {
+                ++upscalerLoads;
+                return upscalerError;
+            },
+            .writeWallpaper
+            = [this](const std::vector<WallpaperImage>& images, WallpaperMode, const std::filesystem::path& output,
+                  const std::optional<HeicPreprocessConfig>& config, const ExportProgress& progress,
+                  std::stop_token) -> Result<void, EngineError> {
+                std::vector<std::string> script;
+                bool gated = false;
+                {
+                    std::lock_guard lock(mutex);
+                    ++calls;
+                    sawConfig = config.has_value();
+                    sawThumbnails
+                        = std::ranges::any_of(images, [](const auto& image) { return image.thumbnail != nullptr; });
+                    script = messages;
+                    gated = waitForGate;
+                }
+                int current = 0;
+                for (const auto& message : script)
+                    progress(++current, static_cast<int>(script.size()), message);
+                if (gated) {
+                    std::unique_lock lock(mutex);
+                    gateChanged.wait(lock, [this] { return gateOpen; });
+                }
+                if (failure) return *failure;
+                std::ofstream(output) << "wallpaper";
+                return {};
+            },
+        };
+    }
+
+    void openGate()
+    {
+        std::lock_guard lock(mutex);
+        gateOpen = true;
+        gateChanged.notify_all();
+    }
+
+    std::mutex mutex;
+    std::condition_variable gateChanged;
+    bool gateOpen = false;
+    int calls = 0;
+    int upscalerLoads = 0;
+    bool sawConfig = false;
+    bool sawThumbnails = false;
+    std::string upscalerError = "The upscaling model realesrgan512.onnx was not found.";
+};
+
+class ExportControllerTest : public tl::testing::UiStateTest {
+protected:
+    ExportControllerTest()
+    {
+        auto first = keyImage("a.png", 9);
+        first.thumbnail = std::make_shared<const Image>(cv::Mat(2, 2, CV_8UC4, cv::Scalar(1, 2, 3, 255)));
+        state.addImage(first);
+        auto tween = tweenOf(first, "a_tween_1.png");
+        tween.timeOfDay = 10;
+        state.addImage(tween);
+        state.addImage(keyImage("b.png", 12));
+    }
+
+    static HeicExportOptions withoutUpscaling()
+    {
+        HeicExportOptions options;
+        options.upscaleEnabled = false;
+        return options;
+    }
+
+    void waitForEnd()
+    {
+        controller.waitForWorkers();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    std::vector<std::filesystem::path> filesInFolder() const
+    {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            files.push_back(entry.path());
+        return files;
+    }
+
+    tl::testing::TemporaryFolder folder;
+    std::filesystem::path output = folder.path() / "day.heic";
+    ScriptedWriter writer;
+    ExportController controller { state, ui, writer.services() };
+    std::vector<std::string> logged;
+    LogCapture capture { [this](const std::string& line) { logged.push_back(line); } };
+};
+
+TEST_F(ExportControllerTest, ASuccessfulRunWritesTheFileAndMarksEveryFrame)
+{
+    writer.messages = { "Starting generation...", "Encoded image 1/3" };
+    controller.runExport(output, withoutUpscaling());
+    EXPECT_TRUE(ui.isExportingHeic.get());
+    EXPECT_EQ(ui.exportMessage.get(), "Preparing export...");
+    ASSERT_EQ(ui.exportFrames.get().size(), 3u);
+    EXPECT_FALSE(ui.exportFrames.get()[1].isKeyFrame);
+    waitForEnd();
+
+    EXPECT_FALSE(ui.isExportingHeic.get());
+    EXPECT_EQ(ui.exportMessage.get(), "Export complete!");
+    EXPECT_DOUBLE_EQ(ui.exportProgress.get(), 1.0); // the last report was 2 of 2
+    for (const auto& frame : ui.exportFrames.get())
+        EXPECT_EQ(frame.status, ExportFrameStatus::complete);
+    EXPECT_EQ(filesInFolder(), (std::vector { output }));
+    EXPECT_TRUE(writer.sawConfig) << "resizing to 8K is a preprocessing stage";
+    EXPECT_FALSE(writer.sawThumbnails) << "the work gets no pictures";
+    EXPECT_EQ(writer.upscalerLoads, 0);
+    EXPECT_EQ(logged.front(), "=== EXPORT STARTED ===");
+    EXPECT_EQ(logged[1], "Mode: time");
+    EXPECT_EQ(logged[3], "  [0] a.png - sourcePath: nil");
+    EXPECT_EQ(logged.back(), "=== EXPORT SUCCEEDED ===");
+}
+
+TEST_F(ExportControllerTest, EndTextsDependOnKeptFramesAndFailures)
+{
+    auto keep = withoutUpscaling();
+    keep.keepPreprocessedFrames = true;
+    controller.runExport(output, keep);
+    waitForEnd();
+    EXPECT_EQ(ui.exportMessage.get(), "Export complete! Preprocessed frames kept for reuse.");
+
+    keep.resizeEnabled = false; // nothing to preprocess, so nothing is kept
+    controller.runExport(output, keep);
+    waitForEnd();
+    EXPECT_EQ(ui.exportMessage.get(), "Export complete!");
+    EXPECT_FALSE(writer.sawConfig);
+
+    writer.failure = EngineError(HeicGeneratorError::of(HeicGeneratorError::Kind::fileWriteFailed));
+    std::filesystem::remove(output);
+    controller.runExport(output, keep);
+    waitForEnd();
+    EXPECT_EQ(ui.exportMessage.get(), "Export failed. Please try again.");
+    EXPECT_FALSE(ui.isExportingHeic.get());
+    EXPECT_TRUE(filesInFolder().empty());
+    EXPECT_EQ(logged[logged.size() - 2], "=== EXPORT FAILED ===");
+}
+
+TEST_F(ExportControllerTest, AMissingUpscalerFailsPlainlyBeforeWriting)
+{
+    controller.runExport(output, HeicExportOptions {});
+    waitForEnd();
+    EXPECT_EQ(ui.exportMessage.get(), "Export failed: " + writer.upscalerError);
+    EXPECT_FALSE(ui.isExportingHeic.get());
+    EXPECT_EQ(writer.calls, 0);
+    EXPECT_EQ(logged.back(), "Output: " + output.string());
+}
+
+TEST_F(ExportControllerTest, ACancelledRunLeavesNoFileAndNeverTouchesANewerRun)
+{
+    writer.waitForGate = true;
+    writer.messages = { "Encoded image 1/3" };
+    controller.runExport(output, withoutUpscaling());
+    ASSERT_TRUE(processEventsUntil([&] { return ui.exportMessage.get() == "Encoded image 1/3"; }));
+    ui.cancelExport();
+    EXPECT_EQ(ui.exportMessage.get(), "Export cancelled");
+
+    // A second run starts while the first is still writing; the first then finishes anyway.
+    {
+        std::lock_guard lock(writer.mutex);
+        writer.messages = {};
+        writer.waitForGate = false;
+    }
+    controller.runExport(folder.path() / "second.heic", withoutUpscaling());
+    EXPECT_EQ(ui.exportMessage.get(), "Preparing export...");
+    writer.openGate();
+    waitForEnd();
+
+    EXPECT_EQ(ui.exportMessage.get(), "Export complete!");
+    EXPECT_FALSE(std::filesystem::exists(output)) << "the cancelled run wrote nothing";
+    EXPECT_EQ(filesInFolder(), (std::vector { folder.path() / "second.heic" }));
+}
+
+TEST_F(ExportControllerTest, CancellingLeavesTheCancelledState)
+{
+    writer.waitForGate = true;
+    writer.messages = { "Preprocessed frame 1/3" };
+    controller.runExport(output, withoutUpscaling());
+    ui.cancelExport();
+    writer.openGate();
+    waitForEnd();
+    EXPECT_EQ(ui.exportMessage.get(), "Export cancelled");
+    EXPECT_FALSE(ui.isExportingHeic.get());
+    EXPECT_TRUE(ui.exportFrames.get().empty());
+    EXPECT_TRUE(filesInFolder().empty());
+}
+
+TEST(ExportFileName, TheProjectNameBecomesTheProposedFileName)
+{
+    EXPECT_EQ(ExportController::proposedFileName(std::nullopt), "dynamic-wallpaper.heic");
+    EXPECT_EQ(ExportController::proposedFileName(std::filesystem::path("/p/Beach Day.vorrind")), "Beach Day.heic");
+    EXPECT_EQ(ExportController::proposedFileName(std::filesystem::path("/p/Beach.vorrind/")), "Beach.heic");
+    EXPECT_EQ(ExportController::proposedFileName(std::filesystem::path("/")), "dynamic-wallpaper.heic");
+}
+
+} // namespace
+} // namespace tl::ui

@@ -1,0 +1,87 @@
+// Saves pictures of the main window, the export sheet and a running export into the folder given
+// as the first argument, for a person to look at. Run under Xvfb; fails when a picture is missing.
+#include "MainWindowHarness.h"
+
+#include "ui/main/ExportOptionsSheet.h"
+#include "ui/main/ImagesLibraryView.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <iostream>
+
+namespace {
+
+bool save(QWidget& widget, const std::filesystem::path& file)
+{
+    const bool saved = widget.grab().save(QString::fromStdString(file.string()));
+    std::cout << (saved ? "saved " : "FAILED ") << file.string() << '\n';
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::cerr << "usage: ui_screenshots <output folder>\n";
+        return 2;
+    }
+    const std::filesystem::path out = argv[1];
+    std::filesystem::create_directories(out);
+
+    tl::testing::MainWindowHarness harness;
+    auto& ui = harness.app.uiState;
+    auto& state = harness.app.appState;
+    harness.window().resize(1200, 800);
+    harness.window().show();
+    bool ok = harness.importThroughToolbar(
+        harness.writePictures({ QColor(20, 30, 80), QColor(230, 140, 60), QColor(90, 170, 230), QColor(250, 200, 90),
+                                  QColor(200, 90, 60), QColor(30, 40, 70) },
+            { 1600, 900 }));
+    const std::vector<std::pair<double, double>> positions { { -15, 90 }, { 5, 90 }, { 20, 120 }, { 60, 180 },
+        { 5, 270 }, { -30, 0 } };
+    for (std::size_t i = 0; i < positions.size() && i < state.images.get().size(); ++i) {
+        auto image = state.images.get()[i];
+        std::tie(image.altitude, image.azimuth) = positions[i];
+        state.updateImage(image);
+    }
+    state.select(state.images.get()[1].id);
+    tl::testing::processEventsUntil([] { return false; }, 800); // thumbnails arrive
+    ok &= save(harness.window(), out / "main-window.png");
+    ui.viewMode = tl::LibraryViewMode::list;
+    tl::testing::processEventsUntil([] { return false; }, 200);
+    ok &= save(harness.window(), out / "main-window-list.png");
+    ui.viewMode = tl::LibraryViewMode::grid;
+
+    harness.window().actions().exportWallpaper.trigger();
+    auto* sheet = harness.content().exportSheet();
+    tl::testing::processEventsUntil([&] { return sheet && sheet->isVisible(); }, 2000);
+    if (!sheet) return 1;
+    ok &= save(*sheet, out / "export-sheet.png");
+
+    // A real export on a dithered HD canvas; the picture is taken while frames are being prepared.
+    sheet->model().setQuality(tl::ui::ExportQuality::standard);
+    sheet->model().setTargetDisplay(tl::ui::TargetDisplay::custom);
+    sheet->model().edit(
+        [](tl::HeicExportOptions& o) { o.enableDither = true, o.customWidth = "1920", o.customHeight = "1080"; });
+    const auto output = harness.folder.path() / "running.heic";
+    harness.content().setExportFilePanel([&](const std::string&, const auto&) { return std::optional(output); });
+    bool grabbed = false;
+    auto observation = ui.exportFrames.observe([&] {
+        const auto& frames = ui.exportFrames.get();
+        const bool preparing = std::ranges::any_of(
+            frames, [](const auto& frame) { return frame.status == tl::ExportFrameStatus::upscaling; });
+        if (!grabbed && preparing) {
+            grabbed = save(*sheet, out / "export-running.png");
+        }
+    });
+    sheet->primaryButton().click();
+    tl::testing::processEventsUntil([&] { return grabbed; }, 60000);
+    tl::testing::processEventsUntil([&] { return !ui.isExportingHeic.get(); }, 120000);
+    ok &= grabbed;
+    ok &= save(*sheet, out / "export-finished.png");
+    return ok ? 0 : 1;
+}

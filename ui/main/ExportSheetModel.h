@@ -1,0 +1,91 @@
+#pragma once
+
+#include "engine/HeicExportOptions.h"
+#include "platform/Observation.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tl::ui {
+
+enum class ExportQuality { standard, high, ultra };
+enum class TargetDisplay { thisMac, external, custom };
+
+inline constexpr std::array allExportQualities { ExportQuality::standard, ExportQuality::high, ExportQuality::ultra };
+inline constexpr std::array allTargetDisplays { TargetDisplay::thisMac, TargetDisplay::external,
+    TargetDisplay::custom };
+inline constexpr std::array allCanvasPresets { HeicCanvasPreset::matchSource, HeicCanvasPreset::apple8k,
+    HeicCanvasPreset::apple6k, HeicCanvasPreset::custom };
+// The strategies the sheet offers, in menu order.
+inline constexpr std::array offeredUpscaleStrategies { HeicUpscaleStrategy::autoScale, HeicUpscaleStrategy::fast,
+    HeicUpscaleStrategy::max, HeicUpscaleStrategy::scale4 };
+
+std::string_view label(ExportQuality quality);
+std::string_view label(TargetDisplay display);
+std::string_view label(HeicCanvasPreset preset);
+std::string_view label(HeicUpscaleStrategy strategy);
+
+// The decisions of the export options sheet over the window's export options. Two selections,
+// quality and target display, are derived from the options and drive them in turn: choosing one
+// writes the options field by field, and a change of a watched option derives the selection
+// again. Reactions run only for values that really changed, and only after the step that
+// changed them has finished, so every chain stops after one pass. One model per presentation.
+class ExportSheetModel {
+public:
+    explicit ExportSheetModel(Observable<HeicExportOptions>& options);
+    ExportSheetModel(const ExportSheetModel&) = delete;
+    ExportSheetModel& operator=(const ExportSheetModel&) = delete;
+
+    // Derives both selections from the options; may write the options (see setQuality).
+    void appear();
+
+    ExportQuality quality() const { return quality_; }
+    TargetDisplay targetDisplay() const { return targetDisplay_; }
+    void setQuality(ExportQuality quality);
+    void setTargetDisplay(TargetDisplay display);
+
+    // Every control writes one field through here.
+    template <class Change> void edit(Change&& change) { options_.mutate(std::forward<Change>(change)); }
+
+    const HeicExportOptions& options() const { return options_.get(); }
+
+    // Keeping the preprocessed frames only means something when a preprocessing stage runs.
+    bool keepFramesDisabled() const;
+    std::optional<std::string> validationMessage() const;
+    bool canExport() const { return !validationMessage(); }
+    // The first button: "Cancel" until a run of this presentation has left a message.
+    static std::string_view dismissTitle(std::string_view statusMessage);
+
+    // Tells the view that a selection changed.
+    [[nodiscard]] Observation observeSelections(std::function<void()> callback)
+    {
+        return selectionsChanged_.observe(std::move(callback));
+    }
+
+private:
+    struct Watched {
+        ExportQuality quality;
+        TargetDisplay targetDisplay;
+        bool upscaleEnabled;
+        bool enableDither;
+        HeicCanvasPreset canvasPreset;
+    };
+
+    void deriveQuality();
+    void deriveTargetDisplay();
+    void applyQuality(ExportQuality quality);
+    void applyTargetDisplay(TargetDisplay display);
+    void settle();
+
+    Observable<HeicExportOptions>& options_;
+    ExportQuality quality_ = ExportQuality::high;
+    TargetDisplay targetDisplay_ = TargetDisplay::thisMac;
+    Watched seen_;
+    bool settling_ = false;
+    ChangeNotifier selectionsChanged_;
+    Observation optionsObservation_;
+};
+
+} // namespace tl::ui
