@@ -1,10 +1,12 @@
 #include "app/AppState.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tl {
 
-AppState::AppState(Defaults& defaults) : defaults_(defaults)
+AppState::AppState(Defaults& defaults)
+    : defaults_(defaults)
 {
     selectedImageIds.setDidSet([this](const std::set<Uuid>& oldSelection) { applySelectionChangeRule(oldSelection); });
     const auto persistGenerationState = [this](const std::optional<std::string>&) { saveGenerationState(); };
@@ -18,13 +20,15 @@ AppState::AppState(Defaults& defaults) : defaults_(defaults)
 
 AppState::~AppState()
 {
-    // Registered actions point at this store; the window's manager may outlive it.
-    if (const auto manager = undoManager.lock()) manager->removeAllActions(this);
+    // Registered actions point at this store, and any manager it used may outlive it.
+    for (const auto& registered : registeredManagers_) {
+        if (const auto manager = registered.lock()) manager->removeAllActions(this);
+    }
 }
 
 AppState::Snapshot AppState::makeSnapshot() const
 {
-    return Snapshot{
+    return Snapshot {
         .images = images.get(),
         .mode = mode.get(),
         .selectedImageIds = selectedImageIds.get(),
@@ -59,6 +63,10 @@ void AppState::recordUndo(Snapshot before, const std::string& actionName)
 {
     const auto manager = undoManager.lock();
     if (!manager) return;
+    const bool known = std::ranges::any_of(registeredManagers_, [&](const std::weak_ptr<UndoManager>& registered) {
+        return !registered.owner_before(manager) && !manager.owner_before(registered);
+    });
+    if (!known) registeredManagers_.push_back(manager);
     manager->registerUndo(this, [this, before = std::move(before), actionName] { restore(before, actionName); });
     manager->setActionName(actionName);
 }
@@ -78,4 +86,4 @@ void AppState::endBatch()
     batchActionName_.reset();
 }
 
-}  // namespace tl
+} // namespace tl

@@ -137,6 +137,8 @@ private:
     void resetProject(const std::string& actionName);
 
     Defaults& defaults_;
+    // Every manager this store registered actions with, so none keeps them after it is gone.
+    std::vector<std::weak_ptr<UndoManager>> registeredManagers_;
     std::optional<Snapshot> batchSnapshot_;
     std::optional<std::string> batchActionName_;
 };

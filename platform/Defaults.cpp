@@ -79,6 +79,7 @@ std::optional<double> Defaults::real(std::string_view key) const
 
 std::optional<Defaults::Value> InMemoryDefaults::value(std::string_view key) const
 {
+    std::lock_guard lock(mutex_);
     const auto found = values_.find(key);
     if (found == values_.end()) return std::nullopt;
     return found->second;
@@ -86,11 +87,13 @@ std::optional<Defaults::Value> InMemoryDefaults::value(std::string_view key) con
 
 void InMemoryDefaults::set(std::string_view key, Value value)
 {
+    std::lock_guard lock(mutex_);
     values_.insert_or_assign(std::string(key), std::move(value));
 }
 
 void InMemoryDefaults::remove(std::string_view key)
 {
+    std::lock_guard lock(mutex_);
     if (const auto found = values_.find(key); found != values_.end()) values_.erase(found);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,9 +16,9 @@ struct DefaultsData {
     friend bool operator==(const DefaultsData&, const DefaultsData&) = default;
 };
 
-// The user's persistent key/value settings. Stores may hand values back with a
-// looser type than they were written with (a settings file keeps numbers and
-// flags as text), so the typed readers accept the text form too.
+// The user's persistent key/value settings. Every store is safe to use from any thread. Stores may hand values back
+// with a looser type than they were written with (a settings file keeps numbers and flags as text), so the typed
+// readers accept the text form too.
 class Defaults {
 public:
     using Value = std::variant<bool, std::int64_t, double, std::string, DefaultsData>;
@@ -44,7 +45,8 @@ public:
     void remove(std::string_view key) override;
 
 private:
+    mutable std::mutex mutex_;
     std::map<std::string, Value, std::less<>> values_;
 };
 
-}  // namespace tl
+} // namespace tl

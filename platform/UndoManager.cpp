@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ranges>
+#include <stdexcept>
 #include <utility>
 
 namespace tl {
@@ -9,6 +10,8 @@ namespace tl {
 UndoManager::UndoManager(EventEndScheduler scheduleAtEventEnd)
     : scheduleAtEventEnd_(std::move(scheduleAtEventEnd))
 {
+    // Without it a user event's group would never close and every edit would merge into one step.
+    if (!scheduleAtEventEnd_) throw std::invalid_argument("UndoManager needs an event-end scheduler");
 }
 
 void UndoManager::registerUndo(const void* target, std::function<void()> action)
@@ -44,7 +47,6 @@ void UndoManager::openGroupIfNeeded()
     if (groupingLevel_ > 0) return;
     beginUndoGrouping();
     eventGroupOpen_ = true;
-    if (!scheduleAtEventEnd_) return;
     scheduleAtEventEnd_([this, alive = std::weak_ptr<int>(lifetime_)] {
         if (alive.expired() || !eventGroupOpen_) return;
         // Only the event's own, outermost level ends here: a group opened by hand

@@ -19,7 +19,8 @@ public:
     // Runs the given callback once the event being handled is finished.
     using EventEndScheduler = std::function<void(std::function<void()>)>;
 
-    explicit UndoManager(EventEndScheduler scheduleAtEventEnd = {});
+    // Throws std::invalid_argument when `scheduleAtEventEnd` is empty.
+    explicit UndoManager(EventEndScheduler scheduleAtEventEnd);
     UndoManager(const UndoManager&) = delete;
     UndoManager& operator=(const UndoManager&) = delete;
 

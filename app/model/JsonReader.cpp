@@ -52,22 +52,9 @@ struct JsonValue<bool> {
     }
 };
 
-// The first double past the range of `Integer`: its maximum rounds up to a power of two.
-template <class Integer>
-constexpr double kBeyondRange = static_cast<double>(std::numeric_limits<Integer>::max());
-
-// An integer token counts as a double only if no digit is lost on the way.
-template <class Integer>
-std::optional<double> exactDouble(Integer integer)
-{
-    const double number = static_cast<double>(integer);
-    if (number >= kBeyondRange<Integer> || static_cast<Integer>(number) != integer) return std::nullopt;
-    return number;
-}
-
 template <>
 struct JsonValue<double> {
-    static constexpr std::string_view expectation = "a finite number that a double holds exactly";
+    static constexpr std::string_view expectation = "a finite number";
     static std::optional<double> read(const json& value)
     {
         switch (value.type()) {
@@ -76,10 +63,11 @@ struct JsonValue<double> {
             if (!std::isfinite(number)) return std::nullopt;
             return number;
         }
+        // A whole number in the text is still a number: it reads as the nearest double.
         case json::value_t::number_integer:
-            return exactDouble(value.get<std::int64_t>());
+            return static_cast<double>(value.get<std::int64_t>());
         case json::value_t::number_unsigned:
-            return exactDouble(value.get<std::uint64_t>());
+            return static_cast<double>(value.get<std::uint64_t>());
         default:
             return std::nullopt;
         }
@@ -101,7 +89,8 @@ struct JsonValue<std::int64_t> {
         }
         case json::value_t::number_float: {
             const double number = value.get<double>();
-            const double limit = kBeyondRange<std::int64_t>;
+            // 2^63, the first double past the range.
+            const double limit = static_cast<double>(std::numeric_limits<std::int64_t>::max());
             if (!(number >= -limit && number < limit) || number != std::trunc(number)) {
                 return std::nullopt;
             }
@@ -125,9 +114,45 @@ struct JsonValue<Uuid> {
 
 }  // namespace
 
+namespace {
+
+// The parser reads the token "-0" as the integer 0 and drops its sign; spelled
+// "-0.0" it stays a negative zero. Only tokens outside strings are touched.
+std::string withSignedZeros(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        result += c;
+        if (inString) {
+            if (c == '\\' && i + 1 < text.size()) {
+                result += text[++i];
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '0') {
+            const char after = i + 2 < text.size() ? text[i + 2] : ' ';
+            if (after != '.' && after != 'e' && after != 'E' && (after < '0' || after > '9')) {
+                result += "0.0";
+                ++i;
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
 CodingResult<json> parseJson(std::string_view text)
 {
-    json value = json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
+    const std::string prepared = withSignedZeros(text);
+    json value = json::parse(prepared.begin(), prepared.end(), nullptr, /*allow_exceptions=*/false);
     if (value.is_discarded()) {
         return CodingError{"The data couldn't be read because it isn't in the correct format: "
                            "the text is not well-formed JSON in UTF-8."};

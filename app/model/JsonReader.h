@@ -19,8 +19,9 @@ CodingResult<nlohmann::json> parseJson(std::string_view text);
 // fault slot that keeps the first fault found, so a decoder reads field after field and
 // checks once at the end; after a fault, the values returned are placeholders.
 //
-// Readable types: std::string, bool, std::int64_t and double (only numbers the type holds
-// exactly, though a decimal fraction reads as its nearest double) and Uuid (its canonical text).
+// Readable types: std::string, bool, std::int64_t (only whole numbers it holds exactly),
+// double (any finite number, read as its nearest double; "-0" keeps its sign) and Uuid
+// (its canonical text).
 // An explicit null counts as an absent member.
 class JsonObjectReader {
 public:

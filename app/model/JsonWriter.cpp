@@ -104,9 +104,8 @@ private:
     bool writeDouble(double number, const std::string& path)
     {
         if (!std::isfinite(number)) return fail(path, "is not a finite number");
-        // "-0" would read back as the integer 0 and lose the sign.
         if (number == 0.0 && std::signbit(number)) {
-            text_ += "-0.0";
+            text_ += "-0";
             return true;
         }
         appendNumber(number);

@@ -14,7 +14,7 @@ QString qtKey(std::string_view key)
     return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
 }
 
-}  // namespace
+} // namespace
 
 QSettingsDefaults::QSettingsDefaults() = default;
 
@@ -25,44 +25,47 @@ QSettingsDefaults::QSettingsDefaults(const QString& fileName)
 
 std::optional<Defaults::Value> QSettingsDefaults::value(std::string_view key) const
 {
+    std::lock_guard lock(mutex_);
     const QVariant stored = settings_.value(qtKey(key));
     if (!stored.isValid()) return std::nullopt;
     switch (stored.typeId()) {
     case QMetaType::Bool:
-        return Value{stored.toBool()};
+        return Value { stored.toBool() };
     case QMetaType::Int:
     case QMetaType::LongLong:
-        return Value{static_cast<std::int64_t>(stored.toLongLong())};
+        return Value { static_cast<std::int64_t>(stored.toLongLong()) };
     case QMetaType::Double:
-        return Value{stored.toDouble()};
+        return Value { stored.toDouble() };
     case QMetaType::QByteArray: {
         const QByteArray bytes = stored.toByteArray();
-        return Value{DefaultsData{std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()))}};
+        return Value { DefaultsData { std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())) } };
     }
     default:
-        return Value{stored.toString().toStdString()};
+        return Value { stored.toString().toStdString() };
     }
 }
 
 void QSettingsDefaults::set(std::string_view key, Value value)
 {
-    const QVariant stored = std::visit(
-        Overloaded{
-            [](bool flag) { return QVariant(flag); },
-            [](std::int64_t number) { return QVariant(static_cast<qlonglong>(number)); },
-            [](double number) { return QVariant(number); },
-            [](const std::string& text) { return QVariant(QString::fromStdString(text)); },
-            [](const DefaultsData& data) {
-                return QVariant(QByteArray(data.bytes.data(), static_cast<qsizetype>(data.bytes.size())));
-            },
-        },
-        value);
+    const QVariant stored
+        = std::visit(Overloaded {
+                         [](bool flag) { return QVariant(flag); },
+                         [](std::int64_t number) { return QVariant(static_cast<qlonglong>(number)); },
+                         [](double number) { return QVariant(number); },
+                         [](const std::string& text) { return QVariant(QString::fromStdString(text)); },
+                         [](const DefaultsData& data) {
+                             return QVariant(QByteArray(data.bytes.data(), static_cast<qsizetype>(data.bytes.size())));
+                         },
+                     },
+            value);
+    std::lock_guard lock(mutex_);
     settings_.setValue(qtKey(key), stored);
 }
 
 void QSettingsDefaults::remove(std::string_view key)
 {
+    std::lock_guard lock(mutex_);
     settings_.remove(qtKey(key));
 }
 
-}  // namespace tl
+} // namespace tl

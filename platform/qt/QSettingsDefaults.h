@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include <mutex>
+
 namespace tl {
 
 // The user's settings file, under the organisation and application names of the running app.
@@ -18,7 +20,9 @@ public:
     void remove(std::string_view key) override;
 
 private:
+    // One QSettings object is not safe across threads; every access holds this.
+    mutable std::mutex mutex_;
     mutable QSettings settings_;
 };
 
-}  // namespace tl
+} // namespace tl

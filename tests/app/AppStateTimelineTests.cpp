@@ -146,6 +146,33 @@ TEST_F(TimelineTest, ReorderKeepsTweensOfTheSourceThatDoNotFollowIt)
     EXPECT_THAT(timeline(), ElementsAre("B", "stray", "A", "a1", "C"));
 }
 
+TEST_F(TimelineTest, ReorderLeavesATweenOfAnotherKeyImageThatFollowsTheSource)
+{
+    auto a = keyImage("A");
+    auto b = keyImage("B");
+    load({a, tweenOf(b, "b1"), b, keyImage("C")});
+    state.reorderImages(a.id, idOf(3));
+    EXPECT_THAT(timeline(), ElementsAre("b1", "B", "A", "C"));
+}
+
+TEST_F(TimelineTest, SetImagesPrunesTheSelectionSortsInTheNewModeAndClearsThePathOnlyWhenAsked)
+{
+    auto evening = keyImage("evening", 19.0);
+    auto morning = keyImage("morning", 7.0);
+    auto noon = keyImage("noon", 12.0);
+    load({evening, morning});
+    state.selectedImageIds = std::set<Uuid>{evening.id, morning.id};
+
+    state.setImages({evening, noon, morning}, WallpaperMode::time, false);
+    EXPECT_THAT(timeline(), ElementsAre("morning", "noon", "evening"));
+    EXPECT_EQ(state.currentProjectPath.get(), std::filesystem::path("/p.vorrind"));
+    EXPECT_TRUE(state.isDirty.get());
+
+    state.setImages({noon, evening}, std::nullopt, true);
+    EXPECT_EQ(state.selectedImageIds.get(), std::set<Uuid>{evening.id});
+    EXPECT_FALSE(state.currentProjectPath.get());
+}
+
 TEST_F(TimelineTest, ReorderOfTweensUnknownIdsOrTheSameIdRecordsNothing)
 {
     auto a = keyImage("A");

@@ -189,5 +189,33 @@ TEST(AppStateLifetime, UndoManagerOutlivingTheStoreForgetsItsSteps)
     undo->undo();
 }
 
+TEST(AppStateLifetime, EveryManagerTheStoreUsedForgetsItsStepsAndADeadOneIsNeverCalled)
+{
+    InMemoryDefaults defaults;
+    ManualEventLoop loop;
+    auto first = loop.makeUndoManager();
+    auto second = loop.makeUndoManager();
+    {
+        AppState state{defaults};
+        state.undoManager = first;
+        state.addImage(keyImage("a.png"));
+        state.undoManager = second;
+        state.addImage(keyImage("b.png"));
+        loop.finishEvent();
+        ASSERT_TRUE(first->canUndo());
+        ASSERT_TRUE(second->canUndo());
+
+        auto doomed = loop.makeUndoManager();
+        state.undoManager = doomed;
+        state.addImage(keyImage("c.png"));
+        doomed.reset();
+        loop.finishEvent();
+        state.addImage(keyImage("d.png"));
+        EXPECT_EQ(state.images.get().size(), 4u);
+    }
+    EXPECT_FALSE(first->canUndo());
+    EXPECT_FALSE(second->canUndo());
+}
+
 }  // namespace
 }  // namespace tl::testing

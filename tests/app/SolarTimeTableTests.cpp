@@ -40,6 +40,28 @@ TEST(SolarTimeTable, AzimuthDifferencesTakeTheShortTurn)
     EXPECT_TRUE(nearMidnightB > 23.0 || nearMidnightB < 1.0);
 }
 
+TEST(SolarTimeTable, ASunJustPastNorthMatchesTheRowJustBeforeNorth)
+{
+    // The last row before the sun crosses north, and the first after it.
+    const auto& table = AppState::solarTable();
+    std::size_t before = 0;
+    for (std::size_t i = 0; i + 1 < table.size(); ++i) {
+        if (table[i].azimuth > 270.0 && table[i + 1].azimuth < 90.0) before = i;
+    }
+    const auto& west = table[before];
+    const auto& east = table[before + 1];
+    ASSERT_GT(west.azimuth, 270.0);
+    ASSERT_LT(east.azimuth, 90.0);
+
+    // Halfway between the two rows lies just past 0; a sun between 0 and there is
+    // nearer the row at ~359, which only a turn through north can see.
+    const double halfway = west.azimuth + (east.azimuth + 360.0 - west.azimuth) / 2.0 - 360.0;
+    ASSERT_GT(halfway, 0.0);
+    const double altitude = (west.altitude + east.altitude) / 2.0;
+    EXPECT_DOUBLE_EQ(AppState::hourForSolarPosition(altitude, halfway / 2.0), west.hour);
+    EXPECT_DOUBLE_EQ(AppState::hourForSolarPosition(altitude, halfway * 1.5), east.hour);
+}
+
 TEST(SolarTimeTable, MorningAndAfternoonAreToldApartByAzimuth)
 {
     const double morning = AppState::hourForSolarPosition(20.0, 110.0);

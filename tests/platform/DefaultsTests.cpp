@@ -104,3 +104,17 @@ TEST(DefaultsReaders, WrongTypesGiveNoValue)
 
 }  // namespace
 }  // namespace tl
+
+#include "support/DefaultsHammer.h"
+
+namespace tl {
+namespace {
+
+TEST(InMemoryDefaultsThreads, OneStoreTakesWritesFromSeveralThreads)
+{
+    InMemoryDefaults defaults;
+    testing::hammerFromSeveralThreads(defaults);
+}
+
+}  // namespace
+}  // namespace tl

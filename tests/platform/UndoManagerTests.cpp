@@ -187,24 +187,9 @@ TEST_F(UndoManagerTest, EachEventIsItsOwnGroup)
     EXPECT_EQ(document.text(), "");
 }
 
-TEST(UndoManagerWithoutScheduler, GroupStaysOpenUntilUndo)
+TEST(UndoManagerWithoutScheduler, IsRefusedAtConstruction)
 {
-    UndoManager undo;
-    Document document{undo};
-    document.change("one", "A");
-    document.change("two", "B");
-    EXPECT_EQ(undo.undoActionName(), "B");
-
-    undo.undo();
-    EXPECT_EQ(document.text(), "");
-    EXPECT_FALSE(undo.canUndo());
-    undo.redo();
-    EXPECT_EQ(document.text(), "two");
-
-    // Undo closed the first group, so later edits form a new one.
-    document.change("three", "C");
-    undo.undo();
-    EXPECT_EQ(document.text(), "two");
+    EXPECT_THROW(UndoManager{UndoManager::EventEndScheduler{}}, std::invalid_argument);
 }
 
 TEST_F(UndoManagerTest, ExplicitGroupsNestAndBlockUndoUntilClosed)

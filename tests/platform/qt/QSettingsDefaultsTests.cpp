@@ -89,3 +89,18 @@ TEST_F(QSettingsDefaultsTest, RemovalSurvivesReopening)
 
 }  // namespace
 }  // namespace tl
+
+#include "support/DefaultsHammer.h"
+
+namespace tl {
+namespace {
+
+TEST_F(QSettingsDefaultsTest, OneStoreTakesWritesFromSeveralThreads)
+{
+    ASSERT_TRUE(folder.isValid());
+    const auto defaults = open();
+    testing::hammerFromSeveralThreads(*defaults);
+}
+
+}  // namespace
+}  // namespace tl
