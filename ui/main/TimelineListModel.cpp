@@ -19,6 +19,9 @@ TimelineListModel::TimelineListModel(AppState& appState, ThumbnailCache& thumbna
         if (!images_.empty()) emit dataChanged(index(0), index(rowCount() - 1));
     });
     connect(&thumbnails_, &ThumbnailCache::thumbnailReady, this, &TimelineListModel::thumbnailArrived);
+    arrivalTimer_.setSingleShot(true);
+    arrivalTimer_.setInterval(arrivalBatchMs);
+    connect(&arrivalTimer_, &QTimer::timeout, this, &TimelineListModel::announceArrivals);
 }
 
 int TimelineListModel::rowCount(const QModelIndex& parent) const
@@ -141,10 +144,25 @@ void TimelineListModel::imagesChanged()
 
 void TimelineListModel::thumbnailArrived(const QString& path)
 {
-    const std::string changed = path.toStdString();
+    // Pictures arrive one by one; the views hear of them in batches so a full library of new
+    // thumbnails costs a few repaints, not one per picture.
+    arrivedPaths_.insert(path.toStdString());
+    if (!arrivalTimer_.isActive()) arrivalTimer_.start();
+}
+
+void TimelineListModel::announceArrivals()
+{
+    int first = rowCount();
+    int last = -1;
     for (int row = 0; row < rowCount(); ++row) {
-        if (imageAt(row).sourcePath == changed) emit dataChanged(index(row), index(row), { Qt::DecorationRole });
+        const auto& source = imageAt(row).sourcePath;
+        if (source && arrivedPaths_.contains(*source)) {
+            first = std::min(first, row);
+            last = row;
+        }
     }
+    arrivedPaths_.clear();
+    if (last >= first) emit dataChanged(index(first), index(last), { Qt::DecorationRole });
 }
 
 } // namespace tl::ui

@@ -6,10 +6,13 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <QImage>
+#include <QTimer>
 
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace tl::ui {
@@ -51,12 +54,17 @@ public:
 private:
     void imagesChanged();
     void thumbnailArrived(const QString& path);
+    void announceArrivals();
+
+    static constexpr int arrivalBatchMs = 40;
 
     AppState& appState_;
     ThumbnailCache& thumbnails_;
     std::vector<WallpaperImage> images_;
     mutable QHash<QString, QImage> inMemoryPictures_;
     ImportHandler importHandler_;
+    std::set<std::string> arrivedPaths_;
+    QTimer arrivalTimer_;
     Observation imagesObservation_;
     Observation modeObservation_;
 };

@@ -1,0 +1,99 @@
+// Prints what a library of 300 photographs costs: importing them (off the GUI thread, with the
+// longest stall the GUI thread saw meanwhile), decoding their thumbnails, drawing the grid and
+// rebuilding the rows after a reorder.
+#include "app/AppState.h"
+#include "app/AppUIState.h"
+#include "platform/Defaults.h"
+#include "ui/main/ImageImporter.h"
+#include "ui/main/ImagesLibraryView.h"
+#include "ui/main/TimelineListModel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QListView>
+#include <QTimer>
+
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+constexpr int imageCount = 300;
+
+std::vector<std::filesystem::path> writePhotographs(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> files;
+    QImage picture(1920, 1080, QImage::Format_RGB32);
+    for (int i = 0; i < imageCount; ++i) {
+        picture.fill(QColor::fromHsv(i % 360, 160, 200));
+        const auto path = folder / ("photo-" + std::to_string(i) + ".jpg");
+        picture.save(QString::fromStdString(path.string()), "JPG", 85);
+        files.push_back(path);
+    }
+    return files;
+}
+
+// Runs the event loop until `done`, returning the longest gap between two 5 ms ticks.
+qint64 runUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    qint64 longest = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
+    ticker.start(5);
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return longest;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const auto folder = std::filesystem::temp_directory_path() / "tidelumine-library-bench";
+    std::filesystem::create_directories(folder);
+    const auto files = writePhotographs(folder);
+
+    tl::InMemoryDefaults defaults;
+    tl::AppState state(defaults);
+    tl::AppUIState ui(defaults);
+    tl::ui::ImagesLibraryView library(
+        state, ui, [] {}, [] {});
+    library.resize(1200, 800);
+    library.show();
+
+    QElapsedTimer clock;
+    clock.start();
+    library.importer().import(files);
+    qint64 stall = runUntil([&] { return state.images.get().size() == files.size(); });
+    std::cout << "import of " << imageCount << " 1920x1080 JPEGs: " << clock.elapsed()
+              << " ms, longest GUI-thread stall " << stall << " ms\n";
+
+    clock.restart();
+    auto& model = library.model();
+    int loaded = 0;
+    stall = runUntil([&] {
+        while (loaded < model.rowCount() && !model.thumbnail(loaded).isNull())
+            ++loaded;
+        return loaded == model.rowCount();
+    });
+    std::cout << "thumbnails of " << imageCount << " images: " << clock.elapsed() << " ms, longest stall " << stall
+              << " ms\n";
+
+    clock.restart();
+    constexpr int frames = 20;
+    for (int i = 0; i < frames; ++i)
+        library.gridView().viewport()->grab();
+    std::cout << "drawing the visible grid: " << static_cast<double>(clock.elapsed()) / frames << " ms a frame\n";
+
+    clock.restart();
+    state.images.mutate([](std::vector<tl::WallpaperImage>& images) { std::ranges::reverse(images); });
+    std::cout << "rebuilding rows and selection after a reorder: " << clock.elapsed() << " ms\n";
+
+    std::filesystem::remove_all(folder);
+    return 0;
+}

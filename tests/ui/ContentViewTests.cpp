@@ -1,0 +1,166 @@
+#include "MainWindowHarness.h"
+
+#include "ui/main/ExportOptionsSheet.h"
+#include "ui/main/ImagesLibraryView.h"
+
+#include <QDropEvent>
+#include <QListView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+namespace tl::ui {
+namespace {
+
+using tl::testing::processEventsUntil;
+
+class ContentViewTest : public ::testing::Test {
+protected:
+    ContentViewTest() { harness.window().show(); }
+
+    void importPictures(int count)
+    {
+        std::vector<QColor> colours(static_cast<std::size_t>(count), Qt::darkCyan);
+        ASSERT_TRUE(harness.importThroughToolbar(harness.writePictures(colours)));
+    }
+
+    ExportOptionsSheet& openExportSheet()
+    {
+        harness.window().actions().exportWallpaper.trigger();
+        auto* sheet = harness.content().exportSheet();
+        EXPECT_TRUE(sheet);
+        EXPECT_TRUE(processEventsUntil([&] { return sheet->isVisible(); }));
+        return *sheet;
+    }
+
+    tl::testing::MainWindowHarness harness;
+    AppState& state = harness.app.appState;
+    AppUIState& ui = harness.app.uiState;
+};
+
+TEST_F(ContentViewTest, ToolbarEntriesFollowTheProject)
+{
+    auto& views = harness.toolbarAction(QStringLiteral("Grid"));
+    auto& autoTween = harness.toolbarAction(QStringLiteral("Auto Tween..."));
+    EXPECT_FALSE(views.isEnabled());
+    EXPECT_FALSE(harness.window().actions().exportWallpaper.isEnabled());
+    importPictures(1);
+    EXPECT_TRUE(views.isEnabled());
+    EXPECT_FALSE(autoTween.isEnabled()) << "one key image";
+    importPictures(1);
+    EXPECT_TRUE(autoTween.isEnabled());
+    EXPECT_TRUE(harness.window().actions().exportWallpaper.isEnabled());
+
+    // The toolbar's Open is the menu's own action; its icon follows the pointer.
+    QWidget* open = harness.content().toolbar()->widgetForAction(&harness.window().actions().open);
+    ASSERT_TRUE(open);
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(open, &enter);
+    EXPECT_TRUE(ui.isHoveringOpenButton.get());
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(open, &leave);
+    EXPECT_FALSE(ui.isHoveringOpenButton.get());
+}
+
+TEST_F(ContentViewTest, SwitchingToSingleSelectsTheFirstImageOnlyWhenNothingIsSelected)
+{
+    ui.viewMode = LibraryViewMode::single;
+    EXPECT_TRUE(state.selectedImageIds.get().empty()) << "no images, nothing to select";
+    ui.viewMode = LibraryViewMode::grid;
+    importPictures(3);
+    ui.viewMode = LibraryViewMode::list;
+    EXPECT_TRUE(state.selectedImageIds.get().empty());
+    ui.viewMode = LibraryViewMode::single;
+    EXPECT_EQ(state.selectedImage()->id, state.images.get()[0].id);
+    state.select(state.images.get()[2].id);
+    ui.viewMode = LibraryViewMode::grid;
+    ui.viewMode = LibraryViewMode::single;
+    EXPECT_EQ(state.selectedImage()->id, state.images.get()[2].id);
+}
+
+TEST_F(ContentViewTest, OpeningTheExportSheetStartsFromAnEmptyDisplay)
+{
+    importPictures(1);
+    ui.exportMessage = std::string("Export failed. Please try again.");
+    ui.exportProgress = 0.7;
+    ui.exportFrames = std::vector { ExportFrameInfo { .id = "x", .isKeyFrame = true, .fileName = "x.png" } };
+    auto& sheet = openExportSheet();
+    EXPECT_EQ(ui.exportMessage.get(), "");
+    EXPECT_DOUBLE_EQ(ui.exportProgress.get(), 0);
+    EXPECT_TRUE(ui.exportFrames.get().empty());
+    EXPECT_EQ(sheet.dismissButton().text(), "Cancel");
+    EXPECT_EQ(sheet.primaryButton().text(), "Export");
+}
+
+TEST_F(ContentViewTest, EscapeCancelsTheExportWhileOneRunsAndClosesTheSheetOtherwise)
+{
+    importPictures(1);
+    auto& sheet = openExportSheet();
+    std::stop_source run;
+    ui.exportTask = run;
+    ui.isExportingHeic = true;
+    EXPECT_EQ(sheet.dismissButton().text(), "Cancel Export");
+    EXPECT_EQ(sheet.primaryButton().text(), "Exporting...");
+    EXPECT_FALSE(sheet.primaryButton().isEnabled());
+    QTest::keyClick(&sheet, Qt::Key_Escape);
+    EXPECT_TRUE(run.stop_requested());
+    EXPECT_EQ(ui.exportMessage.get(), "Export cancelled");
+    EXPECT_EQ(ui.activeSheet.get(), AppUIState::ActiveSheet::exportOptions) << "the sheet stays";
+    EXPECT_EQ(sheet.dismissButton().text(), "Close");
+
+    QTest::keyClick(&sheet, Qt::Key_Escape);
+    EXPECT_FALSE(ui.activeSheet.get());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(harness.content().exportSheet());
+}
+
+TEST_F(ContentViewTest, AnInvalidCustomSizeBlocksExportUntilCorrected)
+{
+    importPictures(1);
+    auto& sheet = openExportSheet();
+    sheet.model().setTargetDisplay(TargetDisplay::custom);
+    sheet.model().edit([](HeicExportOptions& o) { o.customWidth = "wide"; });
+    EXPECT_FALSE(sheet.primaryButton().isEnabled());
+    sheet.model().edit([](HeicExportOptions& o) { o.customWidth = "1920"; });
+    EXPECT_TRUE(sheet.primaryButton().isEnabled());
+}
+
+TEST_F(ContentViewTest, FilesDroppedOnTheLibraryImportInDropOrder)
+{
+    const auto files = harness.writePictures({ Qt::red, Qt::green, Qt::blue });
+    QMimeData data;
+    data.setUrls({ QUrl::fromLocalFile(QString::fromStdString(files[2].string())),
+        QUrl::fromLocalFile(QString::fromStdString(files[0].string())) });
+    data.setText(QStringLiteral("file paths as text"));
+    auto& library = harness.content().library();
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&library, &enter);
+    EXPECT_TRUE(library.viewModel().isDropTargeted.get());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&library, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_FALSE(library.viewModel().isDropTargeted.get());
+    ASSERT_TRUE(processEventsUntil([&] { return state.images.get().size() == 2; }));
+    EXPECT_EQ(tl::testing::fileNames(state.images.get()), (std::vector<std::string> { "frame-3.png", "frame-1.png" }));
+}
+
+TEST_F(ContentViewTest, ShiftAndCtrlClicksSelectInTheList)
+{
+    importPictures(4);
+    ui.viewMode = LibraryViewMode::list;
+    QListView& list = harness.content().library().listView();
+    ASSERT_TRUE(processEventsUntil([&] { return list.isVisible(); }));
+    const auto centre = [&](int row) { return list.visualRect(list.model()->index(row, 0)).center(); };
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre(0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ShiftModifier, centre(2));
+    EXPECT_EQ(state.selectedImageIds.get().size(), 3u);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier, centre(3));
+    EXPECT_EQ(state.selectedImageIds.get().size(), 4u);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre(1));
+    EXPECT_EQ(state.selectedImageIds.get(), (std::set<Uuid> { state.images.get()[1].id }));
+}
+
+} // namespace
+} // namespace tl::ui
