@@ -37,7 +37,9 @@ int main(int argc, char** argv)
     auto& state = harness.app.appState;
     harness.window().resize(1200, 800);
     harness.window().show();
-    bool ok = harness.importThroughToolbar(
+    tl::testing::processEventsUntil([] { return false; }, 200);
+    bool ok = save(harness.window(), out / "main-window-empty.png");
+    ok &= harness.importThroughToolbar(
         harness.writePictures({ QColor(20, 30, 80), QColor(230, 140, 60), QColor(90, 170, 230), QColor(250, 200, 90),
                                   QColor(200, 90, 60), QColor(30, 40, 70) },
             { 1600, 900 }));

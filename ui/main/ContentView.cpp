@@ -170,6 +170,9 @@ void ContentView::viewModeChanged()
 void ContentView::activeSheetChanged()
 {
     const auto& sheet = uiState_.activeSheet.get();
+    // Writes of the value already shown change nothing.
+    if (sheet == shownSheet_) return;
+    shownSheet_ = sheet;
     if (sheet == AppUIState::ActiveSheet::exportOptions) {
         uiState_.exportProgress = 0.0;
         uiState_.exportMessage = std::string();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppUIState.h"
 #include "platform/Observation.h"
 #include "ui/main/ExportFilePanel.h"
 #include "ui/main/ExportOptionsSheet.h"
@@ -19,7 +20,6 @@ namespace tl {
 class AppActions;
 class AppCommandCenter;
 class AppState;
-class AppUIState;
 
 namespace ui {
 class ExportController;
@@ -68,6 +68,7 @@ private:
     QAction* autoTween_ = nullptr;
     QActionGroup* viewModes_ = nullptr;
     QPointer<ui::ExportOptionsSheet> sheet_;
+    std::optional<AppUIState::ActiveSheet> shownSheet_;
     std::vector<Observation> observations_;
 };
 
