@@ -16,6 +16,17 @@ using tl::testing::keyImage;
 using tl::testing::processEventsUntil;
 using tl::testing::tweenOf;
 
+// Stands in for a loaded upscaler; the scripted writer never calls it.
+class NoUpscaler final : public ImageUpscalingTool {
+public:
+    std::set<int> supportedScales() const override { return { 4 }; }
+    Result<void, UpscaleError> upscale(
+        const std::filesystem::path&, const std::filesystem::path&, int, std::stop_token) override
+    {
+        return UpscaleError::of(UpscaleError::Kind::modelLoadFailed);
+    }
+};
+
 // A writer that reports the given messages, then waits until the test opens the gate, and then
 // writes the file and succeeds (or fails) whether or not it was asked to stop.
 class ScriptedWriter {
@@ -28,7 +39,14 @@ public:
     {
         return {
             .makeUpscaler = [this]() -> Result<std::shared_ptr<ImageUpscalingTool>, std::string> {
-                ++upscalerLoads;
+                bool gated = false;
+                {
+                    std::lock_guard lock(mutex);
+                    ++upscalerLoads;
+                    gated = waitForGate;
+                }
+                if (gated) waitAtGate();
+                if (upscalerError.empty()) return std::shared_ptr<ImageUpscalingTool>(std::make_shared<NoUpscaler>());
                 return upscalerError;
             },
             .writeWallpaper
@@ -49,15 +67,18 @@ public:
                 int current = 0;
                 for (const auto& message : script)
                     progress(++current, static_cast<int>(script.size()), message);
-                if (gated) {
-                    std::unique_lock lock(mutex);
-                    gateChanged.wait(lock, [this] { return gateOpen; });
-                }
+                if (gated) waitAtGate();
                 if (failure) return *failure;
                 std::ofstream(output) << "wallpaper";
                 return {};
             },
         };
+    }
+
+    void waitAtGate()
+    {
+        std::unique_lock lock(mutex);
+        gateChanged.wait(lock, [this] { return gateOpen; });
     }
 
     void openGate()
@@ -216,6 +237,21 @@ TEST_F(ExportControllerTest, CancellingLeavesTheCancelledState)
     EXPECT_FALSE(ui.isExportingHeic.get());
     EXPECT_TRUE(ui.exportFrames.get().empty());
     EXPECT_TRUE(filesInFolder().empty());
+}
+
+TEST_F(ExportControllerTest, CancellingWhileTheUpscalerLoadsEndsTheRunBeforeWriting)
+{
+    writer.upscalerError.clear();
+    writer.waitForGate = true;
+    controller.runExport(output, HeicExportOptions {});
+    ASSERT_TRUE(processEventsUntil([&] { return ui.exportMessage.get() == "Preparing Core ML upscaler..."; }));
+    ui.cancelExport();
+    writer.openGate();
+    waitForEnd();
+    EXPECT_EQ(writer.calls, 0);
+    EXPECT_EQ(ui.exportMessage.get(), "Export cancelled");
+    EXPECT_FALSE(ui.isExportingHeic.get());
+    EXPECT_EQ(logged.back(), "Output: " + output.string()) << "no end line";
 }
 
 TEST(ExportFileName, TheProjectNameBecomesTheProposedFileName)
