@@ -1,0 +1,259 @@
+// Prints how fast the export engine prepares and encodes frames, and how our encoding compares with
+// libheif's own heif-enc on the same frames and settings. Usage: export_bench [frames per run, default 3]
+
+#include "engine/Dither.h"
+#include "engine/HeicEncoder.h"
+#include "engine/HeicGenerator.h"
+#include "engine/LanczosResampler.h"
+#include "engine/LinearLightBlend.h"
+#include "platform/ImageDecoding.h"
+#include "platform/Log.h"
+#include "platform/Uuid.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+
+double seconds(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void print(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::string format(const char* pattern, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// Sky gradient, hills, a sun and fine texture: compresses like a photograph, unlike flat colour.
+cv::Mat syntheticPhoto(int width, int height, int seed)
+{
+    cv::Mat photo(height, width, CV_8UC3);
+    cv::parallel_for_(cv::Range(0, height), [&](const cv::Range& rows) {
+        for (int y = rows.start; y < rows.end; ++y) {
+            const double v = static_cast<double>(y) / height;
+            for (int x = 0; x < width; ++x) {
+                const double u = static_cast<double>(x) / width;
+                const double hill = 0.65 + 0.08 * std::sin(u * 9 + seed) + 0.04 * std::sin(u * 31 + seed * 2);
+                const bool ground = v > hill;
+                photo.at<cv::Vec3b>(y, x) = ground
+                    ? cv::Vec3b(static_cast<std::uint8_t>(30 + 40 * v), static_cast<std::uint8_t>(70 + 60 * u), 40)
+                    : cv::Vec3b(static_cast<std::uint8_t>(230 - 120 * v),
+                        static_cast<std::uint8_t>(150 - 60 * v + seed * 10), static_cast<std::uint8_t>(90 + 120 * v));
+            }
+        }
+    });
+    cv::circle(photo, { width * (2 + seed % 5) / 8, height / 4 }, height / 12, cv::Scalar(120, 220, 255), cv::FILLED,
+        cv::LINE_AA);
+    cv::Mat texture(height, width, CV_8UC3);
+    cv::randn(texture, cv::Scalar::all(0), cv::Scalar::all(8));
+    cv::GaussianBlur(texture, texture, { 3, 3 }, 0);
+    return photo + texture;
+}
+
+class InterpolatingUpscaler : public ImageUpscalingTool {
+public:
+    std::set<int> supportedScales() const override { return { 2 }; }
+    Result<void, UpscaleError> upscale(
+        const fs::path& input, const fs::path& output, int scale, std::stop_token) override
+    {
+        const cv::Mat source = decodeImageFile(input);
+        if (source.empty()) return UpscaleError::imageLoad(input.string());
+        cv::Mat larger;
+        cv::resize(source, larger, {}, scale, scale, cv::INTER_LINEAR);
+        if (!writePng(larger, output)) return UpscaleError::of(UpscaleError::Kind::outputWriteFailed);
+        return {};
+    }
+};
+
+// The writer runs in a fresh process of this program, so its peak memory is its own.
+struct WriterFigures {
+    double seconds = 0;
+    double peakMegabytes = 0;
+};
+
+WriterFigures runWriterProcess(const std::string& configuration, const fs::path& folder, int frameCount)
+{
+    int output[2];
+    if (pipe(output) != 0) return {};
+    const std::string count = std::to_string(frameCount);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(output[1], STDOUT_FILENO);
+        close(output[0]);
+        execl("/proc/self/exe", "export_bench", "--writer", configuration.c_str(), folder.c_str(), count.c_str(),
+            static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(output[1]);
+    char buffer[64] = {};
+    const ssize_t length = read(output[0], buffer, sizeof buffer - 1);
+    close(output[0]);
+    int status = 0;
+    rusage usage {};
+    wait4(child, &status, 0, &usage);
+    if (length <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
+    return { std::atof(buffer), static_cast<double>(usage.ru_maxrss) / 1024.0 };
+}
+
+std::vector<WallpaperImage> benchImages(const fs::path& folder, int frameCount)
+{
+    std::vector<WallpaperImage> images;
+    for (int i = 0; i < frameCount; ++i) {
+        const fs::path file = folder / ("frame" + std::to_string(i) + ".png");
+        WallpaperImage image { Uuid::random(), file.filename().string() };
+        image.altitude = -10.0 + 20.0 * i;
+        image.azimuth = 90.0 + 30.0 * i;
+        image.sourcePath = file.string();
+        images.push_back(image);
+    }
+    return images;
+}
+
+std::optional<HeicPreprocessConfig> namedConfiguration(const std::string& name, const fs::path& folder)
+{
+    if (name == "plain") return std::nullopt;
+    HeicPreprocessConfig config;
+    config.targetSize = PixelSize { 7680, 4320 };
+    config.enableDither = name == "dither";
+    if (name == "upscale") {
+        config.upscaleStrategy = HeicUpscaleStrategy::scale2;
+        config.upscaler = std::make_shared<InterpolatingUpscaler>();
+    }
+    config.outputDirectory = folder / ("work-" + Uuid::random().text());
+    return config;
+}
+
+// The child side: one writer run, its time printed as the only output.
+int writerProcess(const std::string& configuration, const fs::path& folder, int frameCount)
+{
+    const auto images = benchImages(folder, frameCount);
+    const auto config = namedConfiguration(configuration, folder);
+    const LogCapture quiet([](const std::string&) {});
+    bool succeeded = false;
+    const double elapsed = seconds(
+        [&] { succeeded = HeicGenerator().generate(images, WallpaperMode::time, folder / "out.heic", config).ok(); });
+    std::printf("%.6f\n", elapsed);
+    return succeeded ? 0 : 1;
+}
+
+struct Resolution {
+    const char* name;
+    int width;
+    int height;
+};
+
+void stageFigures(const Resolution& resolution, const std::vector<fs::path>& files, const fs::path& folder)
+{
+    cv::Mat first, second;
+    const double decode = seconds([&] { first = decodeImageFile(files[0]); });
+    second = decodeImageFile(files[1]);
+    const double normalise = seconds([&] { writePng(first, folder / "normalised.png"); });
+    cv::Mat canvas;
+    const double resize = seconds([&] { canvas = scaleToFill(first, 7680, 4320); });
+    const double dither = seconds([&] { applyDither(canvas, 1); });
+    const double blend = seconds([&] { cv::Mat mixed = blendLinearLight(first, second, 0.4); });
+    auto encoder = HeicEncoder::create();
+    const double encode = seconds([&] { (void)encoder.value().addImage(first); });
+    print(std::string("  stages, one ") + resolution.name + " frame: decode " + format("%.3f s", decode)
+        + ", normalise (write PNG) " + format("%.3f s", normalise) + ", resize to 7680x4320 " + format("%.3f s", resize)
+        + ", dither " + format("%.3f s", dither) + ", blend two frames " + format("%.3f s", blend) + ", encode "
+        + format("%.3f s", encode));
+}
+
+void benchmarkResolution(const Resolution& resolution, int frameCount, const fs::path& root)
+{
+    const fs::path folder = root / resolution.name;
+    fs::create_directories(folder);
+    std::vector<fs::path> files;
+    for (const auto& image : benchImages(folder, frameCount)) {
+        files.emplace_back(*image.sourcePath);
+        writePng(syntheticPhoto(resolution.width, resolution.height, static_cast<int>(files.size())), files.back());
+    }
+    print(std::string(resolution.name) + " (" + std::to_string(resolution.width) + "x"
+        + std::to_string(resolution.height) + "), " + std::to_string(frameCount) + " frames");
+    stageFigures(resolution, files, folder);
+
+    double reference = 0;
+    for (const auto& file : files) {
+        const std::string command = "heif-enc -q " + std::to_string(heicQuality) + " -p preset=" + heicPreset + " -o '"
+            + (folder / "reference.heic").string() + "' '" + file.string() + "' > /dev/null 2>&1";
+        reference += seconds([&] {
+            if (std::system(command.c_str()) != 0) print("  heif-enc failed on " + file.string());
+        });
+    }
+    print("  heif-enc, one frame after another: " + format("%.2f s", reference));
+
+    for (const auto& [name, label] : { std::pair { "plain", "no preparation" }, std::pair { "resize", "resize to 8K" },
+             std::pair { "dither", "resize to 8K + dither" },
+             std::pair { "upscale", "test upscaler x2 + resize to 8K" } }) {
+        const WriterFigures figures = runWriterProcess(name, folder, frameCount);
+        if (figures.seconds <= 0) {
+            print(std::string("  writer, ") + label + ": failed");
+            continue;
+        }
+        std::string line = std::string("  writer, ") + label + ": " + format("%.2f s", figures.seconds) + ", "
+            + format("%.2f frames/s", frameCount / figures.seconds) + ", peak RSS "
+            + format("%.0f MB", figures.peakMegabytes);
+        if (std::string(name) == "plain") line += ", ours / heif-enc = " + format("%.2f", figures.seconds / reference);
+        print(line);
+    }
+}
+
+void targetFigures()
+{
+    const cv::Mat a = syntheticPhoto(7680, 4320, 1);
+    const cv::Mat b = syntheticPhoto(7680, 4320, 2);
+    blendLinearLight(a, b, 0.5); // warm the tables
+    const double blend = seconds([&] { cv::Mat mixed = blendLinearLight(a, b, 0.37); });
+    print("tween blend of two 7680x4320 frames: " + format("%.3f s", blend) + " (target under 0.2 s)");
+    cv::Mat large;
+    cv::resize(a, large, { 16384, 9216 }, 0, 0, cv::INTER_LINEAR);
+    const double resize = seconds([&] { cv::Mat canvas = scaleToFill(large, 7680, 4320); });
+    print("Lanczos resize 16384x9216 to 7680x4320: " + format("%.3f s", resize) + " (target under 1.5 s)");
+}
+
+} // namespace
+} // namespace tl
+
+int main(int argc, char** argv)
+{
+    namespace fs = std::filesystem;
+    if (argc == 5 && std::string(argv[1]) == "--writer") return tl::writerProcess(argv[2], argv[3], std::atoi(argv[4]));
+    const int frames = argc > 1 ? std::atoi(argv[1]) : 3;
+    if (frames < 2) {
+        std::fprintf(stderr, "usage: export_bench [frames per run, at least 2]\n");
+        return 2;
+    }
+    const fs::path root = fs::temp_directory_path() / ("tl-export-bench-" + tl::Uuid::random().text());
+    tl::print("export_bench: x265 quality " + std::to_string(tl::heicQuality) + ", preset " + tl::heicPreset + ", "
+        + std::to_string(std::thread::hardware_concurrency()) + " hardware threads");
+    tl::targetFigures();
+    for (const tl::Resolution resolution : { tl::Resolution { "5K", 5120, 2880 }, tl::Resolution { "6K", 6016, 3384 },
+             tl::Resolution { "8K", 7680, 4320 } })
+        tl::benchmarkResolution(resolution, frames, root);
+    fs::remove_all(root);
+}
