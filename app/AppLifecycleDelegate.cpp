@@ -4,6 +4,8 @@
 #include "app/AppState.h"
 #include "app/PackageLocation.h"
 #include "app/SaveFlowCoordinator.h"
+#include "app/UpdateChecker.h"
+#include "platform/Log.h"
 
 namespace tl {
 
@@ -11,6 +13,25 @@ AppLifecycleDelegate::AppLifecycleDelegate(MainThreadScheduler& scheduler, std::
     : scheduler_(scheduler)
     , terminate_(std::move(terminate))
 {
+}
+
+void AppLifecycleDelegate::applicationDidFinishLaunching(
+    UpdateChecker& updater, NotificationCenter& notifications, const Defaults& defaults)
+{
+    log("[AppLifecycle] Launch complete.");
+    updater_ = &updater;
+    // Posted from whichever thread changed the channel; the check starts on the main thread.
+    channelObservation_ = notifications.observe(std::string(UpdateChannelManager::channelChangedNotification),
+        [this, alive = lifetime_.token()](const NotificationUserInfo&) {
+            scheduler_.schedule(std::chrono::milliseconds(0), [this, alive] {
+                if (alive.expired() || !updater_) return;
+                updater_->resetUpdateCycle();
+                updater_->checkForUpdatesInBackground();
+            });
+        });
+    const bool beta = defaults.string(UpdateChannelManager::channelKey) == "beta";
+    log(std::string("✅ Sparkle initialized - update channel: ") + (beta ? "beta" : "stable"));
+    updater.start();
 }
 
 void AppLifecycleDelegate::attach(AppCommandCenter& commandCenter)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/Defaults.h"
 #include "platform/Lifetime.h"
 #include "platform/MainThreadScheduler.h"
+#include "platform/NotificationCenter.h"
 
 #include <filesystem>
 #include <functional>
@@ -10,6 +12,7 @@
 namespace tl {
 
 class AppCommandCenter;
+class UpdateChecker;
 
 // Answers the lifecycle requests: files to open, may the application quit, may
 // the window close. Main thread only.
@@ -24,6 +27,11 @@ public:
     std::optional<std::filesystem::path> pendingFileURL;
     bool shouldBypassCloseCheck = false;
     bool isTerminating = false;
+
+    // Logs the launch, then starts the update cycle and restarts it with an immediate
+    // background check whenever the update channel changes.
+    void applicationDidFinishLaunching(
+        UpdateChecker& updater, NotificationCenter& notifications, const Defaults& defaults);
 
     // Called once the main window exists and on each later showing.
     void attach(AppCommandCenter& commandCenter);
@@ -42,6 +50,8 @@ private:
     MainThreadScheduler& scheduler_;
     std::function<void()> terminate_;
     AppCommandCenter* commandCenter_ = nullptr;
+    UpdateChecker* updater_ = nullptr;
+    Observation channelObservation_;
     Lifetime lifetime_;
 };
 

@@ -1,4 +1,6 @@
 #include "app/qt/TidelumineApp.h"
+#include "platform/Clock.h"
+#include "platform/http/CurlTransport.h"
 #include "platform/qt/QSettingsDefaults.h"
 #include "platform/qt/QtDialogs.h"
 
@@ -19,7 +21,15 @@ int main(int argc, char* argv[])
     tl::QSettingsDefaults defaults;
     tl::QtDialogs dialogs;
     tl::QtMainThreadScheduler scheduler;
-    tl::TidelumineApp app(defaults, dialogs, scheduler);
+    tl::CurlTransport transport;
+    tl::TidelumineApp app({
+        .defaults = defaults,
+        .dialogs = dialogs,
+        .scheduler = scheduler,
+        .transport = transport,
+        .environment = tl::processEnvironment(),
+        .clock = tl::systemClock(),
+    });
     app.start(documents);
     return QApplication::exec();
 }

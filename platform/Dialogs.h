@@ -9,7 +9,7 @@
 
 namespace tl {
 
-enum class AlertStyle { warning, critical };
+enum class AlertStyle { informational, warning, critical };
 
 // A modal alert. The first button is the default one (Return answers it).
 struct Alert {

@@ -6,6 +6,7 @@
 namespace tl {
 
 // Runs work on the main thread after a delay, once the current event is done.
+// Safe to call from any thread.
 class MainThreadScheduler {
 public:
     virtual ~MainThreadScheduler() = default;

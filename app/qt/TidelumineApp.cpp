@@ -1,20 +1,36 @@
 #include "app/qt/TidelumineApp.h"
 
+#include "app/qt/SettingsDialog.h"
+#include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "ui/main/MainWindow.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 namespace tl {
+namespace {
 
-TidelumineApp::TidelumineApp(Defaults& defaults, Dialogs& dialogs, MainThreadScheduler& scheduler)
-    : lifecycle(scheduler, [] { QCoreApplication::quit(); })
-    , appState(defaults)
-    , uiState(defaults)
-    , projectIO(dialogs, scheduler)
+void openInBrowser(const std::string& link)
+{
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(link)));
+}
+
+} // namespace
+
+TidelumineApp::TidelumineApp(PlatformServices services)
+    : channels(services.defaults, notifications)
+    , lifecycle(services.scheduler, [] { QCoreApplication::quit(); })
+    , appState(services.defaults)
+    , uiState(services.defaults)
+    , projectIO(services.dialogs, services.scheduler)
     , saveFlow(projectIO, uiState)
     , commandCenter(appState, uiState, projectIO, saveFlow)
+    , updater(services, channels, openInBrowser, mainBundle().shortVersion.value_or("0"))
+    , services_(services)
 {
+    commandCenter.updateCheck = [this] { updater.checkForUpdates(); };
 }
 
 TidelumineApp::~TidelumineApp() = default;
@@ -29,7 +45,7 @@ void TidelumineApp::start(const std::vector<std::filesystem::path>& documents)
             .quit = [this] { requestQuit(); },
             .showSettings = [this] { showSettings(); },
         });
-    log("[AppLifecycle] Launch complete.");
+    lifecycle.applicationDidFinishLaunching(updater, notifications, services_.defaults);
     window_->show();
 }
 
@@ -40,8 +56,18 @@ void TidelumineApp::requestQuit()
     }
 }
 
+AppSettings& TidelumineApp::settings()
+{
+    if (!settings_) settings_ = std::make_unique<AppSettings>(services_.defaults, channels, services_.environment);
+    return *settings_;
+}
+
 void TidelumineApp::showSettings()
 {
+    if (!settingsDialog_) settingsDialog_ = std::make_unique<SettingsDialog>(settings(), window_.get());
+    settingsDialog_->show();
+    settingsDialog_->raise();
+    settingsDialog_->activateWindow();
 }
 
 } // namespace tl

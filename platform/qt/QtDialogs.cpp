@@ -1,5 +1,7 @@
 #include "platform/qt/QtDialogs.h"
 
+#include "platform/qt/EventLoop.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -60,7 +62,17 @@ private:
 std::optional<std::size_t> QtDialogs::runAlert(const Alert& alert)
 {
     QMessageBox box(QApplication::activeWindow());
-    box.setIcon(alert.style == AlertStyle::critical ? QMessageBox::Critical : QMessageBox::Warning);
+    switch (alert.style) {
+    case AlertStyle::informational:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case AlertStyle::warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case AlertStyle::critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
     box.setText(QString::fromStdString(alert.message));
     box.setInformativeText(QString::fromStdString(alert.informativeText));
     std::vector<QAbstractButton*> buttons;
@@ -122,7 +134,14 @@ std::vector<std::filesystem::path> QtDialogs::runImportPanel(const std::optional
 
 void QtMainThreadScheduler::schedule(std::chrono::milliseconds delay, std::function<void()> work)
 {
-    QTimer::singleShot(delay, QCoreApplication::instance(), std::move(work));
+    // A timer must start on the thread it belongs to, so it is started from the main thread.
+    postToMainThread([delay, work = std::move(work)]() mutable {
+        if (delay.count() == 0) {
+            work();
+        } else {
+            QTimer::singleShot(delay, QCoreApplication::instance(), std::move(work));
+        }
+    });
 }
 
 } // namespace tl

@@ -279,7 +279,7 @@ TEST_F(ProjectIOTest, DeferredPanelsWaitATenthOfASecondAndThenAnswer)
     projectIO.presentSavePanelDeferred(
         "Untitled.tidelumine", folder("start"), [&](const fs::path& url) { chosen.push_back(url); }, {});
     EXPECT_TRUE(dialogs.savePanels.empty());
-    EXPECT_EQ(scheduler.delays, std::vector<std::chrono::milliseconds> { std::chrono::milliseconds(100) });
+    EXPECT_EQ(scheduler.delays(), std::vector<std::chrono::milliseconds> { std::chrono::milliseconds(100) });
     dialogs.chooseInSavePanel(folder("Quit.tidelumine"));
     scheduler.runAll();
     EXPECT_EQ(dialogs.savePanels[0].proposedName, "Untitled.tidelumine");

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <deque>
-#include <variant>
+#include <mutex>
+#include <tuple>
 
 namespace tl::testing {
 
@@ -14,37 +17,23 @@ namespace tl::testing {
 // request, and fails the test on a dialog it did not expect.
 class ScriptedDialogs final : public Dialogs {
 public:
-    struct AlertAnswer {
-        std::optional<std::size_t> button;
-    };
-    struct OpenPanelAnswer {
-        std::optional<std::filesystem::path> choice;
-    };
-    struct SavePanelAnswer {
-        std::optional<std::filesystem::path> choice;
-    };
-    struct ImportPanelAnswer {
-        std::vector<std::filesystem::path> choice;
-    };
-    using Answer = std::variant<AlertAnswer, OpenPanelAnswer, SavePanelAnswer, ImportPanelAnswer>;
-
     struct SavePanelRequest {
         std::string proposedName;
         std::optional<std::filesystem::path> startDirectory;
     };
 
-    void answerAlert(std::optional<std::size_t> button) { script_.push_back(AlertAnswer { button }); }
+    void answerAlert(std::optional<std::size_t> button) { push({ .kind = Kind::alert, .button = button }); }
     void chooseInOpenPanel(std::optional<std::filesystem::path> choice)
     {
-        script_.push_back(OpenPanelAnswer { choice });
+        push({ .kind = Kind::openPanel, .choice = std::move(choice) });
     }
     void chooseInSavePanel(std::optional<std::filesystem::path> choice)
     {
-        script_.push_back(SavePanelAnswer { choice });
+        push({ .kind = Kind::savePanel, .choice = std::move(choice) });
     }
     void chooseInImportPanel(std::vector<std::filesystem::path> files)
     {
-        script_.push_back(ImportPanelAnswer { std::move(files) });
+        push({ .kind = Kind::importPanel, .files = std::move(files) });
     }
 
     bool scriptFinished() const { return script_.empty(); }
@@ -57,15 +46,15 @@ public:
     std::optional<std::size_t> runAlert(const Alert& alert) override
     {
         alerts.push_back(alert);
-        if (const auto* answer = next<AlertAnswer>("alert \"" + alert.message + "\"")) return answer->button;
-        return std::nullopt;
+        const auto answer = next(Kind::alert, "alert \"" + alert.message + "\"");
+        return answer ? answer->button : std::nullopt;
     }
 
     std::optional<std::filesystem::path> runOpenProjectPanel(
         const std::optional<std::filesystem::path>& start, const PackageRule& packageFor) override
     {
         openPanelStarts.push_back(start);
-        const auto* answer = next<OpenPanelAnswer>("open panel");
+        const auto answer = next(Kind::openPanel, "open panel");
         if (!answer || !answer->choice) return std::nullopt;
         return packageFor(*answer->choice);
     }
@@ -74,7 +63,7 @@ public:
         const std::optional<std::filesystem::path>& start, const SaveLocationRule& saveLocation) override
     {
         savePanels.push_back({ proposedName, start });
-        const auto* answer = next<SavePanelAnswer>("save panel");
+        const auto answer = next(Kind::savePanel, "save panel");
         if (!answer || !answer->choice) return std::nullopt;
         return saveLocation(*answer->choice);
     }
@@ -82,51 +71,117 @@ public:
     std::vector<std::filesystem::path> runImportPanel(const std::optional<std::filesystem::path>& start) override
     {
         importPanelStarts.push_back(start);
-        const auto* answer = next<ImportPanelAnswer>("import panel");
-        return answer ? answer->choice : std::vector<std::filesystem::path> {};
+        const auto answer = next(Kind::importPanel, "import panel");
+        return answer ? answer->files : std::vector<std::filesystem::path> {};
     }
 
 private:
-    template <class Expected> const Expected* next(const std::string& what)
+    enum class Kind { alert, openPanel, savePanel, importPanel };
+    struct Answer {
+        Kind kind;
+        std::optional<std::size_t> button {};
+        std::optional<std::filesystem::path> choice {};
+        std::vector<std::filesystem::path> files {};
+    };
+
+    void push(Answer answer) { script_.push_back(std::move(answer)); }
+
+    std::optional<Answer> next(Kind expected, const std::string& what)
     {
-        if (script_.empty() || !std::holds_alternative<Expected>(script_.front())) {
+        if (script_.empty() || script_.front().kind != expected) {
             ADD_FAILURE() << "unexpected " << what;
-            return nullptr;
+            return std::nullopt;
         }
-        current_ = script_.front();
+        auto answer = std::move(script_.front());
         script_.pop_front();
-        return &std::get<Expected>(current_);
+        return answer;
     }
 
     std::deque<Answer> script_;
-    Answer current_;
 };
 
-// Holds scheduled work until the test runs it.
+// Holds scheduled work on a clock of its own until the test moves that clock.
+// Work runs on the test's thread, as if it were the main thread, and may be
+// scheduled from any thread.
 class ManualScheduler final : public MainThreadScheduler {
 public:
     void schedule(std::chrono::milliseconds delay, std::function<void()> work) override
     {
-        delays.push_back(delay);
-        pending_.push_back(std::move(work));
-    }
-
-    // Runs everything scheduled so far, and what that schedules in turn.
-    void runAll()
-    {
-        while (!pending_.empty()) {
-            auto work = std::move(pending_.front());
-            pending_.pop_front();
-            work();
+        {
+            std::lock_guard lock(mutex_);
+            delays_.push_back(delay);
+            pending_.push_back({ now_ + delay, nextOrder_++, std::move(work) });
         }
+        arrived_.notify_all();
     }
 
-    std::size_t pendingCount() const { return pending_.size(); }
+    // Moves the clock by `duration`, running what falls due in time order, including
+    // what that work schedules in turn.
+    void advance(std::chrono::milliseconds duration)
+    {
+        std::chrono::milliseconds target;
+        {
+            std::lock_guard lock(mutex_);
+            target = now_ + duration;
+        }
+        while (auto work = takeDue(target))
+            (*work)();
+        std::lock_guard lock(mutex_);
+        now_ = target;
+    }
 
-    std::vector<std::chrono::milliseconds> delays;
+    // Runs what is due within the next second: deferred panels and posted results,
+    // never the long timers.
+    void runAll() { advance(soon); }
+
+    // Waits until runAll() has something to run (work posted from a worker thread).
+    bool waitForWork(std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    {
+        std::unique_lock lock(mutex_);
+        return arrived_.wait_for(lock, timeout, [this] {
+            return std::ranges::any_of(pending_, [this](const Pending& item) { return item.due <= now_ + soon; });
+        });
+    }
+
+    std::size_t pendingCount() const
+    {
+        std::lock_guard lock(mutex_);
+        return pending_.size();
+    }
+
+    std::vector<std::chrono::milliseconds> delays() const
+    {
+        std::lock_guard lock(mutex_);
+        return delays_;
+    }
 
 private:
-    std::deque<std::function<void()>> pending_;
+    static constexpr std::chrono::milliseconds soon { 1000 };
+
+    struct Pending {
+        std::chrono::milliseconds due;
+        std::uint64_t order;
+        std::function<void()> work;
+    };
+
+    std::optional<std::function<void()>> takeDue(std::chrono::milliseconds target)
+    {
+        std::lock_guard lock(mutex_);
+        auto next = std::ranges::min_element(pending_,
+            [](const Pending& a, const Pending& b) { return std::tie(a.due, a.order) < std::tie(b.due, b.order); });
+        if (next == pending_.end() || next->due > target) return std::nullopt;
+        now_ = std::max(now_, next->due);
+        auto work = std::move(next->work);
+        pending_.erase(next);
+        return work;
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::chrono::milliseconds now_ { 0 };
+    std::uint64_t nextOrder_ = 0;
+    std::vector<std::chrono::milliseconds> delays_;
+    std::vector<Pending> pending_;
 };
 
 } // namespace tl::testing

@@ -3,6 +3,7 @@
 #include "app/qt/TidelumineApp.h"
 #include "platform/Defaults.h"
 #include "platform/qt/QtDialogs.h"
+#include "support/OfflinePlatform.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/main/ContentView.h"
 #include "ui/main/MainWindow.h"
@@ -66,10 +67,11 @@ public:
     }
 
     TemporaryFolder folder;
-    InMemoryDefaults defaults;
+    OfflinePlatform platform;
+    InMemoryDefaults& defaults = platform.defaults;
     ScriptedDialogs dialogs;
     QtMainThreadScheduler scheduler;
-    TidelumineApp app { defaults, dialogs, scheduler };
+    TidelumineApp app { platform.services(dialogs, scheduler) };
 };
 
 } // namespace tl::testing

@@ -2,6 +2,7 @@
 #include "app/SaveFlowCoordinator.h"
 #include "app/qt/AppActions.h"
 #include "app/qt/TidelumineApp.h"
+#include "support/OfflinePlatform.h"
 #include "support/ProjectFixture.h"
 #include "ui/main/MainWindow.h"
 
@@ -111,10 +112,10 @@ TEST_F(AppActionsTest, OpenRecentDisablesMissingPackagesAndClearMenuEmptiesTheSt
 TEST(ShellEndToEndTest, NewImportSaveAsReopenAndUndoThroughTheRealWindow)
 {
     testing::TemporaryFolder temp;
-    InMemoryDefaults defaults;
+    testing::OfflinePlatform platform;
     testing::ScriptedDialogs dialogs;
     testing::ManualScheduler scheduler;
-    TidelumineApp app(defaults, dialogs, scheduler);
+    TidelumineApp app(platform.services(dialogs, scheduler));
     app.start({});
     ASSERT_NE(app.mainWindow(), nullptr);
     AppActions& actions = app.mainWindow()->actions();
