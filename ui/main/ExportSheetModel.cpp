@@ -54,10 +54,10 @@ std::string_view label(HeicUpscaleStrategy strategy)
         return "Max detail";
     case HeicUpscaleStrategy::scale4:
         return "4×";
+    // Not offered by the sheet.
     case HeicUpscaleStrategy::scale2:
-        return "2×";
     case HeicUpscaleStrategy::off:
-        return "Off";
+        return {};
     }
     return {};
 }
