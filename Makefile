@@ -1,4 +1,5 @@
 BUILD_DIR ?= build
+SAMPLE ?= samples/Seaside.vorrind
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
@@ -12,7 +13,7 @@ build: deps
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/app/Tidelumine
+	$(BUILD_DIR)/app/Tidelumine $(SAMPLE)
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

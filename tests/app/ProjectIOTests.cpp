@@ -293,3 +293,27 @@ TEST_F(ProjectIOTest, DeferredPanelsWaitATenthOfASecondAndThenAnswer)
 
 } // namespace
 } // namespace tl
+
+namespace tl {
+namespace {
+
+TEST(SampleProject, OpensWithEveryFrameFoundAndSunPositionsInTimelineOrder)
+{
+    const auto opened = readPackage(std::filesystem::path(TIDELUMINE_SAMPLES_DIR) / "Seaside.vorrind");
+    ASSERT_TRUE(opened.ok()) << opened.error().description;
+    const auto& project = opened.value().project;
+    EXPECT_TRUE(opened.value().missingFileNames.empty());
+    EXPECT_EQ(project.mode, WallpaperMode::time);
+    ASSERT_GE(project.images.size(), 5u);
+    double previousHour = -1.0;
+    for (const auto& image : project.images) {
+        ASSERT_TRUE(image.thumbnail) << image.fileName;
+        ASSERT_TRUE(image.altitude && image.azimuth) << image.fileName;
+        const double hour = AppState::effectiveHour(image);
+        EXPECT_GT(hour, previousHour) << image.fileName;
+        previousHour = hour;
+    }
+}
+
+} // namespace
+} // namespace tl
