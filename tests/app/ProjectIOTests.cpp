@@ -1,5 +1,7 @@
 #include "app/model/ProjectCoding.h"
+#include "platform/Image.h"
 #include "support/ProjectFixture.h"
+#include "support/TestImageFiles.h"
 
 #include <gmock/gmock.h>
 
@@ -313,6 +315,51 @@ TEST(SampleProject, OpensWithEveryFrameFoundAndSunPositionsInTimelineOrder)
         EXPECT_GT(hour, previousHour) << image.fileName;
         previousHour = hour;
     }
+}
+
+} // namespace
+} // namespace tl
+
+namespace tl {
+namespace {
+
+class ImportTest : public testing::ProjectTest { };
+
+TEST_F(ImportTest, LargeFramesKeepOnlyABoundedPreviewAndHeicImportsThroughLibheif)
+{
+    const auto large = folder("large.png");
+    cv::imwrite(large.string(), cv::Mat(900, 1600, CV_8UC3, cv::Scalar(10, 200, 30)));
+    state.addImage(large);
+
+    std::vector<std::pair<int, int>> expectedSizes { { 512, 288 } };
+    if (test::canEncodeHeic()) {
+        ASSERT_TRUE(test::writeTestHeic(cv::Mat(600, 1200, CV_8UC3, cv::Scalar(200, 40, 40)), folder("photo.heic")));
+        state.addImage(folder("photo.heic"));
+        expectedSizes.emplace_back(512, 256);
+    }
+    endEvent();
+    ASSERT_EQ(state.images.get().size(), expectedSizes.size());
+    for (std::size_t i = 0; i < expectedSizes.size(); ++i) {
+        const auto& thumbnail = state.images.get()[i].thumbnail;
+        ASSERT_TRUE(thumbnail) << state.images.get()[i].fileName;
+        EXPECT_EQ(std::pair(thumbnail->width(), thumbnail->height()), expectedSizes[i]);
+    }
+    if (!test::canEncodeHeic()) GTEST_SKIP() << "no HEVC encoder for the HEIC half";
+}
+
+TEST_F(ImportTest, OnePackageIsListedOnceHoweverItsPathIsWritten)
+{
+    for (const auto* spelling : { "/projects/Day.vorrind/", "/projects/./Day.vorrind", "/projects//Day.vorrind" }) {
+        state.addRecentProject(spelling);
+    }
+    ASSERT_EQ(state.recentProjects.get().size(), 1u);
+    EXPECT_EQ(state.recentProjects.get()[0].path, "/projects/Day.vorrind");
+    EXPECT_EQ(state.recentProjects.get()[0].displayName, "Day");
+
+    importImages({ "a.png" });
+    ASSERT_TRUE(projectIO.saveProject(folder("Trail.vorrind/"), state).ok());
+    EXPECT_EQ(state.currentProjectPath.get()->filename(), "Trail.vorrind");
+    EXPECT_EQ(state.recentProjects.get()[0].displayName, "Trail");
 }
 
 } // namespace
