@@ -18,8 +18,8 @@ TEST(SolarTimeTable, HoldsOneRowEveryFiveMinutesOfTheReferenceDay)
         EXPECT_LT(table[i].azimuth, 360.0);
     }
     // Equinox at latitude 40, longitude 0: the sun culminates near 12:05 UTC at about 50 degrees.
-    const auto noon = std::max_element(table.begin(), table.end(),
-                                       [](const auto& a, const auto& b) { return a.altitude < b.altitude; });
+    const auto noon = std::max_element(
+        table.begin(), table.end(), [](const auto& a, const auto& b) { return a.altitude < b.altitude; });
     EXPECT_NEAR(noon->hour, 12.1, 0.1);
     EXPECT_NEAR(noon->altitude, 50.0, 0.5);
 }
@@ -60,6 +60,12 @@ TEST(SolarTimeTable, ASunJustPastNorthMatchesTheRowJustBeforeNorth)
     const double altitude = (west.altitude + east.altitude) / 2.0;
     EXPECT_DOUBLE_EQ(AppState::hourForSolarPosition(altitude, halfway / 2.0), west.hour);
     EXPECT_DOUBLE_EQ(AppState::hourForSolarPosition(altitude, halfway * 1.5), east.hour);
+}
+
+TEST(SolarTimeTable, ATieGoesToTheEarlierRow)
+{
+    // So far above every row that all of them score exactly the same.
+    EXPECT_EQ(AppState::hourForSolarPosition(1e150, 200.0), AppState::solarTable().front().hour);
 }
 
 TEST(SolarTimeTable, MorningAndAfternoonAreToldApartByAzimuth)
@@ -107,8 +113,8 @@ TEST(EffectiveHour, TimeOfDayWinsOverTheSunAndAMissingValueMeansZero)
     WallpaperImage altitudeOnly;
     altitudeOnly.altitude = row.altitude;
     EXPECT_EQ(AppState::effectiveHour(altitudeOnly), 0.0);
-    EXPECT_EQ(AppState::effectiveHour(WallpaperImage{}), 0.0);
+    EXPECT_EQ(AppState::effectiveHour(WallpaperImage {}), 0.0);
 }
 
-}  // namespace
-}  // namespace tl
+} // namespace
+} // namespace tl
