@@ -49,7 +49,10 @@ std::string validUtf8(std::string_view bytes)
 
 std::filesystem::path normalizedPath(const std::filesystem::path& path)
 {
-    auto normal = path.lexically_normal();
+    if (path.empty()) return path;
+    std::error_code error;
+    const auto absolutePath = std::filesystem::absolute(path, error);
+    const auto normal = (error ? path : absolutePath).lexically_normal();
     const std::string text = normal.string();
     if (text.size() > 1 && text.back() == '/') return std::filesystem::path(text.substr(0, text.size() - 1));
     return normal;

@@ -10,7 +10,8 @@ namespace tl {
 // shown and stored as text. Valid text comes back unchanged.
 std::string validUtf8(std::string_view bytes);
 
-// One spelling per location: lexically normal, without a trailing separator.
+// One spelling per location: absolute, lexically normal, without a trailing
+// separator. An empty path stays empty.
 std::filesystem::path normalizedPath(const std::filesystem::path& path);
 
 } // namespace tl

@@ -355,6 +355,9 @@ TEST_F(ImportTest, OnePackageIsListedOnceHoweverItsPathIsWritten)
     ASSERT_EQ(state.recentProjects.get().size(), 1u);
     EXPECT_EQ(state.recentProjects.get()[0].path, "/projects/Day.vorrind");
     EXPECT_EQ(state.recentProjects.get()[0].displayName, "Day");
+    // A path given relative to the working folder is kept whole, so it still opens from elsewhere.
+    state.addRecentProject("Here.vorrind/");
+    EXPECT_EQ(state.recentProjects.get()[0].path, (std::filesystem::current_path() / "Here.vorrind").string());
 
     importImages({ "a.png" });
     ASSERT_TRUE(projectIO.saveProject(folder("Trail.vorrind/"), state).ok());
