@@ -22,8 +22,8 @@ HeicGeneratorError failure(HeicGeneratorError::Kind kind)
     return HeicGeneratorError::of(kind);
 }
 
-// Even sides for 4:2:0, RGB order for libheif, and no alpha (a transparent area shows black).
-cv::Mat encoderPixels(const cv::Mat& pixels)
+// Even sides for 4:2:0, and no alpha (a transparent area shows black).
+cv::Mat evenOpaque(const cv::Mat& pixels)
 {
     const int width = std::max(2, pixels.cols & ~1);
     const int height = std::max(2, pixels.rows & ~1);
@@ -34,15 +34,52 @@ cv::Mat encoderPixels(const cv::Mat& pixels)
     } else {
         even = pixels(cv::Rect(0, 0, width, height));
     }
-    cv::Mat rgb;
-    if (even.channels() == 4) {
-        cv::Mat premultiplied;
-        cv::cvtColor(even, premultiplied, cv::COLOR_RGBA2mRGBA); // the channel order does not matter here
-        cv::cvtColor(premultiplied, rgb, cv::COLOR_BGRA2RGB);
-    } else {
-        cv::cvtColor(even, rgb, cv::COLOR_BGR2RGB);
-    }
-    return rgb;
+    if (even.channels() == 3) return even;
+    cv::Mat premultiplied, bgr;
+    cv::cvtColor(even, premultiplied, cv::COLOR_RGBA2mRGBA); // the channel order does not matter here
+    cv::cvtColor(premultiplied, bgr, cv::COLOR_BGRA2BGR);
+    return bgr;
+}
+
+std::uint8_t clampByte(float value)
+{
+    return static_cast<std::uint8_t>(std::clamp(value + 0.5f, 0.f, 255.f));
+}
+
+// BGR to full-range BT.601 Y'CbCr 4:2:0 (chroma from the mean of each 2x2 block), written straight into
+// libheif's planes. Done here, in parallel, instead of by libheif's single-threaded conversion.
+void fillPlanes(const cv::Mat& bgr, heif_image* image)
+{
+    int yStride = 0, cbStride = 0, crStride = 0;
+    std::uint8_t* luma = heif_image_get_plane(image, heif_channel_Y, &yStride);
+    std::uint8_t* cb = heif_image_get_plane(image, heif_channel_Cb, &cbStride);
+    std::uint8_t* cr = heif_image_get_plane(image, heif_channel_Cr, &crStride);
+    cv::parallel_for_(cv::Range(0, bgr.rows / 2), [&](const cv::Range& pairs) {
+        for (int pair = pairs.start; pair < pairs.end; ++pair) {
+            const int y = pair * 2;
+            const cv::Vec3b* rows[2] = { bgr.ptr<cv::Vec3b>(y), bgr.ptr<cv::Vec3b>(y + 1) };
+            std::uint8_t* lumaRows[2] = { luma + static_cast<std::ptrdiff_t>(y) * yStride,
+                luma + static_cast<std::ptrdiff_t>(y + 1) * yStride };
+            std::uint8_t* cbRow = cb + static_cast<std::ptrdiff_t>(pair) * cbStride;
+            std::uint8_t* crRow = cr + static_cast<std::ptrdiff_t>(pair) * crStride;
+            for (int x = 0; x < bgr.cols; x += 2) {
+                float r = 0, g = 0, b = 0;
+                for (int dy = 0; dy < 2; ++dy)
+                    for (int dx = 0; dx < 2; ++dx) {
+                        const cv::Vec3b& p = rows[dy][x + dx];
+                        lumaRows[dy][x + dx] = clampByte(0.299f * p[2] + 0.587f * p[1] + 0.114f * p[0]);
+                        b += p[0];
+                        g += p[1];
+                        r += p[2];
+                    }
+                r *= 0.25f;
+                g *= 0.25f;
+                b *= 0.25f;
+                cbRow[x / 2] = clampByte(128.f - 0.168736f * r - 0.331264f * g + 0.5f * b);
+                crRow[x / 2] = clampByte(128.f + 0.5f * r - 0.418688f * g - 0.081312f * b);
+            }
+        }
+    });
 }
 
 } // namespace
@@ -81,16 +118,16 @@ Result<HeicEncoder, HeicGeneratorError> HeicEncoder::create()
 
 Result<void, HeicGeneratorError> HeicEncoder::addImage(const cv::Mat& pixels, const std::optional<std::string>& xmp)
 {
-    const cv::Mat rgb = encoderPixels(pixels);
+    const cv::Mat bgr = evenOpaque(pixels);
     heif_image* rawImage = nullptr;
-    if (!ok(heif_image_create(rgb.cols, rgb.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage)))
+    if (!ok(heif_image_create(bgr.cols, bgr.rows, heif_colorspace_YCbCr, heif_chroma_420, &rawImage)))
         return failure(HeicGeneratorError::Kind::heicCreationFailed);
     const heif::Image image(rawImage);
-    if (!ok(heif_image_add_plane(image.get(), heif_channel_interleaved, rgb.cols, rgb.rows, 8)))
-        return failure(HeicGeneratorError::Kind::heicCreationFailed);
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
-    rgb.copyTo(cv::Mat(rgb.rows, rgb.cols, CV_8UC3, plane, static_cast<std::size_t>(stride)));
+    for (const auto& [channel, divisor] :
+        { std::pair { heif_channel_Y, 1 }, std::pair { heif_channel_Cb, 2 }, std::pair { heif_channel_Cr, 2 } })
+        if (!ok(heif_image_add_plane(image.get(), channel, bgr.cols / divisor, bgr.rows / divisor, 8)))
+            return failure(HeicGeneratorError::Kind::heicCreationFailed);
+    fillPlanes(bgr, image.get());
     heif_image_set_nclx_color_profile(image.get(), nclx_.get());
 
     heif_image_handle* rawHandle = nullptr;

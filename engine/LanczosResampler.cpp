@@ -60,58 +60,42 @@ AxisWeights axisWeights(int outputLength, int sourceLength, double scale, double
 }
 
 template <int Channels>
-void horizontalPass(const std::uint8_t* source, float* target, const AxisWeights& axis, int outputWidth)
+void horizontalPass(const float* source, std::uint8_t* target, const AxisWeights& axis, int outputWidth)
 {
     for (int x = 0; x < outputWidth; ++x) {
-        const std::uint8_t* pixel = source + axis.first[x] * Channels;
+        const float* pixel = source + axis.first[x] * Channels;
         const float* weight = &axis.weights[static_cast<std::size_t>(x) * axis.stride];
         float sum[Channels] = {};
         for (int k = 0; k < axis.count[x]; ++k, pixel += Channels)
             for (int c = 0; c < Channels; ++c)
                 sum[c] += weight[k] * pixel[c];
         for (int c = 0; c < Channels; ++c)
-            target[x * Channels + c] = sum[c];
+            target[x * Channels + c] = static_cast<std::uint8_t>(std::clamp(sum[c] + 0.5f, 0.f, 255.f));
     }
 }
 
+// Each output row filters its source rows vertically into one float row (a loop over whole rows, which
+// vectorises), then that row horizontally; no intermediate image is kept.
 template <int Channels> cv::Mat resample(const cv::Mat& source, const ResampleGeometry& g)
 {
     const AxisWeights columns = axisWeights(g.width, source.cols, g.scaleX, g.cropX);
     const AxisWeights rows = axisWeights(g.height, source.rows, g.scaleY, g.cropY);
     cv::Mat output(g.height, g.width, CV_MAKETYPE(CV_8U, Channels));
-    const int rowValues = g.width * Channels;
-    constexpr int bandHeight = 32;
-    const int bands = (g.height + bandHeight - 1) / bandHeight;
+    const int rowValues = source.cols * Channels;
 
-    cv::parallel_for_(cv::Range(0, bands), [&](const cv::Range& range) {
-        std::vector<float> buffer;
-        std::vector<float> sum(rowValues);
-        for (int band = range.start; band < range.end; ++band) {
-            const int top = band * bandHeight;
-            const int bottom = std::min(g.height, top + bandHeight);
-            // The source rows this band reads, filtered horizontally once each.
-            const int firstRow = rows.first[top];
-            int lastRow = firstRow;
-            for (int y = top; y < bottom; ++y)
-                lastRow = std::max(lastRow, rows.first[y] + rows.count[y] - 1);
-            buffer.resize(static_cast<std::size_t>(lastRow - firstRow + 1) * rowValues);
-            for (int r = firstRow; r <= lastRow; ++r)
-                horizontalPass<Channels>(source.ptr<std::uint8_t>(r),
-                    &buffer[static_cast<std::size_t>(r - firstRow) * rowValues], columns, g.width);
-
-            for (int y = top; y < bottom; ++y) {
-                std::fill(sum.begin(), sum.end(), 0.f);
-                const float* weight = &rows.weights[static_cast<std::size_t>(y) * rows.stride];
-                for (int k = 0; k < rows.count[y]; ++k) {
-                    const float* line = &buffer[static_cast<std::size_t>(rows.first[y] + k - firstRow) * rowValues];
-                    const float w = weight[k];
-                    for (int i = 0; i < rowValues; ++i)
-                        sum[i] += w * line[i];
-                }
-                std::uint8_t* out = output.ptr<std::uint8_t>(y);
+    cv::parallel_for_(cv::Range(0, g.height), [&](const cv::Range& range) {
+        std::vector<float> column(rowValues);
+        for (int y = range.start; y < range.end; ++y) {
+            std::fill(column.begin(), column.end(), 0.f);
+            const float* weight = &rows.weights[static_cast<std::size_t>(y) * rows.stride];
+            for (int k = 0; k < rows.count[y]; ++k) {
+                const std::uint8_t* line = source.ptr<std::uint8_t>(rows.first[y] + k);
+                const float w = weight[k];
+                float* sum = column.data();
                 for (int i = 0; i < rowValues; ++i)
-                    out[i] = static_cast<std::uint8_t>(std::clamp(sum[i] + 0.5f, 0.f, 255.f));
+                    sum[i] += w * static_cast<float>(line[i]);
             }
+            horizontalPass<Channels>(column.data(), output.ptr<std::uint8_t>(y), columns, g.width);
         }
     });
     return output;

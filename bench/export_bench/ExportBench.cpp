@@ -197,30 +197,38 @@ void benchmarkResolution(const Resolution& resolution, int frameCount, const fs:
         + std::to_string(resolution.height) + "), " + std::to_string(frameCount) + " frames");
     stageFigures(resolution, files, folder);
 
-    double reference = 0;
-    for (const auto& file : files) {
-        const std::string command = "heif-enc -q " + std::to_string(heicQuality) + " -p preset=" + heicPreset + " -o '"
-            + (folder / "reference.heic").string() + "' '" + file.string() + "' > /dev/null 2>&1";
-        reference += seconds([&] {
-            if (std::system(command.c_str()) != 0) print("  heif-enc failed on " + file.string());
-        });
+    // The machine may be shared: ours and heif-enc alternate, and each keeps its best of two rounds.
+    double reference = 1e9;
+    WriterFigures plain { 1e9, 0 };
+    for (int round = 0; round < 2; ++round) {
+        double sequential = 0;
+        for (const auto& file : files) {
+            const std::string command = "heif-enc -q " + std::to_string(heicQuality) + " -p preset=" + heicPreset
+                + " -o '" + (folder / "reference.heic").string() + "' '" + file.string() + "' > /dev/null 2>&1";
+            sequential += seconds([&] {
+                if (std::system(command.c_str()) != 0) print("  heif-enc failed on " + file.string());
+            });
+        }
+        reference = std::min(reference, sequential);
+        const WriterFigures figures = runWriterProcess("plain", folder, frameCount);
+        if (figures.seconds > 0 && figures.seconds < plain.seconds) plain = figures;
     }
     print("  heif-enc, one frame after another: " + format("%.2f s", reference));
-
-    for (const auto& [name, label] : { std::pair { "plain", "no preparation" }, std::pair { "resize", "resize to 8K" },
-             std::pair { "dither", "resize to 8K + dither" },
-             std::pair { "upscale", "test upscaler x2 + resize to 8K" } }) {
-        const WriterFigures figures = runWriterProcess(name, folder, frameCount);
-        if (figures.seconds <= 0) {
-            print(std::string("  writer, ") + label + ": failed");
-            continue;
+    const auto printWriter = [&](const std::string& label, const WriterFigures& figures) {
+        if (figures.seconds <= 0 || figures.seconds >= 1e9) {
+            print("  writer, " + label + ": failed");
+            return;
         }
-        std::string line = std::string("  writer, ") + label + ": " + format("%.2f s", figures.seconds) + ", "
+        print("  writer, " + label + ": " + format("%.2f s", figures.seconds) + ", "
             + format("%.2f frames/s", frameCount / figures.seconds) + ", peak RSS "
-            + format("%.0f MB", figures.peakMegabytes);
-        if (std::string(name) == "plain") line += ", ours / heif-enc = " + format("%.2f", figures.seconds / reference);
-        print(line);
-    }
+            + format("%.0f MB", figures.peakMegabytes));
+    };
+    printWriter("no preparation", plain);
+    print("  ours / heif-enc = " + format("%.2f", plain.seconds / reference));
+    for (const auto& [name, label] :
+        { std::pair { "resize", "resize to 8K" }, std::pair { "dither", "resize to 8K + dither" },
+            std::pair { "upscale", "test upscaler x2 + resize to 8K" } })
+        printWriter(label, runWriterProcess(name, folder, frameCount));
 }
 
 void targetFigures()
