@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-dejavu-core xvfb xauth qt6-qpa-plugins shared-mime-info
   desktop-file-utils
+  plasma-workspace-wallpapers
 )
 
 missing=()

@@ -1,0 +1,102 @@
+// Prints what a 4x tiled upscale costs: time per tile, tiles per second, the share of time
+// spent outside forward passes (decode, crop, blob, paint, PNG write) and the peak resident size.
+//
+//   upscale_bench [--model file.onnx]                     speed, with the shipped model by default
+//   upscale_bench --quality [candidate.onnx ...]           adds the quality table over the photographs
+#include "bench/upscale/QualityTable.h"
+#include "engine/upscale/CoreMLUpscaleTool.h"
+#include "engine/upscale/ModelLocation.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using namespace tl;
+using Clock = std::chrono::steady_clock;
+
+double peakResidentMegabytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// A photograph scaled to the size when one is installed, noise otherwise.
+cv::Mat benchInput(cv::Size size)
+{
+    const auto photographs = bench::installedPhotographs();
+    cv::Mat image;
+    if (!photographs.empty()) {
+        cv::resize(cv::imread(photographs.front().string(), cv::IMREAD_COLOR), image, size, 0, 0, cv::INTER_AREA);
+        return image;
+    }
+    image.create(size, CV_8UC3);
+    cv::randu(image, cv::Scalar::all(0), cv::Scalar::all(256));
+    return image;
+}
+
+void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size)
+{
+    const auto folder = std::filesystem::temp_directory_path();
+    const auto input = folder / ("tl-upscale-bench-" + std::to_string(size.width) + ".png");
+    const auto output = folder / ("tl-upscale-bench-" + std::to_string(size.width) + "-4x.png");
+    cv::imwrite(input.string(), benchInput(size));
+
+    CoreMLUpscaleTool tool(model);
+    const auto before = model->statistics();
+    const auto start = Clock::now();
+    const auto result = tool.upscale(input, output, 4, {});
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const auto after = model->statistics();
+    std::filesystem::remove(input);
+    std::filesystem::remove(output);
+    if (!result) {
+        std::printf("%dx%d: %s\n", size.width, size.height, result.error().description().c_str());
+        return;
+    }
+    const auto passes = static_cast<double>(after.passes - before.passes);
+    const double forward = std::chrono::duration<double>(after.forwardTime - before.forwardTime).count();
+    std::printf("%dx%d -> %dx%d: %.0f tiles in %.2f s, %.0f ms per tile, %.2f tiles/s, "
+                "%.1f%% outside forward passes, peak RSS %.0f MB\n",
+        size.width, size.height, size.width * 4, size.height * 4, passes, seconds, forward / passes * 1000.0,
+        passes / seconds, (seconds - forward) / seconds * 100.0, peakResidentMegabytes());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures appear as they are measured
+    std::filesystem::path modelFile;
+    bool quality = false;
+    std::vector<std::filesystem::path> candidates;
+    for (int index = 1; index < argc; ++index) {
+        if (std::strcmp(argv[index], "--model") == 0 && index + 1 < argc) {
+            modelFile = argv[++index];
+        } else if (std::strcmp(argv[index], "--quality") == 0) {
+            quality = true;
+        } else {
+            candidates.emplace_back(argv[index]);
+        }
+    }
+    const auto model = modelFile.empty() ? RealESRGAN512::loadShipped() : RealESRGAN512::load(modelFile);
+    if (!model) {
+        std::printf("%s\n", model.error().description().c_str());
+        return 1;
+    }
+    for (const cv::Size size : { cv::Size(1920, 1080), cv::Size(1024, 576) })
+        benchSpeed(model.value(), size);
+
+    if (quality) {
+        if (candidates.empty()) candidates.push_back(modelFile.empty() ? *findUpscaleModel() : modelFile);
+        bench::printQualityTable(candidates, bench::installedPhotographs());
+    }
+    return 0;
+}
