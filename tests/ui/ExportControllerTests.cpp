@@ -254,6 +254,16 @@ TEST_F(ExportControllerTest, CancellingWhileTheUpscalerLoadsEndsTheRunBeforeWrit
     EXPECT_EQ(logged.back(), "Output: " + output.string()) << "no end line";
 }
 
+TEST(ExportUpscaler, AMissingModelIsNamedWithWhereItIsExpected)
+{
+    const auto text = missingUpscaleModelText({ "/opt/tl/bin/../share/tidelumine/models/realesrgan512.onnx",
+        "/build/share/tidelumine/models/realesrgan512.onnx" });
+    EXPECT_EQ(text,
+        "the upscaling model realesrgan512.onnx is not installed; it is expected at "
+        "/opt/tl/share/tidelumine/models/realesrgan512.onnx or /build/share/tidelumine/models/realesrgan512.onnx. "
+        "Switch off AI upscaling to export without it.");
+}
+
 TEST(ExportFileName, TheProjectNameBecomesTheProposedFileName)
 {
     EXPECT_EQ(ExportController::proposedFileName(std::nullopt), "dynamic-wallpaper.heic");

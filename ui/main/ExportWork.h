@@ -48,6 +48,9 @@ struct ExportServices {
 // The real engine behind an export.
 ExportServices engineExportServices();
 
+// What the export says when the upscaling model is in none of the places it is looked for.
+std::string missingUpscaleModelText(const std::vector<std::filesystem::path>& searched);
+
 // Status texts of a run.
 namespace export_text {
 inline constexpr const char* preparing = "Preparing export...";
