@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <iostream>
 
@@ -63,6 +64,14 @@ int main(int argc, char** argv)
     tl::testing::processEventsUntil([&] { return sheet && sheet->isVisible(); }, 2000);
     if (!sheet) return 1;
     ok &= save(*sheet, out / "export-sheet.png");
+    if (auto* advanced = sheet->findChild<QToolButton*>(); advanced && advanced->text() == "Advanced") {
+        advanced->click();
+        sheet->model().setTargetDisplay(tl::ui::TargetDisplay::custom);
+        sheet->model().edit([](tl::HeicExportOptions& o) { o.customWidth = "wide"; });
+        tl::testing::processEventsUntil([] { return false; }, 100);
+        ok &= save(*sheet, out / "export-sheet-advanced.png");
+        advanced->click();
+    }
 
     // A real export on a dithered HD canvas; the picture is taken while frames are being prepared.
     sheet->model().setQuality(tl::ui::ExportQuality::standard);
