@@ -80,6 +80,18 @@ TEST_F(ContentViewTest, SwitchingToSingleSelectsTheFirstImageOnlyWhenNothingIsSe
     EXPECT_EQ(state.selectedImage()->id, state.images.get()[2].id);
 }
 
+TEST_F(ContentViewTest, PlaybackEndsWhenTheTimelineStripGoesAway)
+{
+    importPictures(2);
+    ui.isTimelinePlaying = true;
+    ASSERT_TRUE(processEventsUntil([&] { return !state.selectedImageIds.get().empty(); }));
+    state.setMode(WallpaperMode::appearance);
+    EXPECT_FALSE(ui.isTimelinePlaying.get());
+    state.select(std::nullopt);
+    processEventsUntil([] { return false; }, 250);
+    EXPECT_TRUE(state.selectedImageIds.get().empty()) << "no tick selects anything any more";
+}
+
 TEST_F(ContentViewTest, OpeningTheExportSheetStartsFromAnEmptyDisplay)
 {
     importPictures(1);

@@ -198,6 +198,8 @@ void ImagesLibraryView::showLayout()
     const bool strip = viewModel_.showsTimeline();
     handle_->setVisible(strip);
     scrubber_->setVisible(strip);
+    // Playback belongs to the strip: when the strip goes away, so does playback.
+    if (!strip && uiState_.isTimelinePlaying.get()) uiState_.isTimelinePlaying = false;
     scrubber_->setFixedHeight(static_cast<int>(viewModel_.timelineHeight.get()));
     showSelectedImage();
     layoutGrid();
