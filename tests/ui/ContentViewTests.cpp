@@ -3,6 +3,7 @@
 #include "ui/main/ExportOptionsSheet.h"
 #include "ui/main/ImagesLibraryView.h"
 
+#include <QComboBox>
 #include <QDropEvent>
 #include <QListView>
 #include <QMimeData>
@@ -126,6 +127,22 @@ TEST_F(ContentViewTest, EscapeCancelsTheExportWhileOneRunsAndClosesTheSheetOther
     EXPECT_FALSE(ui.activeSheet.get());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(harness.content().exportSheet());
+}
+
+TEST_F(ContentViewTest, TheSheetsControlsShowTheOptionsItOpensWith)
+{
+    importPictures(1);
+    ui.exportOptions.mutate([](HeicExportOptions& o) {
+        o.upscaleStrategy = HeicUpscaleStrategy::fast;
+        o.canvasPreset = HeicCanvasPreset::apple6k;
+    });
+    auto& sheet = openExportSheet();
+    QStringList shown;
+    for (const auto* picker : sheet.findChildren<QComboBox*>())
+        shown << picker->currentText();
+    EXPECT_TRUE(shown.contains("Fast")) << shown.join(", ").toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("6K (6016×3384)"))) << shown.join(", ").toStdString();
+    EXPECT_EQ(sheet.model().targetDisplay(), TargetDisplay::external);
 }
 
 TEST_F(ContentViewTest, AnInvalidCustomSizeBlocksExportUntilCorrected)

@@ -267,7 +267,8 @@ QWidget* ExportOptionsSheet::makeAdvancedSection()
     strategyRow_ = new QWidget(advanced_);
     auto* strategyLayout = column(strategyRow_, 4);
     auto* strategyPicker = new QHBoxLayout;
-    auto* strategies = new QComboBox(strategyRow_);
+    strategies_ = new QComboBox(strategyRow_);
+    auto* strategies = strategies_;
     for (const auto strategy : offeredUpscaleStrategies)
         strategies->addItem(text(label(strategy)));
     strategyPicker->addWidget(new QLabel(QStringLiteral("Upscale strategy"), strategyRow_));
@@ -302,12 +303,6 @@ QWidget* ExportOptionsSheet::makeAdvancedSection()
         const auto strategy = offeredUpscaleStrategies[static_cast<std::size_t>(index)];
         model_.edit([strategy](HeicExportOptions& o) { o.upscaleStrategy = strategy; });
     });
-    observations_.push_back(uiState_.exportOptions.observe([strategies, this] {
-        const QSignalBlocker blocker(strategies);
-        const auto found = std::ranges::find(offeredUpscaleStrategies, model_.options().upscaleStrategy);
-        strategies->setCurrentIndex(
-            found == offeredUpscaleStrategies.end() ? -1 : static_cast<int>(found - offeredUpscaleStrategies.begin()));
-    }));
     advanced_->setVisible(false);
     return section;
 }
@@ -325,6 +320,12 @@ void ExportOptionsSheet::refresh()
     setChecked(*resize_, options.resizeEnabled);
     advancedCanvas_->setVisible(options.resizeEnabled);
     setChecked(*upscale_, options.upscaleEnabled);
+    {
+        const QSignalBlocker blocker(strategies_);
+        const auto found = std::ranges::find(offeredUpscaleStrategies, options.upscaleStrategy);
+        strategies_->setCurrentIndex(
+            found == offeredUpscaleStrategies.end() ? -1 : static_cast<int>(found - offeredUpscaleStrategies.begin()));
+    }
     strategyRow_->setVisible(options.upscaleEnabled);
     setChecked(*dither_, options.enableDither);
     setChecked(*keep_, options.keepPreprocessedFrames);

@@ -12,6 +12,7 @@
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -66,6 +67,7 @@ private:
     CanvasSizeControls* advancedCanvas_ = nullptr;
     QCheckBox* upscale_ = nullptr;
     QWidget* strategyRow_ = nullptr;
+    QComboBox* strategies_ = nullptr;
     QCheckBox* dither_ = nullptr;
     QCheckBox* keep_ = nullptr;
     QLabel* keepNote_ = nullptr;
