@@ -18,10 +18,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Larger files are refused unread: no picture we accept comes near this, and a dropped video or disk
+// image must not be pulled into memory whole.
+constexpr std::uintmax_t largestImageFile = std::uintmax_t { 1 } << 30;
+
 std::vector<std::uint8_t> readWholeFile(const fs::path& path)
 {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return {};
+    const std::uintmax_t fileSize = fs::file_size(path, error);
+    if (error || fileSize > largestImageFile) return {};
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) return {};
     const auto size = static_cast<std::size_t>(file.tellg());

@@ -93,6 +93,15 @@ TEST_F(ImageDecodingTest, PreviewFitsTheLongSideAndNeverGrows)
     EXPECT_TRUE(decodePreview(scratch.path / "missing.png", 200).empty());
 }
 
+TEST_F(ImageDecodingTest, HugeFilesAreRefusedUnread)
+{
+    // A sparse file: a real PNG at the start, then more than a gibibyte of nothing.
+    const fs::path huge = encoded("huge.png", cv::Mat(4, 4, CV_8UC3, cv::Scalar::all(50)));
+    ASSERT_FALSE(decodeImageFile(huge).empty());
+    fs::resize_file(huge, (std::uintmax_t { 1 } << 30) + 1);
+    EXPECT_TRUE(decodeImageFile(huge).empty());
+}
+
 TEST_F(ImageDecodingTest, WritePngReplacesWholeFilesAndLeavesNoTemporaryFile)
 {
     const fs::path target = scratch.path / "frame.png";
