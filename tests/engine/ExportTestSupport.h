@@ -58,6 +58,9 @@ public:
         const int running = ++running_;
         for (int seen = mostAtOnce.load(); running > seen && !mostAtOnce.compare_exchange_weak(seen, running);) { }
         ++passes;
+        // Hold the first passes until enough run together, so a bound on parallel frames shows.
+        for (int waited = 0; gatherAtOnce > 0 && mostAtOnce < gatherAtOnce && waited < 2000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const auto finish = [&](Result<void, UpscaleError> result) {
             --running_;
             return result;
@@ -85,6 +88,7 @@ public:
     std::string failOnStem; // e.g. "frame_0002": that frame's first pass fails
     std::string slowStem; // that frame's passes take longer, so it finishes last
     bool waitForStop = false;
+    int gatherAtOnce = 0; // passes wait (up to two seconds) until this many have run at once
 
 private:
     std::set<int> scales_;
