@@ -77,6 +77,10 @@ void AppCommandCenter::importImages(
     const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder)
 {
     uiState.lastImportDirectory = folder;
+    if (addImages) {
+        addImages(files);
+        return;
+    }
     for (const auto& file : files)
         appState.addImage(file);
 }

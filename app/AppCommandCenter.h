@@ -48,6 +48,10 @@ public:
     void presentImportPanel();
     void clearRecentProjects();
 
+    // Adds imported files to the timeline. The main window sets it to its importer, which decodes
+    // off the GUI thread; unset, the files are added one by one right away.
+    std::function<void(const std::vector<std::filesystem::path>&)> addImages;
+
     // Runs the interactive update check; unset until the update checker exists.
     std::function<void()> updateCheck;
 

@@ -65,6 +65,20 @@ TEST_F(ContentViewTest, ToolbarEntriesFollowTheProject)
     EXPECT_FALSE(ui.isHoveringOpenButton.get());
 }
 
+TEST_F(ContentViewTest, ImportPanelOfTheCommandCentreDecodesOffTheGuiThreadAsOneUndoStep)
+{
+    const auto files = harness.writePictures({ Qt::red, Qt::green, Qt::blue });
+    harness.dialogs.chooseInImportPanel(files);
+    harness.app.commandCenter.presentImportPanel();
+    EXPECT_TRUE(state.images.get().empty()) << "files land only after their off-thread decode";
+    ASSERT_TRUE(processEventsUntil([&] { return state.images.get().size() == 3; }));
+    EXPECT_EQ(ui.lastImportDirectory.get(), files.front().parent_path());
+    const auto undo = state.undoManager.lock();
+    ASSERT_TRUE(undo);
+    undo->undo();
+    EXPECT_TRUE(state.images.get().empty()) << "one undo takes back the whole import";
+}
+
 TEST_F(ContentViewTest, SwitchingToSingleSelectsTheFirstImageOnlyWhenNothingIsSelected)
 {
     ui.viewMode = LibraryViewMode::single;

@@ -42,7 +42,7 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, u
     , uiState_(commandCenter.uiState)
     , panel_(panel ? std::move(panel) : ui::qtExportFilePanel(this))
     , library_(new ui::ImagesLibraryView(
-          appState_, uiState_, [this] { presentImportPanel(); },
+          appState_, uiState_, [this] { commandCenter_.presentImportPanel(); },
           [this] { uiState_.activeSheet = AppUIState::ActiveSheet::magicGenerate; }, this))
     , export_(new ui::ExportController(appState_, uiState_, std::move(services), this))
     , toolbar_(new QToolBar(QStringLiteral("Toolbar"), this))
@@ -52,6 +52,8 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, u
     layout->setSpacing(0);
     layout->addWidget(library_, 1);
     buildToolbar(actions);
+    commandCenter_.addImages
+        = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };
 
     const auto refresh = [this] { updateActions(); };
     observations_.push_back(appState_.images.observe(refresh));
@@ -71,6 +73,7 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, u
 
 ContentView::~ContentView()
 {
+    commandCenter_.addImages = nullptr;
     if (sheet_) delete sheet_.data();
 }
 
@@ -81,7 +84,7 @@ void ContentView::buildToolbar(AppActions& actions)
     toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
     QAction* import = toolbar_->addAction(symbolIcon(QStringLiteral("plus")), QStringLiteral("Import Images..."));
-    connect(import, &QAction::triggered, this, [this] { presentImportPanel(); });
+    connect(import, &QAction::triggered, this, [this] { commandCenter_.presentImportPanel(); });
     toolbar_->addSeparator();
     QAction* generate
         = toolbar_->addAction(symbolIcon(QStringLiteral("sparkles")), QStringLiteral("Generate Timeline..."));
@@ -149,15 +152,6 @@ void ContentView::updateActions()
 bool ContentView::hasMultipleKeyImages() const
 {
     return std::ranges::count(appState_.images.get(), false, &WallpaperImage::isTween) > 1;
-}
-
-void ContentView::presentImportPanel()
-{
-    commandCenter_.projectIO.presentImportPanel(uiState_.lastImportDirectory.get(),
-        [this](const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder) {
-            uiState_.lastImportDirectory = folder;
-            library_->importer().import(files);
-        });
 }
 
 void ContentView::viewModeChanged()

@@ -50,7 +50,6 @@ protected:
 
 private:
     void buildToolbar(AppActions& actions);
-    void presentImportPanel();
     void activeSheetChanged();
     void viewModeChanged();
     void exportHeic(const HeicExportOptions& options);
