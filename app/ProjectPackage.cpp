@@ -4,9 +4,9 @@
 #include "app/PackageFileNames.h"
 #include "app/Thumbnail.h"
 #include "app/model/ProjectCoding.h"
+#include "platform/FileReplacement.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
-#include "platform/Uuid.h"
 
 #include <fstream>
 #include <iterator>
@@ -34,49 +34,28 @@ Result<void, PackageError> makeFolder(const fs::path& folder)
     return {};
 }
 
-fs::path temporarySibling(const fs::path& target)
-{
-    return target.parent_path() / ("." + target.filename().string() + ".tmp-" + Uuid::random().text());
-}
-
-// Moves `temporary` over `target`; removes `temporary` when that fails.
-Result<void, PackageError> moveIntoPlace(const fs::path& temporary, const fs::path& target)
-{
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    if (!error) return {};
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return fileError(target, error);
-}
-
 Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path& target)
 {
-    const fs::path temporary = temporarySibling(target);
-    std::error_code error;
-    fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return fileError(source, error);
-    }
-    return moveIntoPlace(temporary, target);
+    std::error_code copyError;
+    const auto error = replaceFileThroughTemporary(target, [&](const fs::path& temporary) {
+        fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, copyError);
+        return copyError;
+    });
+    if (copyError) return fileError(source, copyError);
+    if (error) return fileError(target, error);
+    return {};
 }
 
 Result<void, PackageError> writeFileInPlace(const fs::path& target, const std::string& bytes)
 {
-    const fs::path temporary = temporarySibling(target);
-    {
+    const auto error = replaceFileThroughTemporary(target, [&](const fs::path& temporary) {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return fileError(target, std::make_error_code(std::errc::io_error));
-        }
-    }
-    return moveIntoPlace(temporary, target);
+        return out ? std::error_code() : std::make_error_code(std::errc::io_error);
+    });
+    if (error) return fileError(target, error);
+    return {};
 }
 
 template <class T> std::optional<T> unlessDefault(const T& value, const T& defaultValue)

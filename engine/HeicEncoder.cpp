@@ -1,7 +1,7 @@
 #include "engine/HeicEncoder.h"
 
 #include "engine/FileTypeBox.h"
-#include "platform/Uuid.h"
+#include "platform/FileReplacement.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -142,16 +142,12 @@ Result<void, HeicGeneratorError> HeicEncoder::addImage(const cv::Mat& pixels, co
 
 Result<void, HeicGeneratorError> HeicEncoder::writeTo(const fs::path& path) const
 {
-    const fs::path temporary
-        = path.parent_path() / ("." + path.filename().string() + "-" + Uuid::random().text() + ".tmp");
-    std::error_code error;
-    const bool written
-        = ok(heif_context_write_to_file(context_.get(), temporary.c_str())) && compactFileTypeBox(temporary);
-    if (written) fs::rename(temporary, path, error);
-    if (!written || error) {
-        fs::remove(temporary, error);
-        return failure(HeicGeneratorError::Kind::fileWriteFailed);
-    }
+    const auto error = replaceFileThroughTemporary(path, [&](const fs::path& temporary) {
+        const bool written
+            = ok(heif_context_write_to_file(context_.get(), temporary.c_str())) && compactFileTypeBox(temporary);
+        return written ? std::error_code() : std::make_error_code(std::errc::io_error);
+    });
+    if (error) return failure(HeicGeneratorError::Kind::fileWriteFailed);
     return {};
 }
 

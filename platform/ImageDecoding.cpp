@@ -1,9 +1,9 @@
 #include "platform/ImageDecoding.h"
 
 #include "platform/EmbeddedColorProfile.h"
+#include "platform/FileReplacement.h"
 #include "platform/HeifDecoding.h"
 #include "platform/SrgbConversion.h"
-#include "platform/Uuid.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -130,21 +130,16 @@ cv::Mat decodePreview(const fs::path& path, int maxLongSide)
 bool writePng(const cv::Mat& pixels, const fs::path& path)
 {
     if (pixels.empty() || pixels.depth() != CV_8U) return false;
-    // The temporary name keeps the .png ending, which is how the encoder is chosen.
-    const fs::path temporary = path.parent_path() / ("." + path.stem().string() + "-" + Uuid::random().text() + ".png");
-    bool written = false;
-    try {
-        written = cv::imwrite(temporary.string(), pixels, { cv::IMWRITE_PNG_COMPRESSION, 1 });
-    } catch (const cv::Exception&) {
-        written = false;
-    }
-    std::error_code error;
-    if (written) fs::rename(temporary, path, error);
-    if (!written || error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
+    const auto error = replaceFileThroughTemporary(path, [&](const fs::path& temporary) {
+        bool written = false;
+        try {
+            written = cv::imwrite(temporary.string(), pixels, { cv::IMWRITE_PNG_COMPRESSION, 1 });
+        } catch (const cv::Exception&) {
+            written = false;
+        }
+        return written ? std::error_code() : std::make_error_code(std::errc::io_error);
+    });
+    return !error;
 }
 
 } // namespace tl
