@@ -1,10 +1,6 @@
 #include "app/AppState.h"
 
-#include "app/PackageFileNames.h"
-#include "app/Thumbnail.h"
-#include "platform/Log.h"
-
-#include <unistd.h>
+#include "app/FrameFile.h"
 
 #include <algorithm>
 
@@ -57,29 +53,10 @@ void AppState::addImage(WallpaperImage image)
 
 void AppState::addImage(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error) || ::access(file.c_str(), R_OK) != 0) {
-        log("Cannot read file at: " + file.string());
-        return;
-    }
-    auto thumbnail = loadThumbnail(file);
-    if (!thumbnail) {
-        log("Failed to load image from: " + file.string());
-        return;
-    }
-    WallpaperImage image {
-        .id = Uuid::random(),
-        .fileName = packageFileName(file),
-        .sourcePath = file.string(),
-        .thumbnail = std::move(thumbnail),
-    };
-    if (mode.get() == WallpaperMode::time) {
-        image.altitude = 0.0;
-        image.azimuth = 0.0;
-    } else {
-        image.isLight = true;
-    }
-    addImage(std::move(image));
+    auto image = readFrameFile(file);
+    if (!image) return;
+    setNewFrameDefaults(*image, mode.get());
+    addImage(std::move(*image));
 }
 
 void AppState::updateImage(const WallpaperImage& image)

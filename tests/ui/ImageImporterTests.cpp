@@ -1,5 +1,6 @@
 #include "ui/main/ImageImporter.h"
 
+#include "app/Thumbnail.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
 
@@ -69,7 +70,7 @@ TEST_F(ImageImporterTest, ManyFilesLandAsOneUndoableStepInDropOrder)
         EXPECT_EQ(image.azimuth, 0.0);
         EXPECT_TRUE(state.isDirty.get());
         ASSERT_TRUE(image.thumbnail);
-        EXPECT_LE(std::max(image.thumbnail->width(), image.thumbnail->height()), ImageImporter::thumbnailSide);
+        EXPECT_LE(std::max(image.thumbnail->width(), image.thumbnail->height()), thumbnailMaximumSide);
     }
 
     EXPECT_EQ(undo->undoActionName(), "Add Image");

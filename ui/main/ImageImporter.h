@@ -17,8 +17,6 @@ namespace tl::ui {
 class ImageImporter : public QObject {
     Q_OBJECT
 public:
-    static constexpr int thumbnailSide = 512;
-
     explicit ImageImporter(AppState& appState, QObject* parent = nullptr);
     ~ImageImporter() override;
 
