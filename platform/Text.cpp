@@ -5,8 +5,9 @@ namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
-// Length of the valid UTF-8 sequence at the start of `text`, or 0 if it is not one.
-std::size_t validSequenceLength(std::string_view text)
+} // namespace
+
+std::size_t utf8SequenceLength(std::string_view text)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const auto continuation = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
@@ -28,14 +29,12 @@ std::size_t validSequenceLength(std::string_view text)
     return 0;
 }
 
-} // namespace
-
 std::string validUtf8(std::string_view bytes)
 {
     std::string result;
     result.reserve(bytes.size());
     while (!bytes.empty()) {
-        const std::size_t length = validSequenceLength(bytes);
+        const std::size_t length = utf8SequenceLength(bytes);
         if (length == 0) {
             result += replacementCharacter;
             bytes.remove_prefix(1);

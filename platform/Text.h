@@ -6,6 +6,10 @@
 
 namespace tl {
 
+// Length of the well-formed UTF-8 sequence at the start of `text` (no overlong forms, no
+// surrogates, nothing above U+10FFFF), or 0 when there is none. `text` must not be empty.
+std::size_t utf8SequenceLength(std::string_view text);
+
 // `bytes` with every invalid UTF-8 sequence replaced by U+FFFD, so it can be
 // shown and stored as text. Valid text comes back unchanged.
 std::string validUtf8(std::string_view bytes);

@@ -1,6 +1,7 @@
 #include "app/model/JsonWriter.h"
 
 #include "app/model/JsonPath.h"
+#include "platform/Text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -14,39 +15,6 @@ namespace tl {
 namespace {
 
 using nlohmann::json;
-
-// Length of the well-formed UTF-8 sequence that starts at `index`, or 0 if there is none
-// there: no overlong forms, no surrogates, nothing above U+10FFFF.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t index)
-{
-    const auto byteAt = [&](std::size_t offset) {
-        return static_cast<unsigned char>(text[index + offset]);
-    };
-    const unsigned char lead = byteAt(0);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) secondLow = 0xA0;
-        if (lead == 0xED) secondHigh = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) secondLow = 0x90;
-        if (lead == 0xF4) secondHigh = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text.size() - index < length) return 0;
-    if (byteAt(1) < secondLow || byteAt(1) > secondHigh) return 0;
-    for (std::size_t offset = 2; offset < length; ++offset) {
-        if ((byteAt(offset) & 0xC0) != 0x80) return 0;
-    }
-    return length;
-}
 
 std::string_view shortEscape(char c)
 {
@@ -116,7 +84,7 @@ private:
     {
         text_ += '"';
         for (std::size_t index = 0; index < string.size();) {
-            const std::size_t length = utf8SequenceLength(string, index);
+            const std::size_t length = utf8SequenceLength(string.substr(index));
             if (length == 0) return fail(path, "is not valid UTF-8 text");
             const char c = string[index];
             if (length > 1) {
