@@ -63,14 +63,8 @@ void AppCommandCenter::openProject(const std::filesystem::path& package)
 void AppCommandCenter::saveProjectAs()
 {
     const auto& path = appState.currentProjectPath.get();
-    std::string name = path ? path->filename().string() : std::string(SaveFlowCoordinator::untitledName);
-    projectIO.presentSavePanelDeferred(std::move(name), uiState.lastSaveDirectory.get(),
-        [this, alive = lifetime_.token()](const std::filesystem::path& package) {
-            if (alive.expired()) return;
-            uiState.lastSaveDirectory = package.parent_path();
-            (void)projectIO.saveProject(package, appState);
-        },
-        {});
+    const std::string name = path ? path->filename().string() : std::string(SaveFlowCoordinator::untitledName);
+    saveFlow.saveThroughPanel(name, appState, {}, {});
 }
 
 void AppCommandCenter::importImages(

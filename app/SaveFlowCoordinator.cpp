@@ -98,7 +98,7 @@ void SaveFlowCoordinator::saveThroughPanel(std::string_view name, AppState& appS
         if (alive.expired()) return;
         uiState_.lastSaveDirectory = url.parent_path();
         if (projectIO_.saveProject(url, appState)) {
-            saved();
+            if (saved) saved();
         } else if (cancelled) {
             cancelled();
         }

@@ -31,11 +31,12 @@ public:
         const std::string& title, AppState& appState, AppUIState& uiState, Action completion);
     // Always answers exactly once, possibly after a save panel.
     void confirmBeforeQuitting(AppState& appState, AppUIState& uiState, TerminationReply replyToTermination);
+    // Saves through the deferred panel into the folder last saved to, then runs `saved` (only
+    // after a successful save) or else `cancelled`; either may be empty.
+    void saveThroughPanel(std::string_view name, AppState& appState, Action saved, Action cancelled);
 
 private:
     void guard(const std::string& title, AppState& appState, Action action);
-    // Saves through the deferred panel, then runs `saved` (only after a successful save).
-    void saveThroughPanel(std::string_view name, AppState& appState, Action saved, Action cancelled);
 
     ProjectIO& projectIO_;
     AppUIState& uiState_;
