@@ -6,6 +6,12 @@ namespace {
 constexpr const char* kInvalidServerURL = "Invalid server URL";
 constexpr const char* kInvalidServerResponse = "Invalid response from server";
 
+// The token and prompt endpoints word a failed status alike.
+std::string serverStatusText(long status)
+{
+    return "Server error: " + std::to_string(status);
+}
+
 } // namespace
 
 std::string ImageGenerationError::description() const
@@ -27,7 +33,7 @@ std::string TokenError::description() const
 {
     switch (kind) {
     case Kind::serverError:
-        return "Server error: " + std::to_string(status);
+        return serverStatusText(status);
     case Kind::invalidURL:
         return kInvalidServerURL;
     case Kind::invalidResponse:
@@ -55,12 +61,17 @@ std::string ProxyError::description() const
 
 std::string PromptError::description() const
 {
-    static_assert(static_cast<int>(Kind::serverError) == static_cast<int>(TokenError::Kind::serverError)
-        && static_cast<int>(Kind::invalidURL) == static_cast<int>(TokenError::Kind::invalidURL)
-        && static_cast<int>(Kind::invalidResponse) == static_cast<int>(TokenError::Kind::invalidResponse));
-    if (kind == Kind::noBundledPrompts) return "No bundled prompts available";
-    // The other cases are worded exactly as the token endpoint's.
-    return TokenError { static_cast<TokenError::Kind>(kind), status }.description();
+    switch (kind) {
+    case Kind::serverError:
+        return serverStatusText(status);
+    case Kind::invalidURL:
+        return kInvalidServerURL;
+    case Kind::invalidResponse:
+        return kInvalidServerResponse;
+    case Kind::noBundledPrompts:
+        return "No bundled prompts available";
+    }
+    return kInvalidServerResponse;
 }
 
 std::string describe(const GenerationFailure& failure)
