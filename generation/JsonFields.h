@@ -7,6 +7,22 @@
 
 namespace tl::json {
 
+// The member of that name, or null when the value is no object or lacks it.
+inline const nlohmann::json* member(const nlohmann::json& record, const char* key)
+{
+    if (!record.is_object()) return nullptr;
+    const auto found = record.find(key);
+    return found == record.end() ? nullptr : &*found;
+}
+
+// The member's text, or nothing when it is missing or not text.
+inline std::optional<std::string> text(const nlohmann::json& record, const char* key)
+{
+    const auto* value = member(record, key);
+    if (!value || !value->is_string()) return std::nullopt;
+    return value->get<std::string>();
+}
+
 // Reads an optional text member of a reply record: the outer value is absent when the member
 // has the wrong type (the record does not decode); the inner one is absent when the member is
 // missing or null.

@@ -1,5 +1,7 @@
 #include "generation/PromptManager.h"
 
+#include "generation/JsonFields.h"
+
 #include "platform/Log.h"
 #include "platform/http/WebUrl.h"
 
@@ -14,14 +16,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::optional<std::string> textMember(const Json& object, const char* key)
-{
-    if (!object.is_object()) return std::nullopt;
-    const auto found = object.find(key);
-    if (found == object.end() || !found->is_string()) return std::nullopt;
-    return found->get<std::string>();
-}
-
 double secondsSinceEpoch(std::chrono::system_clock::time_point moment)
 {
     return std::chrono::duration<double>(moment.time_since_epoch()).count();
@@ -32,11 +26,11 @@ double secondsSinceEpoch(std::chrono::system_clock::time_point moment)
 std::optional<PromptTemplates> PromptTemplates::decode(std::string_view json)
 {
     const Json root = Json::parse(json, nullptr, false);
-    auto version = textMember(root, "version");
-    auto updated = textMember(root, "updated");
+    auto version = json::text(root, "version");
+    auto updated = json::text(root, "updated");
     if (!version || !updated || !root.contains("templates")) return std::nullopt;
-    auto original = textMember(root["templates"], "original");
-    auto relight = textMember(root["templates"], "relight");
+    auto original = json::text(root["templates"], "original");
+    auto relight = json::text(root["templates"], "relight");
     if (!original || !relight) return std::nullopt;
     return PromptTemplates { std::move(*version), std::move(*updated), { std::move(*original), std::move(*relight) } };
 }

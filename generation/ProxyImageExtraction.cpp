@@ -1,6 +1,7 @@
 #include "generation/ProxyImageExtraction.h"
 
 #include "generation/Base64.h"
+#include "generation/JsonFields.h"
 #include "generation/Text.h"
 #include "platform/Log.h"
 #include "platform/http/WebUrl.h"
@@ -13,20 +14,6 @@ namespace tl {
 namespace {
 
 using Json = nlohmann::json;
-
-const Json* member(const Json& object, const char* key)
-{
-    if (!object.is_object()) return nullptr;
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
-
-std::optional<std::string> stringMember(const Json& object, const char* key)
-{
-    const Json* value = member(object, key);
-    if (!value || !value->is_string()) return std::nullopt;
-    return value->get<std::string>();
-}
 
 const Json* firstElement(const Json* array)
 {
@@ -62,8 +49,8 @@ bool isDownloadable(const std::string& url)
 
 const Json* firstChoiceMessage(const Json& reply)
 {
-    const Json* choice = firstElement(member(reply, "choices"));
-    const Json* message = choice ? member(*choice, "message") : nullptr;
+    const Json* choice = firstElement(json::member(reply, "choices"));
+    const Json* message = choice ? json::member(*choice, "message") : nullptr;
     return message && message->is_object() && !message->empty() ? message : nullptr;
 }
 
@@ -71,9 +58,9 @@ GenerationResult<std::string> extractProxyImage(
     const Json& reply, const Json& message, HttpTransport& transport, std::stop_token stop)
 {
 
-    if (const Json* image = firstElement(member(message, "images"))) {
-        if (const Json* imageURL = member(*image, "image_url")) {
-            if (const auto url = stringMember(*imageURL, "url")) {
+    if (const Json* image = firstElement(json::member(message, "images"))) {
+        if (const Json* imageURL = json::member(*image, "image_url")) {
+            if (const auto url = json::text(*imageURL, "url")) {
                 log("📝 Found image_url.url: " + std::string(text::prefixCharacters(*url, 100)) + "...");
                 if (auto bytes = decodeDataImage(*url)) {
                     log("✅ Extracted image from message.images[].image_url.url (base64 data URL)");
@@ -85,7 +72,7 @@ GenerationResult<std::string> extractProxyImage(
                 }
             }
         }
-        if (const auto encoded = stringMember(*image, "b64_json")) {
+        if (const auto encoded = json::text(*image, "b64_json")) {
             if (auto bytes = base64::decodeImage(*encoded, false)) {
                 log("✅ Extracted image from message.images[].b64_json");
                 return std::move(*bytes);
@@ -93,7 +80,7 @@ GenerationResult<std::string> extractProxyImage(
         }
     }
 
-    if (const auto content = stringMember(message, "content")) {
+    if (const auto content = json::text(message, "content")) {
         log("📝 Message content: " + std::string(text::prefixCharacters(*content, 200)) + "...");
         if (isDownloadable(*content)) {
             log("🌐 Downloading image from URL: " + *content);
@@ -101,8 +88,8 @@ GenerationResult<std::string> extractProxyImage(
         }
     }
 
-    if (const Json* entry = firstElement(member(reply, "data"))) {
-        if (const auto url = stringMember(*entry, "url"); url && isWebURL(*url)) {
+    if (const Json* entry = firstElement(json::member(reply, "data"))) {
+        if (const auto url = json::text(*entry, "url"); url && isWebURL(*url)) {
             log("🌐 Downloading image from data[].url: " + *url);
             return download(*url, transport, stop);
         }
