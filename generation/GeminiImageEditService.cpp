@@ -86,13 +86,8 @@ GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std
     const auto encodedModel = percentEncodedPath(modelName);
     const auto encodedKey = percentEncoded(key.value());
     if (!encodedModel || !encodedKey) return ImageGenerationError::invalidResponse();
-    HttpRequest request;
-    request.method = "POST";
-    request.url = baseURL + "/" + *encodedModel + ":generateContent?key=" + *encodedKey;
-    request.timeout = requestTimeout;
-    request.setHeader("Content-Type", "application/json");
-    request.body = json::compact(body);
-
+    const auto request = json::postRequest(
+        baseURL + "/" + *encodedModel + ":generateContent?key=" + *encodedKey, body, requestTimeout);
     auto response = connection_.exchange("Gemini", request, stop);
     if (!response.ok()) return response.error();
     if (!response.value().succeeded()) return statusFailure("Gemini", response.value());

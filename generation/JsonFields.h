@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/http/HttpMessage.h"
+
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -40,6 +43,18 @@ inline std::optional<std::optional<std::string>> optionalText(const nlohmann::js
 inline std::string compact(const nlohmann::json& value)
 {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// A POST carrying the body as compact JSON; callers add their own credentials.
+inline HttpRequest postRequest(std::string url, const nlohmann::json& body, std::chrono::milliseconds timeout)
+{
+    HttpRequest request;
+    request.method = "POST";
+    request.url = std::move(url);
+    request.timeout = timeout;
+    request.setHeader("Content-Type", "application/json");
+    request.body = compact(body);
+    return request;
 }
 
 } // namespace tl::json

@@ -84,13 +84,8 @@ HttpRequest OpenAIImageEditService::generationRequest(const std::string& key, co
 {
     nlohmann::json body = { { "model", model }, { "prompt", prompt }, { "n", 1 } };
     if (size) body["size"] = *size;
-    HttpRequest request;
-    request.method = "POST";
-    request.url = generationURL;
-    request.timeout = requestTimeout;
+    auto request = json::postRequest(generationURL, body, requestTimeout);
     request.setHeader("Authorization", "Bearer " + key);
-    request.setHeader("Content-Type", "application/json");
-    request.body = json::compact(body);
     return request;
 }
 

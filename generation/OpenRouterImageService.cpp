@@ -51,6 +51,14 @@ bool isChatResponse(const Json& reply)
     return true;
 }
 
+HttpRequest postRequest(const std::string& url, const std::string& key, const Json& body)
+{
+    auto request = json::postRequest(url, body, OpenRouterImageService::requestTimeout);
+    request.setHeader("Authorization", "Bearer " + key);
+    request.setHeader("X-Title", "Tidelumine AI");
+    return request;
+}
+
 } // namespace
 
 OpenRouterImageService::OpenRouterImageService(std::shared_ptr<const APIKeyProvider> apiKeyProvider,
@@ -98,19 +106,6 @@ GenerationResult<GeneratedImage> OpenRouterImageService::generateImage(const std
     return chatRoad(key.value(), prompt, name, inputImage, systemPrompt, aspectRatio, size, stop);
 }
 
-HttpRequest OpenRouterImageService::postRequest(const std::string& url, const std::string& key, std::string body) const
-{
-    HttpRequest request;
-    request.method = "POST";
-    request.url = url;
-    request.timeout = requestTimeout;
-    request.setHeader("Content-Type", "application/json");
-    request.setHeader("Authorization", "Bearer " + key);
-    request.setHeader("X-Title", "Tidelumine AI");
-    request.body = std::move(body);
-    return request;
-}
-
 std::variant<GenerationResult<GeneratedImage>, OpenRouterImageService::UseChatEndpoint>
 OpenRouterImageService::imageRoad(const std::string& key, const std::string& prompt, const std::string& model,
     const std::string& aspectRatio, std::stop_token stop) const
@@ -123,7 +118,7 @@ OpenRouterImageService::imageRoad(const std::string& key, const std::string& pro
         { "response_format", "b64_json" },
     };
     connection_.log.logPrompt("OpenRouter-Images", prompt, std::nullopt);
-    auto response = connection_.exchange("OpenRouter-Images", postRequest(baseURL, key, json::compact(body)), stop);
+    auto response = connection_.exchange("OpenRouter-Images", postRequest(baseURL, key, body), stop);
     if (!response.ok()) return GenerationResult<GeneratedImage>(response.error());
     const long status = response.value().status;
     if (status == 404 || status == 405) return UseChatEndpoint {};
@@ -161,7 +156,7 @@ GenerationResult<GeneratedImage> OpenRouterImageService::chatRoad(const std::str
     }
 
     connection_.log.logPrompt("OpenRouter-Chat", prompt, systemPrompt);
-    auto response = connection_.exchange("OpenRouter-Chat", postRequest(chatURL, key, json::compact(body)), stop);
+    auto response = connection_.exchange("OpenRouter-Chat", postRequest(chatURL, key, body), stop);
     if (!response.ok()) return response.error();
     if (!response.value().succeeded()) return statusFailure("OpenRouter", response.value());
 

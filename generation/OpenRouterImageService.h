@@ -43,7 +43,6 @@ private:
         const std::optional<std::string>& systemPrompt, const std::optional<std::string>& aspectRatio,
         const std::optional<std::string>& size, std::stop_token stop) const;
     GenerationResult<GeneratedImage> fetchImage(const std::string& address, std::stop_token stop) const;
-    HttpRequest postRequest(const std::string& url, const std::string& key, std::string body) const;
 
     ProviderConnection connection_;
 };

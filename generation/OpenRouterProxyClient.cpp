@@ -86,17 +86,13 @@ GenerationResult<std::string> OpenRouterProxyClient::editImage(const std::string
 GenerationResult<std::string> OpenRouterProxyClient::send(
     const std::string& path, const Json& body, std::stop_token stop)
 {
-    HttpRequest request;
-    request.url = serverURL_ + "/api/proxy" + path;
-    if (!isWebURL(request.url)) return ProxyError { ProxyError::Kind::invalidURL };
+    const auto url = serverURL_ + "/api/proxy" + path;
+    if (!isWebURL(url)) return ProxyError { ProxyError::Kind::invalidURL };
 
     auto token = tokenManager_.getToken(stop);
     if (!token.ok()) return token.error();
-    request.method = "POST";
-    request.timeout = requestTimeout;
+    auto request = json::postRequest(url, body, requestTimeout);
     request.setHeader("Authorization", "Bearer " + token.value());
-    request.setHeader("Content-Type", "application/json");
-    request.body = json::compact(body);
 
     auto first = perform(request, stop);
     const auto* rejection = first.ok() ? nullptr : std::get_if<ProxyError>(&first.error());

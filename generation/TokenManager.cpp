@@ -99,21 +99,15 @@ void TokenManager::invalidateToken(std::string_view rejectedToken)
 GenerationResult<TokenManager::FreshToken> TokenManager::fetchNewToken(std::stop_token stop)
 {
     log("🔑 Fetching new token...");
-    HttpRequest request;
-    request.url = serverURL_ + "/api/token";
-    if (!isWebURL(request.url)) return TokenError { TokenError::Kind::invalidURL };
+    const auto url = serverURL_ + "/api/token";
+    if (!isWebURL(url)) return TokenError { TokenError::Kind::invalidURL };
 
     const Json body = {
         { "deviceId", deviceId() },
         { "bundleId", context_.bundle.identifier.value_or("com.tidelumine.app") },
         { "version", context_.bundle.shortVersion.value_or("1.0.0") },
     };
-    request.method = "POST";
-    request.timeout = kRequestTimeout;
-    request.setHeader("Content-Type", "application/json");
-    request.body = json::compact(body);
-
-    auto sent = context_.transport.send(request, stop);
+    auto sent = context_.transport.send(json::postRequest(url, body, kRequestTimeout), stop);
     if (!sent.ok()) return sent.error();
     const HttpResponse& response = sent.value();
     if (response.status != 200) {
