@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RawValue.h"
+
 #include <array>
 #include <optional>
 #include <string_view>
@@ -27,10 +29,7 @@ constexpr std::string_view rawValue(LibraryViewMode mode)
 
 constexpr std::optional<LibraryViewMode> libraryViewMode(std::string_view raw)
 {
-    for (const auto mode : allLibraryViewModes) {
-        if (rawValue(mode) == raw) return mode;
-    }
-    return std::nullopt;
+    return caseWithRawValue(allLibraryViewModes, raw);
 }
 
 } // namespace tl

@@ -2,6 +2,7 @@
 
 #include "platform/Defaults.h"
 #include "platform/NotificationCenter.h"
+#include "platform/RawValue.h"
 
 #include <array>
 #include <optional>
@@ -22,10 +23,7 @@ constexpr std::string_view rawValue(UpdateChannel channel)
 // Only "stable" and "beta", in that letter case, make a channel.
 constexpr std::optional<UpdateChannel> updateChannel(std::string_view raw)
 {
-    for (const auto channel : allUpdateChannels) {
-        if (rawValue(channel) == raw) return channel;
-    }
-    return std::nullopt;
+    return caseWithRawValue(allUpdateChannels, raw);
 }
 
 // Keeps the update channel in the defaults, announces changes and builds the

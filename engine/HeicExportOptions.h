@@ -15,6 +15,9 @@ namespace tl {
 // The canvas every exported frame is resized and cropped to.
 enum class HeicCanvasPreset { matchSource, apple8k, apple6k, custom };
 
+inline constexpr std::array allHeicCanvasPresets { HeicCanvasPreset::matchSource, HeicCanvasPreset::apple8k,
+    HeicCanvasPreset::apple6k, HeicCanvasPreset::custom };
+
 std::string_view rawValue(HeicCanvasPreset preset);
 // Only the four raw values, case-sensitive, give a preset.
 std::optional<HeicCanvasPreset> heicCanvasPreset(std::string_view raw);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,9 @@ namespace tl {
 
 // How the export upscales frames before fitting them to the canvas.
 enum class HeicUpscaleStrategy { autoScale, fast, max, scale2, scale4, off };
+
+inline constexpr std::array allHeicUpscaleStrategies { HeicUpscaleStrategy::autoScale, HeicUpscaleStrategy::fast,
+    HeicUpscaleStrategy::max, HeicUpscaleStrategy::scale2, HeicUpscaleStrategy::scale4, HeicUpscaleStrategy::off };
 
 std::string_view rawValue(HeicUpscaleStrategy strategy);
 // Only the six raw values ("auto", "fast", "max", "scale2", "scale4", "off") give a strategy.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/RawValue.h"
+
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -7,6 +10,8 @@ namespace tl {
 
 // What the frames of a project carry: sun positions (time) or a light flag (appearance).
 enum class WallpaperMode { time, appearance };
+
+inline constexpr std::array allWallpaperModes { WallpaperMode::time, WallpaperMode::appearance };
 
 constexpr std::string_view rawValue(WallpaperMode mode)
 {
@@ -16,9 +21,7 @@ constexpr std::string_view rawValue(WallpaperMode mode)
 // Only the exact raw values name a mode; "Time" does not.
 constexpr std::optional<WallpaperMode> wallpaperModeFromRaw(std::string_view raw)
 {
-    if (raw == rawValue(WallpaperMode::time)) return WallpaperMode::time;
-    if (raw == rawValue(WallpaperMode::appearance)) return WallpaperMode::appearance;
-    return std::nullopt;
+    return caseWithRawValue(allWallpaperModes, raw);
 }
 
-}  // namespace tl
+} // namespace tl

@@ -20,6 +20,42 @@ std::optional<PixelSize> customSize(const std::string& width, const std::string&
     return options.customCanvasSize();
 }
 
+TEST(ExportOptionRawValues, EveryCaseRoundTripsAndOnlyExactTextsParse)
+{
+    const std::pair<HeicUpscaleStrategy, const char*> strategies[] = {
+        { HeicUpscaleStrategy::autoScale, "auto" },
+        { HeicUpscaleStrategy::fast, "fast" },
+        { HeicUpscaleStrategy::max, "max" },
+        { HeicUpscaleStrategy::scale2, "scale2" },
+        { HeicUpscaleStrategy::scale4, "scale4" },
+        { HeicUpscaleStrategy::off, "off" },
+    };
+    ASSERT_EQ(allHeicUpscaleStrategies.size(), std::size(strategies));
+    for (std::size_t i = 0; i < std::size(strategies); ++i) {
+        const auto& [strategy, raw] = strategies[i];
+        EXPECT_EQ(allHeicUpscaleStrategies[i], strategy);
+        EXPECT_EQ(rawValue(strategy), raw);
+        EXPECT_EQ(heicUpscaleStrategy(raw), strategy);
+    }
+    const std::pair<HeicCanvasPreset, const char*> presets[] = {
+        { HeicCanvasPreset::matchSource, "matchSource" },
+        { HeicCanvasPreset::apple8k, "apple8k" },
+        { HeicCanvasPreset::apple6k, "apple6k" },
+        { HeicCanvasPreset::custom, "custom" },
+    };
+    ASSERT_EQ(allHeicCanvasPresets.size(), std::size(presets));
+    for (std::size_t i = 0; i < std::size(presets); ++i) {
+        const auto& [preset, raw] = presets[i];
+        EXPECT_EQ(allHeicCanvasPresets[i], preset);
+        EXPECT_EQ(rawValue(preset), raw);
+        EXPECT_EQ(heicCanvasPreset(raw), preset);
+    }
+    for (const char* text : { "Auto", "autoScale", "", "off " })
+        EXPECT_FALSE(heicUpscaleStrategy(text)) << text;
+    for (const char* text : { "Apple8k", "matchsource", "8k", "" })
+        EXPECT_FALSE(heicCanvasPreset(text)) << text;
+}
+
 TEST(CustomCanvas, AcceptsPlainNumbersAroundWhiteSpaceAsWholePixels)
 {
     EXPECT_EQ(customSize(" 3840 ", "2160\n"), (PixelSize { 3840, 2160 }));

@@ -64,7 +64,7 @@ public:
         , height_(new QLineEdit(customRow_))
     {
         presets_->setAccessibleName(QStringLiteral("Canvas size"));
-        for (const auto preset : allCanvasPresets)
+        for (const auto preset : allHeicCanvasPresets)
             presets_->addItem(text(label(preset)));
         width_->setPlaceholderText(QStringLiteral("Width"));
         height_->setPlaceholderText(QStringLiteral("Height"));
@@ -88,7 +88,7 @@ public:
         layout->addWidget(customRow_);
 
         connect(presets_, &QComboBox::activated, this, [this](int index) {
-            const auto preset = allCanvasPresets[static_cast<std::size_t>(index)];
+            const auto preset = allHeicCanvasPresets[static_cast<std::size_t>(index)];
             model_.edit([preset](HeicExportOptions& o) { o.canvasPreset = preset; });
         });
         connect(width_, &QLineEdit::textEdited, this, [this](const QString& typed) {
@@ -104,8 +104,8 @@ public:
         const auto& options = model_.options();
         {
             const QSignalBlocker blocker(presets_);
-            presets_->setCurrentIndex(
-                static_cast<int>(std::ranges::find(allCanvasPresets, options.canvasPreset) - allCanvasPresets.begin()));
+            presets_->setCurrentIndex(static_cast<int>(
+                std::ranges::find(allHeicCanvasPresets, options.canvasPreset) - allHeicCanvasPresets.begin()));
         }
         customRow_->setVisible(options.canvasPreset == HeicCanvasPreset::custom);
         // Only texts that differ are replaced, so typing keeps its cursor.

@@ -16,8 +16,6 @@ enum class TargetDisplay { thisMac, external, custom };
 inline constexpr std::array allExportQualities { ExportQuality::standard, ExportQuality::high, ExportQuality::ultra };
 inline constexpr std::array allTargetDisplays { TargetDisplay::thisMac, TargetDisplay::external,
     TargetDisplay::custom };
-inline constexpr std::array allCanvasPresets { HeicCanvasPreset::matchSource, HeicCanvasPreset::apple8k,
-    HeicCanvasPreset::apple6k, HeicCanvasPreset::custom };
 // The strategies the sheet offers, in menu order.
 inline constexpr std::array offeredUpscaleStrategies { HeicUpscaleStrategy::autoScale, HeicUpscaleStrategy::fast,
     HeicUpscaleStrategy::max, HeicUpscaleStrategy::scale4 };
