@@ -16,6 +16,7 @@ namespace {
 using test::loadFixture;
 using test::randomImage;
 using test::ScratchFolder;
+using test::writeImage;
 
 cv::Mat nearest4x(const cv::Mat& image)
 {
@@ -101,8 +102,8 @@ TEST(CoreMLUpscaleToolTest, UpscalesFileToPngFile)
 {
     ScratchFolder folder;
     const cv::Mat input = randomImage(1024, 576);
-    const auto inputFile = folder.write("input.png", input);
-    const auto outputFile = folder.file("output.png");
+    const auto inputFile = writeImage(folder.path / "input.png", input);
+    const auto outputFile = folder.path / "output.png";
     std::ofstream(outputFile) << "an older file to be replaced";
 
     CoreMLUpscaleTool tool(loadFixture("nearest4x.onnx"));
@@ -111,18 +112,18 @@ TEST(CoreMLUpscaleToolTest, UpscalesFileToPngFile)
 
     const cv::Mat written = cv::imread(outputFile.string(), cv::IMREAD_UNCHANGED);
     EXPECT_TRUE(test::identical(written, nearest4x(input)));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("")), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path), {}), 2);
 }
 
 TEST(CoreMLUpscaleToolTest, FailuresNameTheirCauseAndWriteNothing)
 {
     ScratchFolder folder;
-    const auto notAnImage = folder.file("notes.png");
+    const auto notAnImage = folder.path / "notes.png";
     std::ofstream(notAnImage) << "plain text";
-    const auto narrow = folder.write("narrow.png", randomImage(511, 1000));
-    const auto square = folder.write("square.png", randomImage(512, 512));
-    const auto missing = folder.file("missing.png");
-    const auto output = folder.file("output.png");
+    const auto narrow = writeImage(folder.path / "narrow.png", randomImage(511, 1000));
+    const auto square = writeImage(folder.path / "square.png", randomImage(512, 512));
+    const auto missing = folder.path / "missing.png";
+    const auto output = folder.path / "output.png";
 
     struct FailureCase {
         std::filesystem::path input;
@@ -155,10 +156,10 @@ TEST(CoreMLUpscaleToolTest, ConcurrentPassesGiveTheSameBytesAsSequentialOnes)
     std::vector<std::filesystem::path> inputs;
     for (int index = 0; index < 3; ++index) {
         cv::Mat image = randomImage(600 + 97 * index, 530 + 41 * index);
-        inputs.push_back(folder.write("input" + std::to_string(index) + ".png", image));
+        inputs.push_back(writeImage(folder.path / ("input" + std::to_string(index) + ".png"), image));
     }
     const auto outputOf
-        = [&](const std::string& run, int index) { return folder.file(run + std::to_string(index) + ".png"); };
+        = [&](const std::string& run, int index) { return folder.path / (run + std::to_string(index) + ".png"); };
 
     for (int index = 0; index < 3; ++index)
         ASSERT_TRUE(tool.upscale(inputs[index], outputOf("serial", index), 4, {}));
@@ -183,8 +184,8 @@ TEST(CoreMLUpscaleToolTest, ConcurrentPassesGiveTheSameBytesAsSequentialOnes)
 TEST(CoreMLUpscaleToolTest, StopBetweenTilesEndsThePassAsCancelledWithoutOutput)
 {
     ScratchFolder folder;
-    const auto input = folder.write("input.png", randomImage(1920, 1080));
-    const auto output = folder.file("output.png");
+    const auto input = writeImage(folder.path / "input.png", randomImage(1920, 1080));
+    const auto output = folder.path / "output.png";
     const auto model = loadFixture("nearest4x.onnx");
     CoreMLUpscaleTool tool(model);
 

@@ -16,7 +16,7 @@ using test::randomImage;
 TEST(RealESRGAN512Test, RefusesModelsThatBreakTheContractAtLoading)
 {
     test::ScratchFolder folder;
-    const auto notAModel = folder.file("garbage.onnx");
+    const auto notAModel = folder.path / "garbage.onnx";
     std::ofstream(notAModel) << "this is not a protobuf";
 
     for (const auto& file : { fixtureModel("half_size.onnx"), fixtureModel("no_such_model.onnx"), notAModel }) {

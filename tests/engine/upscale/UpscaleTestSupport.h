@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/upscale/RealESRGAN512.h"
-#include "platform/Uuid.h"
+#include "support/TestImageFiles.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
@@ -33,33 +33,12 @@ inline cv::Mat randomImage(int width, int height, int type = CV_8UC3)
     return image;
 }
 
-// A folder removed with everything in it when the test ends.
-class ScratchFolder {
-public:
-    ScratchFolder()
-        : path_(std::filesystem::temp_directory_path() / ("tl-upscale-" + Uuid::random().text()))
-    {
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::filesystem::path file(const std::string& name) const { return path_ / name; }
-    std::filesystem::path write(const std::string& name, const cv::Mat& image) const
-    {
-        const auto target = file(name);
-        EXPECT_TRUE(cv::imwrite(target.string(), image));
-        return target;
-    }
-
-private:
-    std::filesystem::path path_;
-};
+// Writes `image` to `file` with OpenCV's own encoder and returns the path.
+inline std::filesystem::path writeImage(const std::filesystem::path& file, const cv::Mat& image)
+{
+    EXPECT_TRUE(cv::imwrite(file.string(), image));
+    return file;
+}
 
 inline bool identical(const cv::Mat& a, const cv::Mat& b)
 {
