@@ -2,13 +2,14 @@
 
 #include "generation/Text.h"
 #include "platform/Log.h"
+#include "platform/Text.h"
 
 namespace tl {
 namespace {
 
 std::string bodyText(const std::string& body)
 {
-    if (!text::isValidUtf8(body)) return "<binary " + std::to_string(body.size()) + " bytes>";
+    if (!isValidUtf8(body)) return "<binary " + std::to_string(body.size()) + " bytes>";
     return body;
 }
 

@@ -6,6 +6,7 @@
 #include "generation/ProxyImageExtraction.h"
 #include "generation/Text.h"
 #include "platform/Log.h"
+#include "platform/Text.h"
 #include "platform/http/WebUrl.h"
 
 #include <nlohmann/json.hpp>
@@ -113,7 +114,7 @@ GenerationResult<std::string> OpenRouterProxyClient::perform(const HttpRequest& 
     const HttpResponse& response = sent.value();
     if (response.status == 401) return ProxyError { ProxyError::Kind::unauthorized };
     if (response.status != 200) {
-        const std::string text = text::isValidUtf8(response.body) ? response.body : "No error details";
+        const std::string text = isValidUtf8(response.body) ? response.body : "No error details";
         log("❌ Proxy error (" + std::to_string(response.status) + "): " + text);
         return ProxyError { ProxyError::Kind::serverError, response.status, text };
     }

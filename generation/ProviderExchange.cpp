@@ -1,6 +1,7 @@
 #include "generation/ProviderExchange.h"
 
 #include "generation/Text.h"
+#include "platform/Text.h"
 #include "platform/http/WebUrl.h"
 
 namespace tl {
@@ -39,7 +40,7 @@ GenerationResult<GeneratedImage> ProviderConnection::download(
 
 ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response)
 {
-    const std::string body = text::isValidUtf8(response.body) ? response.body : "Unknown error";
+    const std::string body = isValidUtf8(response.body) ? response.body : "Unknown error";
     return ImageGenerationError::requestFailed(
         std::string(provider) + " error " + std::to_string(response.status) + ": " + body);
 }

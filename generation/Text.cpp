@@ -1,5 +1,7 @@
 #include "generation/Text.h"
 
+#include "platform/Text.h"
+
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>
 #include <unicode/utext.h>
@@ -24,19 +26,6 @@ struct TextDeleter {
 };
 
 } // namespace
-
-bool isValidUtf8(std::string_view bytes)
-{
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto length = static_cast<std::int32_t>(bytes.size());
-    std::int32_t index = 0;
-    while (index < length) {
-        UChar32 c;
-        U8_NEXT(data, index, length, c);
-        if (c < 0) return false;
-    }
-    return true;
-}
 
 std::string_view trimmed(std::string_view text)
 {

@@ -6,8 +6,6 @@
 
 namespace tl::text {
 
-bool isValidUtf8(std::string_view bytes);
-
 // The text without white space and line breaks (Unicode's, not only ASCII's) at either end.
 std::string_view trimmed(std::string_view text);
 

@@ -29,6 +29,16 @@ std::size_t utf8SequenceLength(std::string_view text)
     return 0;
 }
 
+bool isValidUtf8(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const std::size_t length = utf8SequenceLength(bytes);
+        if (length == 0) return false;
+        bytes.remove_prefix(length);
+    }
+    return true;
+}
+
 std::string validUtf8(std::string_view bytes)
 {
     std::string result;

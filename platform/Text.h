@@ -10,6 +10,9 @@ namespace tl {
 // surrogates, nothing above U+10FFFF), or 0 when there is none. `text` must not be empty.
 std::size_t utf8SequenceLength(std::string_view text);
 
+// Whether `bytes` is well-formed UTF-8 throughout.
+bool isValidUtf8(std::string_view bytes);
+
 // `bytes` with every invalid UTF-8 sequence replaced by U+FFFD, so it can be
 // shown and stored as text. Valid text comes back unchanged.
 std::string validUtf8(std::string_view bytes);

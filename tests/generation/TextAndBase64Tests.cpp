@@ -1,6 +1,7 @@
 #include "generation/Base64.h"
 #include "generation/MultipartForm.h"
 #include "generation/Text.h"
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -58,8 +59,10 @@ TEST(Text, TrimsUnicodeSpaceAndCutsByCharacter)
                                      "cd",
                   3),
         "ab\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd");
-    EXPECT_TRUE(text::isValidUtf8("plain é"));
-    EXPECT_FALSE(text::isValidUtf8("\xc3\x28"s));
+    EXPECT_TRUE(isValidUtf8("plain é"));
+    EXPECT_FALSE(isValidUtf8("\xc3\x28"s));
+    EXPECT_FALSE(isValidUtf8("\xed\xa0\x80"s)) << "a surrogate";
+    EXPECT_FALSE(isValidUtf8("\xc0\xaf"s)) << "an overlong slash";
 }
 
 TEST(MultipartForm, LaysOutFieldsAndFilesExactly)
