@@ -98,14 +98,21 @@ void wandAndStars(QPainter& p, const QColor& c)
     sparkle(p, { 19.5, 16 }, 2.8);
 }
 
+// Down the left side to a rounded bottom edge and up to the start of the right side: the base
+// the folder, page and tray outlines share.
+void roundedBottom(QPainterPath& path, double left, double right, double bottom, double radius = 1.5)
+{
+    path.lineTo(left, bottom - radius);
+    path.quadTo(left, bottom, left + radius, bottom);
+    path.lineTo(right - radius, bottom);
+    path.quadTo(right, bottom, right, bottom - radius);
+}
+
 QPainterPath folderPath()
 {
     QPainterPath path;
     path.moveTo(3, 7);
-    path.lineTo(3, 18.5);
-    path.quadTo(3, 20, 4.5, 20);
-    path.lineTo(19.5, 20);
-    path.quadTo(21, 20, 21, 18.5);
+    roundedBottom(path, 3, 21, 20);
     path.lineTo(21, 9.5);
     path.quadTo(21, 8, 19.5, 8);
     path.lineTo(11.5, 8);
@@ -146,10 +153,7 @@ void arrowUpDoc(QPainter& p, const QColor& c)
     page.moveTo(14, 3);
     page.lineTo(6.5, 3);
     page.quadTo(5, 3, 5, 4.5);
-    page.lineTo(5, 19.5);
-    page.quadTo(5, 21, 6.5, 21);
-    page.lineTo(17.5, 21);
-    page.quadTo(19, 21, 19, 19.5);
+    roundedBottom(page, 5, 19, 21);
     page.lineTo(19, 8);
     page.closeSubpath();
     p.drawPath(page);
@@ -299,10 +303,7 @@ void trayAndArrowDown(QPainter& p, const QColor& c)
     stroke(p, c, 1.8);
     QPainterPath tray;
     tray.moveTo(3, 13);
-    tray.lineTo(3, 19);
-    tray.quadTo(3, 20.5, 4.5, 20.5);
-    tray.lineTo(19.5, 20.5);
-    tray.quadTo(21, 20.5, 21, 19);
+    roundedBottom(tray, 3, 21, 20.5);
     tray.lineTo(21, 13);
     p.drawPath(tray);
     arrow(p, QPointF(12, 3), QPointF(12, 14), 5.6);
