@@ -116,14 +116,23 @@ QImage TimelineListModel::thumbnail(int row) const
     const auto& image = imageAt(row);
     if (image.sourcePath) return thumbnails_.thumbnail(QString::fromStdString(*image.sourcePath));
     if (!image.thumbnail) return {};
-    // A frame without a file: convert its picture once.
-    const QString key = QString::fromStdString(image.id.text());
-    auto found = inMemoryPictures_.find(key);
+    // A frame without a file: convert its picture once. Edits share the picture, so they keep it.
+    auto found = inMemoryPictures_.find(image.thumbnail);
     if (found == inMemoryPictures_.end()) {
-        found = inMemoryPictures_.insert(
-            key, toQImage(*image.thumbnail).scaled(320, 320, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        found = inMemoryPictures_
+                    .emplace(image.thumbnail,
+                        toQImage(*image.thumbnail).scaled(320, 320, Qt::KeepAspectRatio, Qt::SmoothTransformation))
+                    .first;
     }
-    return *found;
+    return found->second;
+}
+
+void TimelineListModel::forgetUnusedPictures()
+{
+    std::set<const Image*> used;
+    for (const auto& image : images_)
+        used.insert(image.thumbnail.get());
+    std::erase_if(inMemoryPictures_, [&](const auto& entry) { return !used.contains(entry.first.get()); });
 }
 
 void TimelineListModel::imagesChanged()
@@ -132,13 +141,13 @@ void TimelineListModel::imagesChanged()
     const bool sameRows = std::ranges::equal(next, images_, {}, &WallpaperImage::id, &WallpaperImage::id);
     if (sameRows) {
         images_ = next;
-        inMemoryPictures_.clear();
+        forgetUnusedPictures();
         if (!images_.empty()) emit dataChanged(index(0), index(rowCount() - 1));
         return;
     }
     beginResetModel();
     images_ = next;
-    inMemoryPictures_.clear();
+    forgetUnusedPictures();
     endResetModel();
 }
 

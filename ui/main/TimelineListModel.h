@@ -1,15 +1,17 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "platform/Image.h"
 #include "platform/Observation.h"
 
 #include <QAbstractListModel>
-#include <QHash>
 #include <QImage>
 #include <QTimer>
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -53,6 +55,7 @@ public:
 
 private:
     void imagesChanged();
+    void forgetUnusedPictures();
     void thumbnailArrived(const QString& path);
     void announceArrivals();
 
@@ -61,7 +64,8 @@ private:
     AppState& appState_;
     ThumbnailCache& thumbnails_;
     std::vector<WallpaperImage> images_;
-    mutable QHash<QString, QImage> inMemoryPictures_;
+    // Keyed by the picture itself, which the entry keeps alive, so a key is never reused.
+    mutable std::map<std::shared_ptr<const Image>, QImage> inMemoryPictures_;
     ImportHandler importHandler_;
     std::set<std::string> arrivedPaths_;
     QTimer arrivalTimer_;
