@@ -13,7 +13,7 @@ build: deps
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/app/Tidelumine $(SAMPLE)
+	$(BUILD_DIR)/shell/Tidelumine $(SAMPLE)
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/model/RecentProject.h"
-#include "app/model/WallpaperImage.h"
-#include "app/model/WallpaperMode.h"
+#include "model/RecentProject.h"
+#include "model/WallpaperImage.h"
+#include "model/WallpaperMode.h"
 #include "platform/Defaults.h"
 #include "platform/Observation.h"
 #include "platform/UndoManager.h"

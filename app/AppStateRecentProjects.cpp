@@ -1,6 +1,6 @@
 #include "app/AppState.h"
 
-#include "app/model/RecentProjectCoding.h"
+#include "model/RecentProjectCoding.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/model/WallpaperImage.h"
-#include "app/model/WallpaperMode.h"
+#include "model/WallpaperImage.h"
+#include "model/WallpaperMode.h"
 
 #include <filesystem>
 #include <optional>

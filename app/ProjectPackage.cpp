@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "app/PackageFileNames.h"
 #include "app/Thumbnail.h"
-#include "app/model/ProjectCoding.h"
+#include "model/ProjectCoding.h"
 #include "platform/FileReplacement.h"
 #include "platform/Log.h"
 #include "platform/Text.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/model/Project.h"
+#include "model/Project.h"
 #include "platform/Result.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/model/WallpaperImage.h"
+#include "model/WallpaperImage.h"
 #include "engine/PixelSize.h"
 
 #include <filesystem>

@@ -21,7 +21,7 @@ function(tidelumine_check_standalone root)
       endif()
 
       get_target_property(folder ${current} SOURCE_DIR)
-      foreach(forbidden app engine generation ui platform)
+      foreach(forbidden app model engine generation ui shell platform)
         if(folder MATCHES "^${root}/${forbidden}(/|$)")
           message(FATAL_ERROR "${program} must stay apart from the application, but links ${current} (${forbidden}/)")
         endif()

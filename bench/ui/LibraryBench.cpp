@@ -4,9 +4,9 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "platform/Defaults.h"
-#include "ui/main/ImageImporter.h"
-#include "ui/main/ImagesLibraryView.h"
-#include "ui/main/TimelineListModel.h"
+#include "ui/library/ImageImporter.h"
+#include "ui/library/ImagesLibraryView.h"
+#include "ui/library/TimelineListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

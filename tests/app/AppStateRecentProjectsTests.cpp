@@ -1,5 +1,5 @@
 #include "app/AppState.h"
-#include "app/model/RecentProjectCoding.h"
+#include "model/RecentProjectCoding.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

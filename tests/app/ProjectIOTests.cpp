@@ -1,4 +1,4 @@
-#include "app/model/ProjectCoding.h"
+#include "model/ProjectCoding.h"
 #include "platform/Image.h"
 #include "support/ProjectFixture.h"
 #include "support/TestImageFiles.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/qt/TidelumineApp.h"
+#include "shell/TidelumineApp.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/http/HttpTransport.h"

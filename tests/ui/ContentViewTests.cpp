@@ -1,7 +1,7 @@
 #include "MainWindowHarness.h"
 
-#include "ui/main/ExportOptionsSheet.h"
-#include "ui/main/ImagesLibraryView.h"
+#include "ui/export/ExportOptionsSheet.h"
+#include "ui/library/ImagesLibraryView.h"
 
 #include <QComboBox>
 #include <QDropEvent>

@@ -1,4 +1,4 @@
-#include "ui/main/ExportController.h"
+#include "ui/export/ExportController.h"
 
 #include "platform/Image.h"
 #include "platform/Log.h"

@@ -1,4 +1,4 @@
-#include "ui/main/ExportProgressLayout.h"
+#include "ui/export/ExportProgressLayout.h"
 
 #include <gtest/gtest.h>
 

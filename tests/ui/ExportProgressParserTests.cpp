@@ -1,4 +1,4 @@
-#include "ui/main/ExportProgressParser.h"
+#include "ui/export/ExportProgressParser.h"
 
 #include <gtest/gtest.h>
 

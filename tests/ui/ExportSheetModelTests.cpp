@@ -1,4 +1,4 @@
-#include "ui/main/ExportSheetModel.h"
+#include "ui/export/ExportSheetModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/main/ImageCaptions.h"
+#include "ui/library/ImageCaptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/main/ImageImporter.h"
+#include "ui/library/ImageImporter.h"
 
 #include "app/Thumbnail.h"
 #include "platform/Image.h"

@@ -1,4 +1,4 @@
-#include "ui/main/LibraryDrop.h"
+#include "ui/library/LibraryDrop.h"
 
 #include <QUrl>
 

@@ -1,6 +1,6 @@
-#include "ui/main/LibraryViewModel.h"
+#include "ui/library/LibraryViewModel.h"
 
-#include "ui/main/PlaybackController.h"
+#include "ui/library/PlaybackController.h"
 
 #include "UiTestSupport.h"
 

@@ -1,8 +1,8 @@
 #include "MainWindowHarness.h"
 
-#include "ui/main/ExportController.h"
-#include "ui/main/ExportOptionsSheet.h"
-#include "ui/main/ImagesLibraryView.h"
+#include "ui/export/ExportController.h"
+#include "ui/export/ExportOptionsSheet.h"
+#include "ui/library/ImagesLibraryView.h"
 
 #include <QLineEdit>
 #include <QListView>

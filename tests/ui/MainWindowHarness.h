@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/qt/TidelumineApp.h"
+#include "shell/TidelumineApp.h"
 #include "platform/Defaults.h"
 #include "platform/qt/QtDialogs.h"
 #include "support/OfflinePlatform.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/main/ContentView.h"
-#include "ui/main/MainWindow.h"
+#include "ui/window/ContentView.h"
+#include "ui/window/MainWindow.h"
 
 #include "UiTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "ui/main/PlaybackController.h"
+#include "ui/library/PlaybackController.h"
 
 #include "UiTestSupport.h"
 

@@ -2,8 +2,8 @@
 // as the first argument, for a person to look at. Run under Xvfb; fails when a picture is missing.
 #include "MainWindowHarness.h"
 
-#include "ui/main/ExportOptionsSheet.h"
-#include "ui/main/ImagesLibraryView.h"
+#include "ui/export/ExportOptionsSheet.h"
+#include "ui/library/ImagesLibraryView.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,7 +1,7 @@
-#include "ui/main/SelectionSync.h"
+#include "ui/library/SelectionSync.h"
 
 #include "ui/common/ThumbnailCache.h"
-#include "ui/main/TimelineListModel.h"
+#include "ui/library/TimelineListModel.h"
 
 #include "UiTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "ui/main/TimelineListModel.h"
+#include "ui/library/TimelineListModel.h"
 
 #include "ui/common/ThumbnailCache.h"
 

@@ -1,4 +1,4 @@
-#include "ui/main/TimelineTrack.h"
+#include "ui/library/TimelineTrack.h"
 
 #include "support/AppStateFixture.h"
 

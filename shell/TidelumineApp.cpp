@@ -1,0 +1,73 @@
+#include "shell/TidelumineApp.h"
+
+#include "shell/SettingsDialog.h"
+#include "platform/Bundle.h"
+#include "platform/Log.h"
+#include "ui/window/MainWindow.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace tl {
+namespace {
+
+void openInBrowser(const std::string& link)
+{
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(link)));
+}
+
+} // namespace
+
+TidelumineApp::TidelumineApp(PlatformServices services)
+    : channels(services.defaults, notifications)
+    , lifecycle(services.scheduler, [] { QCoreApplication::quit(); })
+    , appState(services.defaults)
+    , uiState(services.defaults)
+    , projectIO(services.dialogs, services.scheduler)
+    , saveFlow(projectIO, uiState)
+    , commandCenter(appState, uiState, projectIO, saveFlow)
+    , updater(services, channels, openInBrowser, mainBundle().shortVersion.value_or("0"))
+    , services_(services)
+{
+    commandCenter.updateCheck = [this] { updater.checkForUpdates(); };
+}
+
+TidelumineApp::~TidelumineApp() = default;
+
+void TidelumineApp::start(const std::vector<std::filesystem::path>& documents)
+{
+    for (const auto& document : documents) {
+        if (!lifecycle.openFile(document)) log("Not a Tidelumine project: " + document.string());
+    }
+    window_ = std::make_unique<MainWindow>(commandCenter, lifecycle,
+        AppActions::Handlers {
+            .quit = [this] { requestQuit(); },
+            .showSettings = [this] { showSettings(); },
+        });
+    lifecycle.applicationDidFinishLaunching(updater, notifications, services_.defaults);
+    window_->show();
+}
+
+void TidelumineApp::requestQuit()
+{
+    if (lifecycle.applicationShouldTerminate() == AppLifecycleDelegate::TerminateReply::now) {
+        QCoreApplication::quit();
+    }
+}
+
+AppSettings& TidelumineApp::settings()
+{
+    if (!settings_) settings_ = std::make_unique<AppSettings>(services_.defaults, channels, services_.environment);
+    return *settings_;
+}
+
+void TidelumineApp::showSettings()
+{
+    if (!settingsDialog_) settingsDialog_ = std::make_unique<SettingsDialog>(settings(), window_.get());
+    settingsDialog_->show();
+    settingsDialog_->raise();
+    settingsDialog_->activateWindow();
+}
+
+} // namespace tl

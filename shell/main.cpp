@@ -1,0 +1,35 @@
+#include "shell/TidelumineApp.h"
+#include "platform/Clock.h"
+#include "platform/http/CurlTransport.h"
+#include "platform/qt/QSettingsDefaults.h"
+#include "platform/qt/QtDialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tidelumine"));
+    QApplication::setOrganizationName(QStringLiteral("Tidelumine"));
+    QApplication::setDesktopFileName(QStringLiteral("tidelumine"));
+
+    std::vector<std::filesystem::path> documents;
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        documents.emplace_back(arguments[i].toStdString());
+
+    tl::QSettingsDefaults defaults;
+    tl::QtDialogs dialogs;
+    tl::QtMainThreadScheduler scheduler;
+    tl::CurlTransport transport;
+    tl::TidelumineApp app({
+        .defaults = defaults,
+        .dialogs = dialogs,
+        .scheduler = scheduler,
+        .transport = transport,
+        .environment = tl::processEnvironment(),
+        .clock = tl::systemClock(),
+    });
+    app.start(documents);
+    return QApplication::exec();
+}

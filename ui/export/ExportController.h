@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/AppUIState.h"
+#include "ui/export/ExportWork.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace tl::ui {
+
+// Runs exports on worker threads and publishes their state in the window state. Every post
+// from a worker carries its run's number and is dropped unless that run is still the current,
+// uncancelled one, so a cancelled or replaced run never changes what a newer run shows. The
+// wallpaper is written beside the chosen file and moved onto it on the GUI thread only when
+// the run is still current: a cancelled export leaves no file and an existing file untouched.
+class ExportController : public QObject {
+    Q_OBJECT
+public:
+    ExportController(AppState& appState, AppUIState& uiState, ExportServices services, QObject* parent = nullptr);
+    // Stops every run and waits for the workers.
+    ~ExportController() override;
+
+    // The file name the save panel proposes: the project's name with ".heic", else
+    // "dynamic-wallpaper.heic".
+    static std::string proposedFileName(const std::optional<std::filesystem::path>& projectPath);
+
+    // Starts a run with a copy of the project as it is now; returns at once.
+    void runExport(const std::filesystem::path& output, const HeicExportOptions& options);
+
+    // Tests: waits until every worker has finished (their posts still need the event loop).
+    void waitForWorkers();
+
+private:
+    struct Worker {
+        std::stop_source stop;
+        std::jthread thread;
+        std::shared_ptr<std::atomic<bool>> finished;
+    };
+
+    // Runs `apply` on the GUI thread if run `run` is still current and not cancelled then.
+    void post(std::uint64_t run, std::stop_token stop, std::function<void()> apply);
+    bool isCurrent(std::uint64_t run, const std::stop_token& stop) const;
+    void applyProgress(int current, int total, const std::string& message);
+    void finish(std::uint64_t run, const std::stop_token& stop, const ExportEnd& end,
+        const std::filesystem::path& partial, const std::filesystem::path& output);
+    void pruneFinishedWorkers();
+
+    AppState& appState_;
+    AppUIState& uiState_;
+    ExportServices services_;
+    std::uint64_t currentRun_ = 0;
+    std::vector<Worker> workers_;
+};
+
+} // namespace tl::ui

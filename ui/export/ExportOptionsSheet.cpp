@@ -1,0 +1,369 @@
+#include "ui/export/ExportOptionsSheet.h"
+
+#include "ui/common/Palette.h"
+#include "ui/common/Symbols.h"
+#include "ui/common/Typography.h"
+#include "ui/export/ExportProgressView.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tl::ui {
+namespace {
+
+QString text(std::string_view value)
+{
+    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
+}
+
+QFrame* divider(QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+void setChecked(QAbstractButton& button, bool checked)
+{
+    const QSignalBlocker blocker(button);
+    button.setChecked(checked);
+}
+
+QVBoxLayout* column(QWidget* owner, int spacing)
+{
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+} // namespace
+
+// The canvas picker and, for the custom canvas, its width and height fields. Shown twice in the
+// sheet over the same options.
+class CanvasSizeControls : public QWidget {
+public:
+    CanvasSizeControls(ExportSheetModel& model, bool callout, QWidget* parent)
+        : QWidget(parent)
+        , model_(model)
+        , presets_(new QComboBox(this))
+        , customRow_(new QWidget(this))
+        , width_(new QLineEdit(customRow_))
+        , height_(new QLineEdit(customRow_))
+    {
+        presets_->setAccessibleName(QStringLiteral("Canvas size"));
+        for (const auto preset : allHeicCanvasPresets)
+            presets_->addItem(text(label(preset)));
+        width_->setPlaceholderText(QStringLiteral("Width"));
+        height_->setPlaceholderText(QStringLiteral("Height"));
+        width_->setFixedWidth(90);
+        height_->setFixedWidth(90);
+        auto* row = new QHBoxLayout(customRow_);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(12);
+        row->addWidget(width_);
+        row->addWidget(makeLabel(QStringLiteral("×"), TextStyle::body, true, customRow_));
+        row->addWidget(height_);
+        row->addWidget(makeLabel(QStringLiteral("px"), TextStyle::body, true, customRow_));
+        row->addStretch();
+        auto* pickerRow = new QHBoxLayout;
+        pickerRow->addWidget(
+            makeLabel(QStringLiteral("Canvas size"), callout ? TextStyle::callout : TextStyle::body, callout, this));
+        pickerRow->addWidget(presets_);
+        pickerRow->addStretch();
+        auto* layout = column(this, 8);
+        layout->addLayout(pickerRow);
+        layout->addWidget(customRow_);
+
+        connect(presets_, &QComboBox::activated, this, [this](int index) {
+            const auto preset = allHeicCanvasPresets[static_cast<std::size_t>(index)];
+            model_.edit([preset](HeicExportOptions& o) { o.canvasPreset = preset; });
+        });
+        connect(width_, &QLineEdit::textEdited, this, [this](const QString& typed) {
+            model_.edit([&](HeicExportOptions& o) { o.customWidth = typed.toStdString(); });
+        });
+        connect(height_, &QLineEdit::textEdited, this, [this](const QString& typed) {
+            model_.edit([&](HeicExportOptions& o) { o.customHeight = typed.toStdString(); });
+        });
+    }
+
+    void refresh()
+    {
+        const auto& options = model_.options();
+        {
+            const QSignalBlocker blocker(presets_);
+            presets_->setCurrentIndex(static_cast<int>(
+                std::ranges::find(allHeicCanvasPresets, options.canvasPreset) - allHeicCanvasPresets.begin()));
+        }
+        customRow_->setVisible(options.canvasPreset == HeicCanvasPreset::custom);
+        // Only texts that differ are replaced, so typing keeps its cursor.
+        if (width_->text().toStdString() != options.customWidth)
+            width_->setText(QString::fromStdString(options.customWidth));
+        if (height_->text().toStdString() != options.customHeight)
+            height_->setText(QString::fromStdString(options.customHeight));
+    }
+
+private:
+    ExportSheetModel& model_;
+    QComboBox* presets_;
+    QWidget* customRow_;
+    QLineEdit* width_;
+    QLineEdit* height_;
+};
+
+ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWidget* parent)
+    : QDialog(parent)
+    , uiState_(uiState)
+    , actions_(std::move(actions))
+    , model_(uiState.exportOptions)
+{
+    setWindowTitle(QStringLiteral("Export Wallpaper"));
+    setWindowModality(Qt::WindowModal);
+    setFixedWidth(800);
+
+    auto* header = new QWidget(this);
+    auto* headerLayout = column(header, 4);
+    headerLayout->addWidget(makeLabel(QStringLiteral("Export Wallpaper"), TextStyle::title2, false, header));
+    headerLayout->addWidget(
+        makeLabel(QStringLiteral("Optimized for macOS dynamic lighting"), TextStyle::subheadline, true, header));
+
+    upscalerReady_ = new QWidget(this);
+    auto* readyRow = new QHBoxLayout(upscalerReady_);
+    readyRow->setContentsMargins(0, 0, 0, 0);
+    readyRow->setSpacing(10);
+    auto* check = new QLabel(upscalerReady_);
+    check->setPixmap(symbolIcon(QStringLiteral("checkmark.circle.fill"), QColor(52, 199, 89)).pixmap(16, 16));
+    readyRow->addWidget(check);
+    readyRow->addWidget(makeLabel(QStringLiteral("Core ML upscaler ready"), TextStyle::callout, true, upscalerReady_));
+    readyRow->addStretch();
+
+    auto* sections = new QWidget(this);
+    auto* sectionsLayout = column(sections, 24);
+    sectionsLayout->addWidget(makeQualitySection());
+    sectionsLayout->addWidget(makeTargetSection());
+    sectionsLayout->addWidget(upscalerReady_);
+    sectionsLayout->addWidget(makeAdvancedSection());
+
+    validation_ = new QWidget(this);
+    auto* validationRow = new QHBoxLayout(validation_);
+    validationRow->setContentsMargins(0, 0, 0, 0);
+    auto* warning = new QLabel(validation_);
+    warning->setPixmap(symbolIcon(QStringLiteral("exclamationmark.triangle"), secondaryColor()).pixmap(14, 14));
+    validationText_ = makeLabel({}, TextStyle::caption, true, validation_);
+    validationRow->addWidget(warning);
+    validationRow->addWidget(validationText_);
+    validationRow->addStretch();
+
+    progress_ = new ExportProgressView(this);
+    status_ = makeLabel({}, TextStyle::caption, true, this);
+    status_->setWordWrap(true);
+
+    dismiss_ = new QPushButton(this);
+    primary_ = new QPushButton(this);
+    primary_->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(dismiss_);
+    buttons->addStretch();
+    buttons->addWidget(primary_);
+    connect(dismiss_, &QPushButton::clicked, this, [this] { reject(); });
+    connect(primary_, &QPushButton::clicked, this, [this] {
+        if (!uiState_.isExportingHeic.get() && actions_.onExport) actions_.onExport();
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(32, 32, 32, 32);
+    layout->setSpacing(24);
+    layout->addWidget(header);
+    layout->addWidget(sections);
+    layout->addWidget(validation_);
+    layout->addWidget(progress_);
+    layout->addWidget(status_);
+    layout->addLayout(buttons);
+
+    const auto update = [this] { refresh(); };
+    observations_.push_back(uiState_.exportOptions.observe(update));
+    observations_.push_back(uiState_.isExportingHeic.observe(update));
+    observations_.push_back(uiState_.exportProgress.observe(update));
+    observations_.push_back(uiState_.exportMessage.observe(update));
+    observations_.push_back(uiState_.exportFrames.observe(update));
+    observations_.push_back(model_.observeSelections(update));
+    model_.appear();
+    refresh();
+}
+
+ExportOptionsSheet::~ExportOptionsSheet() = default;
+
+QWidget* ExportOptionsSheet::makeQualitySection()
+{
+    auto* section = new QWidget(this);
+    auto* layout = column(section, 12);
+    layout->addWidget(makeLabel(QStringLiteral("Export Quality"), TextStyle::headline, false, section));
+    auto* segments = new QHBoxLayout;
+    segments->setSpacing(0);
+    qualities_ = new QButtonGroup(section);
+    for (std::size_t i = 0; i < allExportQualities.size(); ++i) {
+        auto* segment = new QPushButton(text(label(allExportQualities[i])), section);
+        segment->setCheckable(true);
+        segment->setAutoDefault(false);
+        segment->setMinimumHeight(30);
+        qualities_->addButton(segment, static_cast<int>(i));
+        segments->addWidget(segment);
+    }
+    segments->addStretch();
+    layout->addLayout(segments);
+    connect(qualities_, &QButtonGroup::idClicked, this,
+        [this](int id) { model_.setQuality(allExportQualities[static_cast<std::size_t>(id)]); });
+    return section;
+}
+
+QWidget* ExportOptionsSheet::makeTargetSection()
+{
+    auto* section = new QWidget(this);
+    auto* layout = column(section, 12);
+    layout->addWidget(makeLabel(QStringLiteral("Target Display"), TextStyle::headline, false, section));
+    targets_ = new QButtonGroup(section);
+    for (std::size_t i = 0; i < allTargetDisplays.size(); ++i) {
+        auto* choice = new QRadioButton(text(label(allTargetDisplays[i])), section);
+        targets_->addButton(choice, static_cast<int>(i));
+        layout->addWidget(choice);
+    }
+    connect(targets_, &QButtonGroup::idClicked, this,
+        [this](int id) { model_.setTargetDisplay(allTargetDisplays[static_cast<std::size_t>(id)]); });
+    targetCanvas_ = new CanvasSizeControls(model_, true, section);
+    layout->addWidget(targetCanvas_);
+    return section;
+}
+
+QWidget* ExportOptionsSheet::makeAdvancedSection()
+{
+    auto* section = new QWidget(this);
+    auto* layout = column(section, 8);
+    advancedToggle_ = new QToolButton(section);
+    advancedToggle_->setText(QStringLiteral("Advanced"));
+    advancedToggle_->setCheckable(true);
+    advancedToggle_->setAutoRaise(true);
+    advancedToggle_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    advancedToggle_->setArrowType(Qt::RightArrow);
+    layout->addWidget(advancedToggle_);
+
+    advanced_ = new QWidget(section);
+    auto* content = column(advanced_, 12);
+    content->setContentsMargins(16, 8, 0, 0);
+    resize_ = new QCheckBox(QStringLiteral("Resize/crop to canvas"), advanced_);
+    advancedCanvas_ = new CanvasSizeControls(model_, false, advanced_);
+    upscale_ = new QCheckBox(QStringLiteral("AI upscaling (Core ML)"), advanced_);
+    strategyRow_ = new QWidget(advanced_);
+    auto* strategyLayout = column(strategyRow_, 4);
+    auto* strategyPicker = new QHBoxLayout;
+    strategies_ = new QComboBox(strategyRow_);
+    auto* strategies = strategies_;
+    for (const auto strategy : offeredUpscaleStrategies)
+        strategies->addItem(text(label(strategy)));
+    strategyPicker->addWidget(new QLabel(QStringLiteral("Upscale strategy"), strategyRow_));
+    strategyPicker->addWidget(strategies);
+    strategyPicker->addStretch();
+    strategyLayout->addLayout(strategyPicker);
+    strategyLayout->addWidget(
+        makeLabel(QStringLiteral("Model: realesrgan512 (512×512 tiles, 4×)"), TextStyle::caption, true, strategyRow_));
+    dither_ = new QCheckBox(QStringLiteral("Dither gradients (reduces banding)"), advanced_);
+    keep_ = new QCheckBox(QStringLiteral("Keep preprocessed frames on disk"), advanced_);
+    keepNote_ = makeLabel(
+        QStringLiteral("Preprocessed frames will be kept after export."), TextStyle::caption, true, advanced_);
+    for (QWidget* widget : std::initializer_list<QWidget*> { resize_, advancedCanvas_, divider(advanced_), upscale_,
+             strategyRow_, divider(advanced_), dither_, keep_, keepNote_ }) {
+        content->addWidget(widget);
+    }
+    layout->addWidget(advanced_);
+
+    connect(advancedToggle_, &QToolButton::toggled, this, [this](bool open) {
+        advancedToggle_->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        advanced_->setVisible(open);
+    });
+    connect(resize_, &QCheckBox::toggled, this,
+        [this](bool on) { model_.edit([on](HeicExportOptions& o) { o.resizeEnabled = on; }); });
+    connect(upscale_, &QCheckBox::toggled, this,
+        [this](bool on) { model_.edit([on](HeicExportOptions& o) { o.upscaleEnabled = on; }); });
+    connect(dither_, &QCheckBox::toggled, this,
+        [this](bool on) { model_.edit([on](HeicExportOptions& o) { o.enableDither = on; }); });
+    connect(keep_, &QCheckBox::toggled, this,
+        [this](bool on) { model_.edit([on](HeicExportOptions& o) { o.keepPreprocessedFrames = on; }); });
+    connect(strategies, &QComboBox::activated, this, [this](int index) {
+        const auto strategy = offeredUpscaleStrategies[static_cast<std::size_t>(index)];
+        model_.edit([strategy](HeicExportOptions& o) { o.upscaleStrategy = strategy; });
+    });
+    advanced_->setVisible(false);
+    return section;
+}
+
+void ExportOptionsSheet::refresh()
+{
+    const auto& options = model_.options();
+    setChecked(*qualities_->button(static_cast<int>(model_.quality())), true);
+    setChecked(*targets_->button(static_cast<int>(model_.targetDisplay())), true);
+    targetCanvas_->setVisible(model_.targetDisplay() == TargetDisplay::custom);
+    targetCanvas_->refresh();
+    advancedCanvas_->refresh();
+    upscalerReady_->setVisible(options.upscaleEnabled);
+
+    setChecked(*resize_, options.resizeEnabled);
+    advancedCanvas_->setVisible(options.resizeEnabled);
+    setChecked(*upscale_, options.upscaleEnabled);
+    {
+        const QSignalBlocker blocker(strategies_);
+        const auto found = std::ranges::find(offeredUpscaleStrategies, options.upscaleStrategy);
+        strategies_->setCurrentIndex(
+            found == offeredUpscaleStrategies.end() ? -1 : static_cast<int>(found - offeredUpscaleStrategies.begin()));
+    }
+    strategyRow_->setVisible(options.upscaleEnabled);
+    setChecked(*dither_, options.enableDither);
+    setChecked(*keep_, options.keepPreprocessedFrames);
+    keep_->setEnabled(!model_.keepFramesDisabled());
+    keepNote_->setVisible(options.keepPreprocessedFrames);
+
+    const auto message = model_.validationMessage();
+    validation_->setVisible(message.has_value());
+    validationText_->setText(message ? QString::fromStdString(*message) : QString());
+
+    const bool exporting = uiState_.isExportingHeic.get();
+    const auto& status = uiState_.exportMessage.get();
+    progress_->setVisible(exporting);
+    if (exporting) progress_->show(uiState_.exportProgress.get(), status, uiState_.exportFrames.get());
+    status_->setVisible(!exporting && !status.empty());
+    status_->setText(QString::fromStdString(status));
+
+    dismiss_->setText(exporting ? QStringLiteral("Cancel Export") : text(ExportSheetModel::dismissTitle(status)));
+    primary_->setText(exporting ? QStringLiteral("Exporting...") : QStringLiteral("Export"));
+    primary_->setEnabled(!exporting && model_.canExport());
+    // The width stays fixed; the height follows what is shown.
+    adjustSize();
+}
+
+void ExportOptionsSheet::reject()
+{
+    if (uiState_.isExportingHeic.get()) {
+        if (actions_.onCancelExport) actions_.onCancelExport();
+        return;
+    }
+    if (actions_.onCancel) actions_.onCancel();
+}
+
+void ExportOptionsSheet::closeEvent(QCloseEvent* event)
+{
+    // No dismissal by the window's own means while an export runs.
+    event->ignore();
+    if (!uiState_.isExportingHeic.get()) reject();
+}
+
+} // namespace tl::ui

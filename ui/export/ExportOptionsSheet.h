@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/AppUIState.h"
+#include "platform/Observation.h"
+#include "ui/export/ExportSheetModel.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <vector>
+
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace tl::ui {
+
+class CanvasSizeControls;
+class ExportProgressView;
+
+// The window-modal sheet that edits the export options, starts the export, follows it and
+// cancels it. Every control writes one option through the sheet's model; the widgets are
+// refreshed from the model and the window state with their signals blocked, so a refresh never
+// writes anything back. Open it with open(); the buttons only call the given actions.
+class ExportOptionsSheet : public QDialog {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void()> onCancel;
+        std::function<void()> onCancelExport;
+        std::function<void()> onExport;
+    };
+
+    ExportOptionsSheet(AppUIState& uiState, Actions actions, QWidget* parent = nullptr);
+    ~ExportOptionsSheet() override;
+
+    ExportSheetModel& model() { return model_; }
+    QPushButton& primaryButton() { return *primary_; }
+    QPushButton& dismissButton() { return *dismiss_; }
+
+    // Escape: Cancel Export while exporting, otherwise the sheet's Cancel or Close.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* makeQualitySection();
+    QWidget* makeTargetSection();
+    QWidget* makeAdvancedSection();
+    void refresh();
+
+    AppUIState& uiState_;
+    Actions actions_;
+    ExportSheetModel model_;
+    QButtonGroup* qualities_ = nullptr;
+    QButtonGroup* targets_ = nullptr;
+    CanvasSizeControls* targetCanvas_ = nullptr;
+    QWidget* upscalerReady_ = nullptr;
+    QToolButton* advancedToggle_ = nullptr;
+    QWidget* advanced_ = nullptr;
+    QCheckBox* resize_ = nullptr;
+    CanvasSizeControls* advancedCanvas_ = nullptr;
+    QCheckBox* upscale_ = nullptr;
+    QWidget* strategyRow_ = nullptr;
+    QComboBox* strategies_ = nullptr;
+    QCheckBox* dither_ = nullptr;
+    QCheckBox* keep_ = nullptr;
+    QLabel* keepNote_ = nullptr;
+    QWidget* validation_ = nullptr;
+    QLabel* validationText_ = nullptr;
+    ExportProgressView* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* dismiss_ = nullptr;
+    QPushButton* primary_ = nullptr;
+    std::vector<Observation> observations_;
+};
+
+} // namespace tl::ui

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "model/WallpaperImage.h"
+#include "model/WallpaperMode.h"
+#include "engine/EngineError.h"
+#include "engine/HeicExportOptions.h"
+#include "engine/HeicPreprocessor.h"
+#include "engine/ImageUpscalingTool.h"
+#include "platform/Result.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+namespace tl::ui {
+
+// What one export writes, fixed when the run starts: later edits of the project or the
+// options do not reach it. The images carry no thumbnails.
+struct ExportJob {
+    std::vector<WallpaperImage> images;
+    WallpaperMode mode = WallpaperMode::time;
+    std::filesystem::path output;
+    HeicExportOptions options;
+};
+
+// How a run ended, with the status text the sheet shows.
+struct ExportEnd {
+    enum class Kind { succeeded, cancelled, failed };
+    Kind kind;
+    std::string message;
+};
+
+// The engine calls an export needs, replaceable in tests.
+struct ExportServices {
+    // Loads the super-resolution upscaler; the error text says what is missing.
+    std::function<Result<std::shared_ptr<ImageUpscalingTool>, std::string>()> makeUpscaler;
+    // Writes the wallpaper file; blocking, honours the stop token between frames.
+    std::function<Result<void, EngineError>(const std::vector<WallpaperImage>& images, WallpaperMode mode,
+        const std::filesystem::path& output, const std::optional<HeicPreprocessConfig>& config,
+        const ExportProgress& progress, std::stop_token stop)>
+        writeWallpaper;
+};
+
+// The real engine behind an export.
+ExportServices engineExportServices();
+
+// What the export says when the upscaling model is in none of the places it is looked for.
+std::string missingUpscaleModelText(const std::vector<std::filesystem::path>& searched);
+
+// Status texts of a run.
+namespace export_text {
+inline constexpr const char* preparing = "Preparing export...";
+inline constexpr const char* preparingUpscaler = "Preparing Core ML upscaler...";
+inline constexpr const char* complete = "Export complete!";
+inline constexpr const char* completeKeepingFrames = "Export complete! Preprocessed frames kept for reuse.";
+inline constexpr const char* cancelled = "Export cancelled";
+inline constexpr const char* failed = "Export failed. Please try again.";
+} // namespace export_text
+
+// The blocking body of one export, run on a worker: logs the run, loads the upscaler when
+// upscaling is on, turns the options into the preprocessing configuration and has the
+// wallpaper written to `writeTo`. `status` receives the upscaler message; `progress` the
+// writer's reports. A stop request ends it as cancelled, never as a failure.
+ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& writeTo, const ExportServices& services,
+    const std::function<void(const std::string&)>& status, const ExportProgress& progress, std::stop_token stop);
+
+} // namespace tl::ui

@@ -1,0 +1,49 @@
+#include "ui/library/ImageImporter.h"
+
+#include "app/FrameFile.h"
+
+#include <QMetaObject>
+
+namespace tl::ui {
+
+ImageImporter::ImageImporter(AppState& appState, QObject* parent)
+    : QObject(parent)
+    , appState_(appState)
+{
+    // One worker keeps the images of successive imports in the order they were asked for.
+    pool_.setMaxThreadCount(1);
+}
+
+ImageImporter::~ImageImporter()
+{
+    pool_.waitForDone();
+}
+
+void ImageImporter::import(std::vector<std::filesystem::path> files)
+{
+    pool_.start([this, files = std::move(files)] {
+        std::vector<WallpaperImage> images;
+        for (const auto& file : files) {
+            if (auto image = readFrameFile(file)) images.push_back(std::move(*image));
+        }
+        QMetaObject::invokeMethod(
+            this, [this, images = std::move(images)]() mutable { land(std::move(images)); }, Qt::QueuedConnection);
+    });
+}
+
+void ImageImporter::waitForWorkers()
+{
+    pool_.waitForDone();
+}
+
+void ImageImporter::land(std::vector<WallpaperImage> images)
+{
+    // The mode decides the defaults when the images arrive, as it would for a single add.
+    for (auto& image : images)
+        setNewFrameDefaults(image, appState_.mode.get());
+    const auto count = static_cast<int>(images.size());
+    appState_.insertImages(std::move(images), static_cast<std::ptrdiff_t>(appState_.images.get().size()), "Add Image");
+    emit imported(count);
+}
+
+} // namespace tl::ui

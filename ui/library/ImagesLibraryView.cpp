@@ -1,0 +1,289 @@
+#include "ui/library/ImagesLibraryView.h"
+
+#include "ui/common/ImageConversion.h"
+#include "ui/common/Palette.h"
+#include "ui/common/ThumbnailCache.h"
+#include "ui/library/ImageImporter.h"
+#include "ui/library/LibraryDelegates.h"
+#include "ui/library/LibraryDrop.h"
+#include "ui/library/LibraryPanes.h"
+#include "ui/library/PlaybackController.h"
+#include "ui/library/SelectionSync.h"
+#include "ui/library/TimelineListModel.h"
+#include "ui/library/TimelineScrubberView.h"
+
+#include "platform/Image.h"
+
+#include <QDragEnterEvent>
+#include <QGuiApplication>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace tl::ui {
+namespace {
+
+constexpr int gridSpacing = 16;
+constexpr int minimumTileWidth = 180;
+
+QString menuTitle(LibraryMenuItem item)
+{
+    switch (item) {
+    case LibraryMenuItem::editWithAI:
+        return QStringLiteral("Edit with AI...");
+    case LibraryMenuItem::generateTweens:
+        return QStringLiteral("Generate Tweens...");
+    case LibraryMenuItem::deleteImage:
+        return QStringLiteral("Delete");
+    case LibraryMenuItem::divider:
+        return {};
+    }
+    return {};
+}
+
+// The strip's resize handle: a 4-point bar that drags the strip's height.
+class ResizeHandle : public QWidget {
+public:
+    ResizeHandle(LibraryViewModel& library, QWidget* parent)
+        : QWidget(parent)
+        , library_(library)
+    {
+        setFixedHeight(4);
+        setCursor(Qt::SizeVerCursor);
+        observation_ = library_.isDraggingTimeline.observe([this] { update(); });
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(),
+            library_.isDraggingTimeline.get() ? accentColor(palette()) : withOpacity(secondaryColor(palette()), 0.3));
+    }
+    void mousePressEvent(QMouseEvent* event) override { pressY_ = event->globalPosition().y(); }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        const double translation = event->globalPosition().y() - pressY_;
+        // A drag begins after 10 points of movement; then every move resizes.
+        if (!library_.isDraggingTimeline.get() && std::abs(translation) < 10) return;
+        library_.timelineResizeChanged(translation);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override
+    {
+        if (library_.isDraggingTimeline.get()) library_.timelineResizeEnded();
+    }
+
+private:
+    LibraryViewModel& library_;
+    double pressY_ = 0;
+    Observation observation_;
+};
+
+ClickModifiers currentModifiers()
+{
+    const auto modifiers = QGuiApplication::keyboardModifiers();
+    return { .shift = modifiers.testFlag(Qt::ShiftModifier), .command = modifiers.testFlag(Qt::ControlModifier) };
+}
+
+QListView* makeItemView(TimelineListModel& model, QItemSelectionModel& selection, QWidget* parent)
+{
+    auto* view = new QListView(parent);
+    view->setModel(&model);
+    view->setSelectionModel(&selection);
+    view->setDragEnabled(true);
+    view->setAcceptDrops(true);
+    view->setDropIndicatorShown(true);
+    view->setDragDropMode(QAbstractItemView::DragDrop);
+    view->setDefaultDropAction(Qt::MoveAction);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->setUniformItemSizes(true);
+    view->setFrameShape(QFrame::NoFrame);
+    return view;
+}
+
+} // namespace
+
+ImagesLibraryView::ImagesLibraryView(AppState& appState, AppUIState& uiState, std::function<void()> onImport,
+    std::function<void()> onGenerate, QWidget* parent)
+    : QWidget(parent)
+    , appState_(appState)
+    , uiState_(uiState)
+    , viewModel_(appState, uiState)
+    , thumbnails_(std::make_unique<ThumbnailCache>(320))
+    , previews_(std::make_unique<ThumbnailCache>(1600))
+    , model_(new TimelineListModel(appState, *thumbnails_, this))
+    , selection_(new SelectionSync(appState, *model_, this))
+    , importer_(new ImageImporter(appState, this))
+    , playback_(new PlaybackController(appState, viewModel_.previewHour, uiState.isTimelinePlaying, this))
+    , layouts_(new QStackedLayout)
+    , empty_(new EmptyStateView(std::move(onImport), std::move(onGenerate), this))
+    , grid_(makeItemView(*model_, selection_->selectionModel(), this))
+    , list_(makeItemView(*model_, selection_->selectionModel(), this))
+    , single_(new SingleImageView(this))
+    , handle_(new ResizeHandle(viewModel_, this))
+    , scrubber_(new TimelineScrubberView(*model_, *playback_, viewModel_.previewHour, uiState.isTimelinePlaying, this))
+{
+    setAcceptDrops(true);
+    model_->setImportHandler([this](std::vector<std::filesystem::path> files) { importer_->import(std::move(files)); });
+
+    // Grid: selection by our own click rules; the shared selection model only shows it.
+    grid_->setViewMode(QListView::IconMode);
+    grid_->setMovement(QListView::Snap);
+    grid_->setResizeMode(QListView::Adjust);
+    grid_->setSelectionMode(QAbstractItemView::NoSelection);
+    grid_->setItemDelegate(new ImageTileDelegate(*model_, grid_));
+    grid_->setContentsMargins(8, 8, 8, 8);
+    grid_->viewport()->installEventFilter(this);
+    connect(grid_, &QListView::doubleClicked, this,
+        [this](const QModelIndex& index) { viewModel_.handleDoubleClick(model_->imageAt(index.row()).id); });
+
+    // List: the list's own extended selection, written back to the store by the selection sync.
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setItemDelegate(new ImageRowDelegate(*model_, list_));
+    list_->setSpacing(2);
+
+    for (auto [view, layout] :
+        { std::pair { grid_, LibraryViewMode::grid }, std::pair { list_, LibraryViewMode::list } }) {
+        connect(view, &QListView::customContextMenuRequested, this,
+            [this, view, layout](const QPoint& position) { showContextMenu(*view, position, layout); });
+    }
+
+    layouts_->addWidget(empty_);
+    layouts_->addWidget(grid_);
+    layouts_->addWidget(list_);
+    layouts_->addWidget(single_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(layouts_, 1);
+    layout->addWidget(handle_);
+    layout->addWidget(scrubber_);
+
+    const auto relayout = [this] { showLayout(); };
+    observations_.push_back(appState_.images.observe(relayout));
+    observations_.push_back(appState_.mode.observe(relayout));
+    observations_.push_back(uiState_.viewMode.observe(relayout));
+    observations_.push_back(viewModel_.timelineHeight.observe(relayout));
+    observations_.push_back(appState_.selectedImageIds.observe([this] { showSelectedImage(); }));
+    observations_.push_back(
+        viewModel_.isDropTargeted.observe([this] { empty_->setDropTargeted(viewModel_.isDropTargeted.get()); }));
+    connect(previews_.get(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
+    connect(thumbnails_.get(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
+    showLayout();
+}
+
+ImagesLibraryView::~ImagesLibraryView() = default;
+
+void ImagesLibraryView::showLayout()
+{
+    if (appState_.images.get().empty()) {
+        layouts_->setCurrentWidget(empty_);
+    } else {
+        switch (uiState_.viewMode.get()) {
+        case LibraryViewMode::grid:
+            layouts_->setCurrentWidget(grid_);
+            break;
+        case LibraryViewMode::list:
+            layouts_->setCurrentWidget(list_);
+            break;
+        case LibraryViewMode::single:
+            layouts_->setCurrentWidget(single_);
+            break;
+        }
+    }
+    const bool strip = viewModel_.showsTimeline();
+    handle_->setVisible(strip);
+    scrubber_->setVisible(strip);
+    // Playback belongs to the strip: when the strip goes away, so does playback.
+    if (!strip && uiState_.isTimelinePlaying.get()) uiState_.isTimelinePlaying = false;
+    scrubber_->setFixedHeight(static_cast<int>(viewModel_.timelineHeight.get()));
+    showSelectedImage();
+    layoutGrid();
+}
+
+void ImagesLibraryView::showSelectedImage()
+{
+    if (layouts_->currentWidget() != single_) return;
+    const auto image = appState_.selectedImage();
+    QImage picture;
+    if (image && image->sourcePath) {
+        const QString path = QString::fromStdString(*image->sourcePath);
+        picture = previews_->thumbnail(path);
+        // The small picture stands in while the large one is decoded.
+        if (picture.isNull()) picture = thumbnails_->thumbnail(path);
+    } else if (image && image->thumbnail) {
+        picture = toQImage(*image->thumbnail);
+    }
+    single_->show(image, picture);
+}
+
+void ImagesLibraryView::layoutGrid()
+{
+    // Adaptive columns: as many tiles of at least 180 points as fit, sharing the spare width.
+    const int available = grid_->viewport()->width() - 2 * gridSpacing;
+    const int columns = std::max(1, (available + gridSpacing) / (minimumTileWidth + gridSpacing));
+    const int tileWidth = (available - (columns - 1) * gridSpacing) / columns;
+    grid_->setGridSize(QSize(tileWidth + gridSpacing, ImageTileDelegate::tileHeight + gridSpacing));
+}
+
+bool ImagesLibraryView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == grid_->viewport()) {
+        if (event->type() == QEvent::Resize) layoutGrid();
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* press = static_cast<QMouseEvent*>(event);
+            const QModelIndex index = grid_->indexAt(press->position().toPoint());
+            if (index.isValid() && press->button() == Qt::LeftButton) {
+                viewModel_.handleClick(model_->imageAt(index.row()).id, currentModifiers());
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ImagesLibraryView::showContextMenu(QListView& view, const QPoint& position, LibraryViewMode layout)
+{
+    const QModelIndex index = view.indexAt(position);
+    if (!index.isValid()) return;
+    const WallpaperImage image = model_->imageAt(index.row());
+    QMenu menu(this);
+    for (const auto item : viewModel_.contextMenu(image, layout)) {
+        if (item == LibraryMenuItem::divider) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(menuTitle(item));
+        if (item == LibraryMenuItem::deleteImage) {
+            connect(action, &QAction::triggered, this, [this, id = image.id] { viewModel_.deleteImage(id); });
+        } else {
+            // The tween and image-edit sheets are not part of this window yet.
+            action->setEnabled(false);
+        }
+    }
+    menu.exec(view.viewport()->mapToGlobal(position));
+}
+
+void ImagesLibraryView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (std::holds_alternative<ImportDrop>(classifyDrop(*event->mimeData()))) {
+        viewModel_.isDropTargeted = true;
+        event->acceptProposedAction();
+    }
+}
+
+void ImagesLibraryView::dragLeaveEvent(QDragLeaveEvent*)
+{
+    viewModel_.isDropTargeted = false;
+}
+
+void ImagesLibraryView::dropEvent(QDropEvent* event)
+{
+    viewModel_.isDropTargeted = false;
+    if (model_->handleDrop(*event->mimeData(), std::nullopt)) event->acceptProposedAction();
+}
+
+} // namespace tl::ui

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/AppUIState.h"
+#include "platform/Observation.h"
+#include "ui/library/LibraryViewModel.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QListView;
+class QStackedLayout;
+
+namespace tl::ui {
+
+class EmptyStateView;
+class ImageImporter;
+class PlaybackController;
+class SelectionSync;
+class SingleImageView;
+class ThumbnailCache;
+class TimelineListModel;
+class TimelineScrubberView;
+
+// The left pane: the timeline in grid, list or single layout over one model and one selection
+// model, the strip with the scrubber below it in time mode, and drops of image files anywhere.
+class ImagesLibraryView : public QWidget {
+    Q_OBJECT
+public:
+    ImagesLibraryView(AppState& appState, AppUIState& uiState, std::function<void()> onImport,
+        std::function<void()> onGenerate, QWidget* parent = nullptr);
+    ~ImagesLibraryView() override;
+
+    LibraryViewModel& viewModel() { return viewModel_; }
+    ImageImporter& importer() { return *importer_; }
+    TimelineListModel& model() { return *model_; }
+    QListView& gridView() { return *grid_; }
+    QListView& listView() { return *list_; }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showLayout();
+    void showSelectedImage();
+    void layoutGrid();
+    void showContextMenu(QListView& view, const QPoint& position, LibraryViewMode layout);
+
+    AppState& appState_;
+    AppUIState& uiState_;
+    LibraryViewModel viewModel_;
+    std::unique_ptr<ThumbnailCache> thumbnails_;
+    std::unique_ptr<ThumbnailCache> previews_;
+    TimelineListModel* model_;
+    SelectionSync* selection_;
+    ImageImporter* importer_;
+    PlaybackController* playback_;
+    QStackedLayout* layouts_;
+    EmptyStateView* empty_;
+    QListView* grid_;
+    QListView* list_;
+    SingleImageView* single_;
+    QWidget* handle_;
+    TimelineScrubberView* scrubber_;
+    std::vector<Observation> observations_;
+};
+
+} // namespace tl::ui

@@ -1,0 +1,159 @@
+#include "ui/window/AppActions.h"
+
+#include "app/AppCommandCenter.h"
+#include "app/AppState.h"
+#include "app/AppUIState.h"
+#include "platform/UndoManager.h"
+
+#include <QMenuBar>
+
+#include <filesystem>
+
+namespace tl {
+namespace {
+
+void setup(QAction& action, const char* title, const QKeySequence& shortcut = {})
+{
+    action.setText(QString::fromUtf8(title));
+    action.setShortcut(shortcut);
+}
+
+} // namespace
+
+AppActions::AppActions(AppCommandCenter& commandCenter, UndoManager& undoManager, Handlers handlers, QObject* parent)
+    : QObject(parent)
+    , commandCenter_(commandCenter)
+    , undoManager_(undoManager)
+    , handlers_(std::move(handlers))
+{
+    setup(newProject, "New Project", QKeySequence(Qt::CTRL | Qt::Key_N));
+    setup(open, "Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
+    setup(closeProject, "Close Project", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    setup(save, "Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+    setup(saveAs, "Save As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    setup(exportWallpaper, "Export Dynamic Wallpaper...");
+    setup(settings, "Settings...", QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    settings.setMenuRole(QAction::PreferencesRole);
+    setup(quit, "Quit", QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit.setMenuRole(QAction::QuitRole);
+    setup(undo, "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    setup(redo, "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    setup(deleteAllTweens, "Delete All");
+    setup(playback, "Play Playback", QKeySequence(Qt::Key_Space));
+    setup(checkForUpdates, "Check for Updates...", QKeySequence(Qt::CTRL | Qt::Key_U));
+    openRecentMenu.setTitle(QStringLiteral("Open Recent"));
+    tweensMenu.setTitle(QStringLiteral("Tweens"));
+    tweensMenu.addAction(&deleteAllTweens);
+
+    connectActions();
+
+    AppState& state = commandCenter_.appState;
+    const auto refresh = [this] { updateActions(); };
+    observations_.push_back(state.images.observe(refresh));
+    observations_.push_back(state.mode.observe(refresh));
+    observations_.push_back(state.isDirty.observe(refresh));
+    observations_.push_back(state.currentProjectPath.observe(refresh));
+    observations_.push_back(state.recentProjects.observe(refresh));
+    observations_.push_back(commandCenter_.uiState.isTimelinePlaying.observe(refresh));
+    observations_.push_back(undoManager_.observeChanges(refresh));
+    // Existence of recent packages is tested each time the submenu opens.
+    connect(&openRecentMenu, &QMenu::aboutToShow, this, [this] { rebuildOpenRecentMenu(); });
+    updateActions();
+}
+
+void AppActions::connectActions()
+{
+    AppCommandCenter& commands = commandCenter_;
+    connect(&newProject, &QAction::triggered, this, [&commands] { commands.requestNewProject(); });
+    connect(&open, &QAction::triggered, this, [&commands] { commands.requestOpen(); });
+    connect(&closeProject, &QAction::triggered, this, [&commands] { commands.requestCloseProject(); });
+    connect(&save, &QAction::triggered, this, [&commands] { commands.save(); });
+    connect(&saveAs, &QAction::triggered, this, [&commands] { commands.saveProjectAs(); });
+    connect(&exportWallpaper, &QAction::triggered, this, [&commands] { commands.requestExport(); });
+    connect(&deleteAllTweens, &QAction::triggered, this, [&commands] { commands.confirmDeleteAllTweens(); });
+    connect(&playback, &QAction::triggered, this, [&commands] { commands.togglePlayback(); });
+    connect(&checkForUpdates, &QAction::triggered, this, [&commands] { commands.checkForUpdates(); });
+    connect(&undo, &QAction::triggered, this, [this] {
+        if (undoManager_.canUndo()) undoManager_.undo();
+    });
+    connect(&redo, &QAction::triggered, this, [this] {
+        if (undoManager_.canRedo()) undoManager_.redo();
+    });
+    connect(&quit, &QAction::triggered, this, [this] {
+        if (handlers_.quit) handlers_.quit();
+    });
+    connect(&settings, &QAction::triggered, this, [this] {
+        if (handlers_.showSettings) handlers_.showSettings();
+    });
+}
+
+void AppActions::populate(QMenuBar& menuBar)
+{
+    QMenu* file = menuBar.addMenu(QStringLiteral("&File"));
+    file->addAction(&newProject);
+    file->addAction(&open);
+    file->addMenu(&openRecentMenu);
+    file->addAction(&closeProject);
+    file->addSeparator();
+    file->addAction(&save);
+    file->addAction(&saveAs);
+    file->addSeparator();
+    file->addAction(&exportWallpaper);
+    file->addSeparator();
+    file->addAction(&settings);
+    file->addSeparator();
+    file->addAction(&quit);
+
+    QMenu* edit = menuBar.addMenu(QStringLiteral("&Edit"));
+    edit->addAction(&undo);
+    edit->addAction(&redo);
+    edit->addSeparator();
+    edit->addMenu(&tweensMenu);
+
+    QMenu* playbackMenu = menuBar.addMenu(QStringLiteral("&Playback"));
+    playbackMenu->addAction(&playback);
+
+    QMenu* help = menuBar.addMenu(QStringLiteral("&Help"));
+    help->addAction(&checkForUpdates);
+}
+
+void AppActions::updateActions()
+{
+    const AppState& state = commandCenter_.appState;
+    closeProject.setEnabled(commandCenter_.hasDocument());
+    save.setEnabled(state.isDirty.get());
+    exportWallpaper.setEnabled(!state.images.get().empty());
+    deleteAllTweens.setEnabled(commandCenter_.hasTweens());
+    playback.setEnabled(commandCenter_.canPlayTimeline());
+    playback.setText(commandCenter_.uiState.isTimelinePlaying.get() ? QStringLiteral("Pause Playback")
+                                                                    : QStringLiteral("Play Playback"));
+    undo.setEnabled(undoManager_.canUndo());
+    redo.setEnabled(undoManager_.canRedo());
+    rebuildOpenRecentMenu();
+}
+
+void AppActions::rebuildOpenRecentMenu()
+{
+    // Deferred deletion: an item of this menu may be the one being triggered now.
+    for (QAction* item : openRecentMenu.actions()) {
+        openRecentMenu.removeAction(item);
+        if (item->parent() == &openRecentMenu) item->deleteLater();
+    }
+    const auto& projects = commandCenter_.appState.recentProjects.get();
+    if (projects.empty()) {
+        openRecentMenu.addAction(QStringLiteral("No Recent Projects"))->setEnabled(false);
+        return;
+    }
+    for (const auto& project : projects) {
+        QAction* item = openRecentMenu.addAction(QString::fromStdString(project.displayName));
+        const std::filesystem::path path(project.path);
+        std::error_code error;
+        item->setEnabled(std::filesystem::exists(path, error));
+        connect(item, &QAction::triggered, this, [this, path] { commandCenter_.requestOpenRecent(path); });
+    }
+    openRecentMenu.addSeparator();
+    QAction* clear = openRecentMenu.addAction(QStringLiteral("Clear Menu"));
+    connect(clear, &QAction::triggered, this, [this] { commandCenter_.clearRecentProjects(); });
+}
+
+} // namespace tl
