@@ -26,8 +26,8 @@ class AppState {
 public:
     static constexpr std::string_view recentProjectsKey = "TidelumineAIRecentProjects";
     static constexpr std::string_view currentGenerationJobIdKey = "TidelumineAICurrentGenerationJobId";
-    static constexpr std::string_view currentGenerationIdempotencyKeyKey =
-        "TidelumineAICurrentGenerationIdempotencyKey";
+    static constexpr std::string_view currentGenerationIdempotencyKeyKey
+        = "TidelumineAICurrentGenerationIdempotencyKey";
     static constexpr std::string_view currentGenerationLastEventIdKey = "TidelumineAICurrentGenerationLastEventId";
     static constexpr std::string_view clientIdKey = "TidelumineAIClientId";
 
@@ -66,16 +66,16 @@ public:
     std::weak_ptr<UndoManager> undoManager;
 
     Observable<std::vector<WallpaperImage>> images;
-    Observable<WallpaperMode> mode{WallpaperMode::time};
+    Observable<WallpaperMode> mode { WallpaperMode::time };
     // Every write, whole or in place, moves the anchor by the selection-change rule.
     Observable<std::set<Uuid>> selectedImageIds;
     Observable<std::optional<Uuid>> lastSelectedImageId;
     Observable<std::optional<std::filesystem::path>> currentProjectPath;
-    Observable<bool> isDirty{false};
+    Observable<bool> isDirty { false };
     Observable<std::vector<RecentProject>> recentProjects;
     Observable<std::string> lastMagicPrompt;
-    Observable<std::string> lastMagicSize{std::string(defaultMagicSize)};
-    Observable<std::int64_t> lastMagicTweenCount{defaultMagicTweenCount};
+    Observable<std::string> lastMagicSize { std::string(defaultMagicSize) };
+    Observable<std::int64_t> lastMagicTweenCount { defaultMagicTweenCount };
     Observable<std::string> lastMagicStartingImageFileName;
     // Each write of these three is stored in the defaults at once.
     Observable<std::optional<std::string>> currentGenerationJobId;
@@ -102,9 +102,8 @@ public:
     void setMode(WallpaperMode newMode);
     void reorderImages(const Uuid& moving, const Uuid& onto);
     void applyOpenedProject(std::vector<WallpaperImage> openedImages, WallpaperMode openedMode,
-                            const std::filesystem::path& url, std::optional<std::string> magicPrompt,
-                            std::optional<std::string> magicSize, std::optional<std::int64_t> magicTweenCount,
-                            std::optional<std::string> magicStartingImageFileName);
+        const std::filesystem::path& url, std::optional<std::string> magicPrompt, std::optional<std::string> magicSize,
+        std::optional<std::int64_t> magicTweenCount, std::optional<std::string> magicStartingImageFileName);
     void newProject(const std::string& actionName);
     void closeProject(const std::string& actionName);
     void normalizeImages();
@@ -143,4 +142,4 @@ private:
     std::optional<std::string> batchActionName_;
 };
 
-}  // namespace tl
+} // namespace tl

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/WallpaperImage.h"
 #include "engine/PixelSize.h"
+#include "model/WallpaperImage.h"
 
 #include <filesystem>
 #include <vector>

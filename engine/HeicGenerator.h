@@ -1,10 +1,10 @@
 #pragma once
 
-#include "model/WallpaperImage.h"
-#include "model/WallpaperMode.h"
 #include "engine/EngineError.h"
 #include "engine/HeicPreprocessConfig.h"
 #include "engine/HeicPreprocessor.h"
+#include "model/WallpaperImage.h"
+#include "model/WallpaperMode.h"
 #include "platform/Result.h"
 
 #include <filesystem>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "model/WallpaperImage.h"
 #include "engine/EngineError.h"
 #include "engine/HeicFrameSource.h"
 #include "engine/HeicPreprocessConfig.h"
+#include "model/WallpaperImage.h"
 #include "platform/Result.h"
 
 #include <functional>

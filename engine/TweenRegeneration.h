@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/WallpaperImage.h"
 #include "engine/EngineError.h"
 #include "engine/HeicFrameSource.h"
+#include "model/WallpaperImage.h"
 #include "platform/Result.h"
 
 #include <filesystem>

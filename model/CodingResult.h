@@ -12,11 +12,16 @@ struct CodingError {
 };
 
 // Either the coded value or the reason it could not be produced.
-template <class T>
-class CodingResult {
+template <class T> class CodingResult {
 public:
-    CodingResult(T value) : storage_(std::move(value)) {}
-    CodingResult(CodingError error) : storage_(std::move(error)) {}
+    CodingResult(T value)
+        : storage_(std::move(value))
+    {
+    }
+    CodingResult(CodingError error)
+        : storage_(std::move(error))
+    {
+    }
 
     bool ok() const { return std::holds_alternative<T>(storage_); }
     explicit operator bool() const { return ok(); }
@@ -30,4 +35,4 @@ private:
     std::variant<T, CodingError> storage_;
 };
 
-}  // namespace tl
+} // namespace tl

@@ -12,4 +12,4 @@ std::string memberPath(std::string_view parent, std::string_view key);
 std::string elementPath(std::string_view parent, std::size_t index);
 std::string describePath(std::string_view path);
 
-}  // namespace tl
+} // namespace tl

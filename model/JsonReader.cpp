@@ -15,7 +15,7 @@ using nlohmann::json;
 
 void record(std::optional<CodingError>& fault, std::string message)
 {
-    if (!fault) fault = CodingError{std::move(message)};
+    if (!fault) fault = CodingError { std::move(message) };
 }
 
 void recordMissing(std::optional<CodingError>& fault, std::string_view path)
@@ -25,15 +25,14 @@ void recordMissing(std::optional<CodingError>& fault, std::string_view path)
 
 void recordWrongValue(std::optional<CodingError>& fault, std::string_view path, std::string_view expectation)
 {
-    record(fault, "The data couldn't be read because it isn't in the correct format: " + describePath(path)
-                      + " should be " + std::string{expectation} + '.');
+    record(fault,
+        "The data couldn't be read because it isn't in the correct format: " + describePath(path) + " should be "
+            + std::string { expectation } + '.');
 }
 
-template <class T>
-struct JsonValue;
+template <class T> struct JsonValue;
 
-template <>
-struct JsonValue<std::string> {
+template <> struct JsonValue<std::string> {
     static constexpr std::string_view expectation = "a string";
     static std::optional<std::string> read(const json& value)
     {
@@ -42,8 +41,7 @@ struct JsonValue<std::string> {
     }
 };
 
-template <>
-struct JsonValue<bool> {
+template <> struct JsonValue<bool> {
     static constexpr std::string_view expectation = "true or false";
     static std::optional<bool> read(const json& value)
     {
@@ -52,8 +50,7 @@ struct JsonValue<bool> {
     }
 };
 
-template <>
-struct JsonValue<double> {
+template <> struct JsonValue<double> {
     static constexpr std::string_view expectation = "a finite number";
     static std::optional<double> read(const json& value)
     {
@@ -74,8 +71,7 @@ struct JsonValue<double> {
     }
 };
 
-template <>
-struct JsonValue<std::int64_t> {
+template <> struct JsonValue<std::int64_t> {
     static constexpr std::string_view expectation = "a whole number within the 64-bit range";
     static std::optional<std::int64_t> read(const json& value)
     {
@@ -102,8 +98,7 @@ struct JsonValue<std::int64_t> {
     }
 };
 
-template <>
-struct JsonValue<Uuid> {
+template <> struct JsonValue<Uuid> {
     static constexpr std::string_view expectation = "a UUID text";
     static std::optional<Uuid> read(const json& value)
     {
@@ -112,7 +107,7 @@ struct JsonValue<Uuid> {
     }
 };
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -147,38 +142,38 @@ std::string withSignedZeros(std::string_view text)
     return result;
 }
 
-}  // namespace
+} // namespace
 
 CodingResult<json> parseJson(std::string_view text)
 {
     const std::string prepared = withSignedZeros(text);
     json value = json::parse(prepared.begin(), prepared.end(), nullptr, /*allow_exceptions=*/false);
     if (value.is_discarded()) {
-        return CodingError{"The data couldn't be read because it isn't in the correct format: "
-                           "the text is not well-formed JSON in UTF-8."};
+        return CodingError { "The data couldn't be read because it isn't in the correct format: "
+                             "the text is not well-formed JSON in UTF-8." };
     }
     return value;
 }
 
 JsonObjectReader::JsonObjectReader(const json& value, std::string path, std::optional<CodingError>& fault)
-    : object_(value.is_object() ? &value : nullptr), path_(std::move(path)), fault_(&fault)
+    : object_(value.is_object() ? &value : nullptr)
+    , path_(std::move(path))
+    , fault_(&fault)
 {
     if (!object_) recordWrongValue(fault, path_, "an object");
 }
 
-template <class T>
-T JsonObjectReader::required(std::string_view key)
+template <class T> T JsonObjectReader::required(std::string_view key)
 {
     const json* value = member(key);
     if (!value) {
         recordMissing(*fault_, memberPath(path_, key));
-        return T{};
+        return T {};
     }
-    return convert<T>(*value, key).value_or(T{});
+    return convert<T>(*value, key).value_or(T {});
 }
 
-template <class T>
-std::optional<T> JsonObjectReader::optional(std::string_view key)
+template <class T> std::optional<T> JsonObjectReader::optional(std::string_view key)
 {
     const json* value = member(key);
     if (!value) return std::nullopt;
@@ -209,8 +204,7 @@ const json* JsonObjectReader::member(std::string_view key) const
     return &*found;
 }
 
-template <class T>
-std::optional<T> JsonObjectReader::convert(const json& value, std::string_view key)
+template <class T> std::optional<T> JsonObjectReader::convert(const json& value, std::string_view key)
 {
     auto converted = JsonValue<T>::read(value);
     if (!converted) reject(key, JsonValue<T>::expectation);
@@ -228,8 +222,7 @@ template std::optional<double> JsonObjectReader::optional(std::string_view);
 template std::optional<std::int64_t> JsonObjectReader::optional(std::string_view);
 template std::optional<Uuid> JsonObjectReader::optional(std::string_view);
 
-std::vector<JsonObjectReader> readObjects(const json& value, const std::string& path,
-                                          std::optional<CodingError>& fault)
+std::vector<JsonObjectReader> readObjects(const json& value, const std::string& path, std::optional<CodingError>& fault)
 {
     if (!value.is_array()) {
         recordWrongValue(fault, path, "an array");
@@ -243,4 +236,4 @@ std::vector<JsonObjectReader> readObjects(const json& value, const std::string& 
     return readers;
 }
 
-}  // namespace tl
+} // namespace tl

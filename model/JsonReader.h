@@ -27,10 +27,8 @@ class JsonObjectReader {
 public:
     JsonObjectReader(const nlohmann::json& value, std::string path, std::optional<CodingError>& fault);
 
-    template <class T>
-    T required(std::string_view key);
-    template <class T>
-    std::optional<T> optional(std::string_view key);
+    template <class T> T required(std::string_view key);
+    template <class T> std::optional<T> optional(std::string_view key);
 
     // Readers for the objects in the required array under `key`.
     std::vector<JsonObjectReader> objects(std::string_view key);
@@ -40,8 +38,7 @@ public:
 
 private:
     const nlohmann::json* member(std::string_view key) const;
-    template <class T>
-    std::optional<T> convert(const nlohmann::json& value, std::string_view key);
+    template <class T> std::optional<T> convert(const nlohmann::json& value, std::string_view key);
 
     const nlohmann::json* object_;
     std::string path_;
@@ -49,7 +46,7 @@ private:
 };
 
 // Readers for the objects of the array `value` found at `path`.
-std::vector<JsonObjectReader> readObjects(const nlohmann::json& value, const std::string& path,
-                                          std::optional<CodingError>& fault);
+std::vector<JsonObjectReader> readObjects(
+    const nlohmann::json& value, const std::string& path, std::optional<CodingError>& fault);
 
-}  // namespace tl
+} // namespace tl

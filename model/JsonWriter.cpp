@@ -19,34 +19,59 @@ using nlohmann::json;
 std::string_view shortEscape(char c)
 {
     switch (c) {
-    case '"': return "\\\"";
-    case '\\': return "\\\\";
-    case '/': return "\\/";
-    case '\b': return "\\b";
-    case '\f': return "\\f";
-    case '\n': return "\\n";
-    case '\r': return "\\r";
-    case '\t': return "\\t";
-    default: return {};
+    case '"':
+        return "\\\"";
+    case '\\':
+        return "\\\\";
+    case '/':
+        return "\\/";
+    case '\b':
+        return "\\b";
+    case '\f':
+        return "\\f";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    case '\t':
+        return "\\t";
+    default:
+        return {};
     }
 }
 
 class Writer {
 public:
-    explicit Writer(JsonLayout layout) : layout_(layout) {}
+    explicit Writer(JsonLayout layout)
+        : layout_(layout)
+    {
+    }
 
     bool write(const json& value, const std::string& path, int depth)
     {
         switch (value.type()) {
-        case json::value_t::null: text_ += "null"; return true;
-        case json::value_t::boolean: text_ += value.get<bool>() ? "true" : "false"; return true;
-        case json::value_t::number_integer: appendNumber(value.get<std::int64_t>()); return true;
-        case json::value_t::number_unsigned: appendNumber(value.get<std::uint64_t>()); return true;
-        case json::value_t::number_float: return writeDouble(value.get<double>(), path);
-        case json::value_t::string: return writeString(value.get_ref<const std::string&>(), path);
-        case json::value_t::array: return writeArray(value, path, depth);
-        case json::value_t::object: return writeObject(value, path, depth);
-        default: return fail(path, "has no JSON text form");
+        case json::value_t::null:
+            text_ += "null";
+            return true;
+        case json::value_t::boolean:
+            text_ += value.get<bool>() ? "true" : "false";
+            return true;
+        case json::value_t::number_integer:
+            appendNumber(value.get<std::int64_t>());
+            return true;
+        case json::value_t::number_unsigned:
+            appendNumber(value.get<std::uint64_t>());
+            return true;
+        case json::value_t::number_float:
+            return writeDouble(value.get<double>(), path);
+        case json::value_t::string:
+            return writeString(value.get_ref<const std::string&>(), path);
+        case json::value_t::array:
+            return writeArray(value, path, depth);
+        case json::value_t::object:
+            return writeObject(value, path, depth);
+        default:
+            return fail(path, "has no JSON text form");
         }
     }
 
@@ -56,13 +81,12 @@ public:
 private:
     bool fail(const std::string& path, std::string_view problem)
     {
-        fault_ = CodingError{"The data couldn't be written because it isn't in the correct format: "
-                             + describePath(path) + ' ' + std::string{problem} + '.'};
+        fault_ = CodingError { "The data couldn't be written because it isn't in the correct format: "
+            + describePath(path) + ' ' + std::string { problem } + '.' };
         return false;
     }
 
-    template <class Number>
-    void appendNumber(Number number)
+    template <class Number> void appendNumber(Number number)
     {
         char buffer[32];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
@@ -108,9 +132,8 @@ private:
     bool writeArray(const json& array, const std::string& path, int depth)
     {
         std::size_t index = 0;
-        return writeContainer('[', ']', array, depth, [&](const json& element) {
-            return write(element, elementPath(path, index++), depth + 1);
-        });
+        return writeContainer('[', ']', array, depth,
+            [&](const json& element) { return write(element, elementPath(path, index++), depth + 1); });
     }
 
     bool writeObject(const json& object, const std::string& path, int depth)
@@ -151,13 +174,13 @@ private:
     std::optional<CodingError> fault_;
 };
 
-}  // namespace
+} // namespace
 
 CodingResult<std::string> writeJson(const json& value, JsonLayout layout)
 {
-    Writer writer{layout};
+    Writer writer { layout };
     if (!writer.write(value, "", 0)) return writer.fault();
     return std::move(writer.text());
 }
 
-}  // namespace tl
+} // namespace tl

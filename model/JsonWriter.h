@@ -9,8 +9,8 @@
 namespace tl {
 
 enum class JsonLayout {
-    compact,  // no whitespace at all
-    pretty,   // one member per line, two-space indentation, " : " after keys
+    compact, // no whitespace at all
+    pretty, // one member per line, two-space indentation, " : " after keys
 };
 
 // The one JSON text form the app writes: keys in ascending order, "/" escaped as "\/",
@@ -19,4 +19,4 @@ enum class JsonLayout {
 // a string that is not valid UTF-8, which no reader would accept back.
 CodingResult<std::string> writeJson(const nlohmann::json& value, JsonLayout layout);
 
-}  // namespace tl
+} // namespace tl

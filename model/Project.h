@@ -14,12 +14,12 @@ namespace tl {
 struct Project {
     std::string version;
     WallpaperMode mode = WallpaperMode::time;
-    std::vector<WallpaperImage> images{};
+    std::vector<WallpaperImage> images {};
     // The AI generation sheet's last settings.
-    std::optional<std::string> magicPrompt{};
-    std::optional<std::string> magicSize{};
-    std::optional<std::int64_t> magicTweenCount{};
-    std::optional<std::string> magicStartingImageFileName{};
+    std::optional<std::string> magicPrompt {};
+    std::optional<std::string> magicSize {};
+    std::optional<std::int64_t> magicTweenCount {};
+    std::optional<std::string> magicStartingImageFileName {};
 };
 
-}  // namespace tl
+} // namespace tl

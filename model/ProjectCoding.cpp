@@ -10,8 +10,7 @@ namespace {
 
 using nlohmann::json;
 
-template <class T>
-void putIfPresent(json& object, const char* key, const std::optional<T>& value)
+template <class T> void putIfPresent(json& object, const char* key, const std::optional<T>& value)
 {
     if (value) object[key] = *value;
 }
@@ -33,7 +32,8 @@ json imageRecord(const WallpaperImage& image)
 json projectRecord(const Project& project)
 {
     json images = json::array();
-    for (const auto& image : project.images) images.push_back(imageRecord(image));
+    for (const auto& image : project.images)
+        images.push_back(imageRecord(image));
     json record = json::object();
     record["version"] = project.version;
     record["mode"] = rawValue(project.mode);
@@ -69,7 +69,7 @@ WallpaperMode readMode(JsonObjectReader& record)
     return *mode;
 }
 
-}  // namespace
+} // namespace
 
 CodingResult<std::string> encodeProjectFile(const Project& project)
 {
@@ -82,11 +82,12 @@ CodingResult<Project> decodeProjectFile(std::string_view text)
     if (!parsed) return parsed.error();
 
     std::optional<CodingError> fault;
-    JsonObjectReader record{parsed.value(), "", fault};
+    JsonObjectReader record { parsed.value(), "", fault };
     Project project;
     project.version = record.required<std::string>("version");
     project.mode = readMode(record);
-    for (auto& imageRecord : record.objects("images")) project.images.push_back(readImage(imageRecord));
+    for (auto& imageRecord : record.objects("images"))
+        project.images.push_back(readImage(imageRecord));
     project.magicPrompt = record.optional<std::string>("magicPrompt");
     project.magicSize = record.optional<std::string>("magicSize");
     project.magicTweenCount = record.optional<std::int64_t>("magicTweenCount");
@@ -95,4 +96,4 @@ CodingResult<Project> decodeProjectFile(std::string_view text)
     return project;
 }
 
-}  // namespace tl
+} // namespace tl

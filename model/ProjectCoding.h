@@ -17,4 +17,4 @@ CodingResult<std::string> encodeProjectFile(const Project& project);
 // string is accepted. The memory-only image fields come back absent.
 CodingResult<Project> decodeProjectFile(std::string_view text);
 
-}  // namespace tl
+} // namespace tl

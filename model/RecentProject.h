@@ -20,9 +20,8 @@ struct RecentProject {
     friend bool operator==(const RecentProject&, const RecentProject&) = default;
 };
 
-}  // namespace tl
+} // namespace tl
 
-template <>
-struct std::hash<tl::RecentProject> {
+template <> struct std::hash<tl::RecentProject> {
     std::size_t operator()(const tl::RecentProject& project) const noexcept;
 };

@@ -38,4 +38,4 @@ CodingResult<std::vector<RecentProject>> decodeRecentProjects(std::string_view t
     return projects;
 }
 
-}  // namespace tl
+} // namespace tl

@@ -14,4 +14,4 @@ namespace tl {
 CodingResult<std::string> encodeRecentProjects(const std::vector<RecentProject>& projects);
 CodingResult<std::vector<RecentProject>> decodeRecentProjects(std::string_view text);
 
-}  // namespace tl
+} // namespace tl

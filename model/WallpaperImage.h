@@ -2,8 +2,8 @@
 
 #include "platform/Uuid.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,17 +18,17 @@ class Image;
 struct WallpaperImage {
     Uuid id;
     std::string fileName;
-    std::optional<double> altitude{};
-    std::optional<double> azimuth{};
-    std::optional<bool> isLight{};
+    std::optional<double> altitude {};
+    std::optional<double> azimuth {};
+    std::optional<bool> isLight {};
     bool isTween = false;
-    std::optional<Uuid> parentId{};
-    std::optional<std::int64_t> tweenCount{};
+    std::optional<Uuid> parentId {};
+    std::optional<std::int64_t> tweenCount {};
 
     // Held in memory only; the project file never carries these.
-    std::optional<std::string> sourcePath{};
-    std::shared_ptr<const Image> thumbnail{};
-    std::optional<double> timeOfDay{};
+    std::optional<std::string> sourcePath {};
+    std::shared_ptr<const Image> thumbnail {};
+    std::optional<double> timeOfDay {};
 };
 
 // Position of the first frame with `id`, if any.
@@ -39,4 +39,4 @@ inline std::optional<std::size_t> indexOfImage(const std::vector<WallpaperImage>
     return static_cast<std::size_t>(found - images.begin());
 }
 
-}  // namespace tl
+} // namespace tl

@@ -1,8 +1,8 @@
 #include "shell/TidelumineApp.h"
 
-#include "shell/SettingsDialog.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
+#include "shell/SettingsDialog.h"
 #include "ui/window/MainWindow.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
-#include "shell/TidelumineApp.h"
 #include "platform/Clock.h"
 #include "platform/http/CurlTransport.h"
 #include "platform/qt/QSettingsDefaults.h"
 #include "platform/qt/QtDialogs.h"
+#include "shell/TidelumineApp.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/WallpaperImage.h"
 #include "engine/ImageUpscalingTool.h"
+#include "model/WallpaperImage.h"
 #include "support/TestImageFiles.h"
 
 #include <opencv2/imgcodecs.hpp>

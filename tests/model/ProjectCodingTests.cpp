@@ -96,12 +96,12 @@ Project decoded(std::string_view text)
 {
     auto result = decodeProjectFile(text);
     EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().message);
-    return result.ok() ? std::move(result).value() : Project{};
+    return result.ok() ? std::move(result).value() : Project {};
 }
 
 std::string withImage(std::string_view imageMembers)
 {
-    return R"({"version":"1.0","mode":"time","images":[{)" + std::string{imageMembers} + "}]}";
+    return R"({"version":"1.0","mode":"time","images":[{)" + std::string { imageMembers } + "}]}";
 }
 
 TEST(ProjectFileEncoding, WritesTheGoldenTextByteForByte)
@@ -113,7 +113,7 @@ TEST(ProjectFileEncoding, WritesTheGoldenTextByteForByte)
 
 TEST(ProjectFileEncoding, ProjectWithoutGenerationSettingsWritesOnlyItsThreeKeys)
 {
-    const auto text = encodeProjectFile({.version = "1.0", .mode = WallpaperMode::appearance});
+    const auto text = encodeProjectFile({ .version = "1.0", .mode = WallpaperMode::appearance });
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(text.value(), "{\n  \"images\" : [],\n  \"mode\" : \"appearance\",\n  \"version\" : \"1.0\"\n}");
 }
@@ -131,7 +131,7 @@ TEST(ProjectFileEncoding, FailsOnNonFiniteNumbersAndIllFormedText)
     EXPECT_FALSE(encodeProjectFile(project).ok());
 
     project = goldenProject();
-    project.magicPrompt = "cut \xE2\x82";  // a three-byte sequence missing its last byte
+    project.magicPrompt = "cut \xE2\x82"; // a three-byte sequence missing its last byte
     text = encodeProjectFile(project);
     ASSERT_FALSE(text.ok());
     EXPECT_THAT(text.error().message, HasSubstr("\"magicPrompt\" is not valid UTF-8 text"));
@@ -141,15 +141,24 @@ TEST(ProjectFileRoundTrip, PreservesEveryStoredFieldAndDoublesExactly)
 {
     auto project = goldenProject();
     project.mode = WallpaperMode::appearance;
-    project.images.push_back({.id = Uuid::random(), .fileName = "a", .altitude = 0.1, .azimuth = 1e-7, .isTween = true});
-    project.images.push_back({.id = Uuid::random(), .fileName = "b", .altitude = -33.333333333333336,
-                              .azimuth = -0.0, .isLight = true, .isTween = false, .tweenCount = -7});
+    project.images.push_back(
+        { .id = Uuid::random(), .fileName = "a", .altitude = 0.1, .azimuth = 1e-7, .isTween = true });
+    project.images.push_back({ .id = Uuid::random(),
+        .fileName = "b",
+        .altitude = -33.333333333333336,
+        .azimuth = -0.0,
+        .isLight = true,
+        .isTween = false,
+        .tweenCount = -7 });
     // Large whole doubles come out in integer form; then the ends of the range.
-    project.images.push_back({.id = Uuid::random(), .fileName = "c", .altitude = std::ldexp(1.0, 60),
-                              .azimuth = 1e21, .isTween = false});
-    project.images.push_back({.id = Uuid::random(), .fileName = "d", .altitude = std::numeric_limits<double>::max(),
-                              .azimuth = std::numeric_limits<double>::denorm_min(), .isTween = false,
-                              .tweenCount = std::numeric_limits<std::int64_t>::min()});
+    project.images.push_back(
+        { .id = Uuid::random(), .fileName = "c", .altitude = std::ldexp(1.0, 60), .azimuth = 1e21, .isTween = false });
+    project.images.push_back({ .id = Uuid::random(),
+        .fileName = "d",
+        .altitude = std::numeric_limits<double>::max(),
+        .azimuth = std::numeric_limits<double>::denorm_min(),
+        .isTween = false,
+        .tweenCount = std::numeric_limits<std::int64_t>::min() });
 
     const auto text = encodeProjectFile(project);
     ASSERT_TRUE(text.ok()) << text.error().message;
@@ -210,7 +219,7 @@ struct Rejection {
     friend void PrintTo(const Rejection& rejection, std::ostream* out) { *out << rejection.name; }
 };
 
-class ProjectFileRejection : public ::testing::TestWithParam<Rejection> {};
+class ProjectFileRejection : public ::testing::TestWithParam<Rejection> { };
 
 TEST_P(ProjectFileRejection, FailsTheWholeRecordAndSaysWhy)
 {
@@ -224,14 +233,14 @@ const std::string kMalformed = "isn't in the correct format: the text is not wel
 
 TEST(ProjectFileNumbers, AnyNumberReadsAsTheNearestDoubleAndNegativeZeroKeepsItsSign)
 {
-    const std::vector<std::pair<std::string, double>> readings{
-        {"9007199254740993", 9007199254740992.0},
-        {"18446744073709551615", 18446744073709551616.0},
-        {"-0", -0.0},
-        {"-0.0", -0.0},
-        {"-0e0", -0.0},
-        {"0", 0.0},
-        {"-7", -7.0},
+    const std::vector<std::pair<std::string, double>> readings {
+        { "9007199254740993", 9007199254740992.0 },
+        { "18446744073709551615", 18446744073709551616.0 },
+        { "-0", -0.0 },
+        { "-0.0", -0.0 },
+        { "-0e0", -0.0 },
+        { "0", 0.0 },
+        { "-7", -7.0 },
     };
     for (const auto& [token, expected] : readings) {
         SCOPED_TRACE(token);
@@ -242,48 +251,46 @@ TEST(ProjectFileNumbers, AnyNumberReadsAsTheNearestDoubleAndNegativeZeroKeepsIts
         EXPECT_EQ(project.images[0].fileName, "-0");
     }
 
-    WallpaperImage image{.id = Uuid::random(), .fileName = "z", .azimuth = -0.0, .isTween = false};
-    const auto text = encodeProjectFile(Project{.version = "1.0", .images = {image}});
+    WallpaperImage image { .id = Uuid::random(), .fileName = "z", .azimuth = -0.0, .isTween = false };
+    const auto text = encodeProjectFile(Project { .version = "1.0", .images = { image } });
     ASSERT_TRUE(text.ok());
     EXPECT_THAT(text.value(), HasSubstr("\"azimuth\" : -0,"));
     expectSameDouble(decoded(text.value()).images[0].azimuth, -0.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StrictReading, ProjectFileRejection,
-    ::testing::Values(
-        Rejection{"MissingIsTween", withImage(kId + R"(,"fileName":"a.png")"),
-                  "it is missing: no value for \"images[0].isTween\""},
-        Rejection{"NumericIsTween", withImage(kId + R"(,"fileName":"a.png","isTween":0)"),
-                  "\"images[0].isTween\" should be true or false"},
-        Rejection{"CapitalisedMode", R"({"version":"1.0","mode":"Time","images":[]})",
-                  "\"mode\" should be \"time\" or \"appearance\""},
-        Rejection{"UngroupedUuid",
-                  withImage(R"("id":"E621E1F8C36C495A93FC0C247A3E6E5F","fileName":"a","isTween":true)"),
-                  "\"images[0].id\" should be a UUID text"},
-        Rejection{"FractionalTweenCount", withImage(kId + R"(,"fileName":"a","isTween":true,"tweenCount":3.5)"),
-                  "\"images[0].tweenCount\" should be a whole number"},
-        Rejection{"TweenCountBeyondInt64",
-                  withImage(kId + R"(,"fileName":"a","isTween":true,"tweenCount":9223372036854775808)"),
-                  "\"images[0].tweenCount\" should be a whole number"},
-        Rejection{"OverflowingAltitude", withImage(kId + R"(,"fileName":"a","isTween":true,"altitude":1e400)"),
-                  kMalformed},
-        Rejection{"TextAltitude", withImage(kId + R"(,"fileName":"a","isTween":true,"altitude":"12")"),
-                  "\"images[0].altitude\" should be a finite number"},
-        Rejection{"MissingVersion", R"({"mode":"time","images":[]})", "no value for \"version\""},
-        Rejection{"NullVersion", R"({"version":null,"mode":"time","images":[]})", "no value for \"version\""},
-        Rejection{"ImagesAsObject", R"({"version":"1.0","mode":"time","images":{}})",
-                  "\"images\" should be an array"},
-        Rejection{"ImageAsNumber", R"({"version":"1.0","mode":"time","images":[7]})",
-                  "\"images[0]\" should be an object"},
-        Rejection{"TextTweenCountSetting", R"({"version":"1.0","mode":"time","images":[],"magicTweenCount":"2"})",
-                  "\"magicTweenCount\" should be a whole number"},
-        Rejection{"TopLevelArray", "[]", "the top level should be an object"},
-        Rejection{"Truncated", R"({"version":"1.0","mode":"time",)", kMalformed},
-        Rejection{"TrailingContent", R"({"version":"1.0","mode":"time","images":[]} {})", kMalformed},
-        Rejection{"InvalidUtf8", withImage(kId + ",\"fileName\":\"a\xFF.png\",\"isTween\":true"), kMalformed},
-        Rejection{"FirstFaultReported", R"({"mode":"Time","images":7})", "no value for \"version\""}),
+INSTANTIATE_TEST_SUITE_P(StrictReading, ProjectFileRejection,
+    ::testing::Values(Rejection { "MissingIsTween", withImage(kId + R"(,"fileName":"a.png")"),
+                          "it is missing: no value for \"images[0].isTween\"" },
+        Rejection { "NumericIsTween", withImage(kId + R"(,"fileName":"a.png","isTween":0)"),
+            "\"images[0].isTween\" should be true or false" },
+        Rejection { "CapitalisedMode", R"({"version":"1.0","mode":"Time","images":[]})",
+            "\"mode\" should be \"time\" or \"appearance\"" },
+        Rejection { "UngroupedUuid",
+            withImage(R"("id":"E621E1F8C36C495A93FC0C247A3E6E5F","fileName":"a","isTween":true)"),
+            "\"images[0].id\" should be a UUID text" },
+        Rejection { "FractionalTweenCount", withImage(kId + R"(,"fileName":"a","isTween":true,"tweenCount":3.5)"),
+            "\"images[0].tweenCount\" should be a whole number" },
+        Rejection { "TweenCountBeyondInt64",
+            withImage(kId + R"(,"fileName":"a","isTween":true,"tweenCount":9223372036854775808)"),
+            "\"images[0].tweenCount\" should be a whole number" },
+        Rejection {
+            "OverflowingAltitude", withImage(kId + R"(,"fileName":"a","isTween":true,"altitude":1e400)"), kMalformed },
+        Rejection { "TextAltitude", withImage(kId + R"(,"fileName":"a","isTween":true,"altitude":"12")"),
+            "\"images[0].altitude\" should be a finite number" },
+        Rejection { "MissingVersion", R"({"mode":"time","images":[]})", "no value for \"version\"" },
+        Rejection { "NullVersion", R"({"version":null,"mode":"time","images":[]})", "no value for \"version\"" },
+        Rejection {
+            "ImagesAsObject", R"({"version":"1.0","mode":"time","images":{}})", "\"images\" should be an array" },
+        Rejection {
+            "ImageAsNumber", R"({"version":"1.0","mode":"time","images":[7]})", "\"images[0]\" should be an object" },
+        Rejection { "TextTweenCountSetting", R"({"version":"1.0","mode":"time","images":[],"magicTweenCount":"2"})",
+            "\"magicTweenCount\" should be a whole number" },
+        Rejection { "TopLevelArray", "[]", "the top level should be an object" },
+        Rejection { "Truncated", R"({"version":"1.0","mode":"time",)", kMalformed },
+        Rejection { "TrailingContent", R"({"version":"1.0","mode":"time","images":[]} {})", kMalformed },
+        Rejection { "InvalidUtf8", withImage(kId + ",\"fileName\":\"a\xFF.png\",\"isTween\":true"), kMalformed },
+        Rejection { "FirstFaultReported", R"({"mode":"Time","images":7})", "no value for \"version\"" }),
     [](const auto& testCase) { return testCase.param.name; });
 
-}  // namespace
-}  // namespace tl
+} // namespace
+} // namespace tl

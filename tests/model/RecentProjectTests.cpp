@@ -14,35 +14,35 @@ using ::testing::HasSubstr;
 
 TEST(WallpaperModeRawValue, RoundTripsAndAcceptsOnlyExactRawValues)
 {
-    for (const auto mode : {WallpaperMode::time, WallpaperMode::appearance}) {
+    for (const auto mode : { WallpaperMode::time, WallpaperMode::appearance }) {
         EXPECT_EQ(wallpaperModeFromRaw(rawValue(mode)), mode);
     }
     EXPECT_EQ(rawValue(WallpaperMode::appearance), "appearance");
-    for (const std::string_view raw : {"Time", "", "time ", "Appearance", "light"}) {
+    for (const std::string_view raw : { "Time", "", "time ", "Appearance", "light" }) {
         EXPECT_FALSE(wallpaperModeFromRaw(raw)) << raw;
     }
 }
 
 TEST(RecentProjectValue, IdentityIsThePathWhileEqualityAndHashingUseAllFields)
 {
-    const RecentProject opened{"/p/Dunes.vorrind", "Dunes", Date::sinceReferenceDate(100.0)};
-    const RecentProject reopened{"/p/Dunes.vorrind", "Dunes", Date::sinceReferenceDate(200.5)};
-    const RecentProject renamed{"/p/Dunes.vorrind", "Dunes 2", Date::sinceReferenceDate(100.0)};
+    const RecentProject opened { "/p/Dunes.vorrind", "Dunes", Date::sinceReferenceDate(100.0) };
+    const RecentProject reopened { "/p/Dunes.vorrind", "Dunes", Date::sinceReferenceDate(200.5) };
+    const RecentProject renamed { "/p/Dunes.vorrind", "Dunes 2", Date::sinceReferenceDate(100.0) };
 
     EXPECT_EQ(opened.id(), reopened.id());
     EXPECT_NE(opened, reopened);
     EXPECT_NE(opened, renamed);
-    EXPECT_EQ(opened, (RecentProject{"/p/Dunes.vorrind", "Dunes", Date::sinceReferenceDate(100.0)}));
+    EXPECT_EQ(opened, (RecentProject { "/p/Dunes.vorrind", "Dunes", Date::sinceReferenceDate(100.0) }));
 
     const std::hash<RecentProject> hash;
-    EXPECT_EQ(hash(opened), hash(RecentProject{opened}));
-    const std::unordered_set<RecentProject> set{opened, reopened, renamed, opened};
+    EXPECT_EQ(hash(opened), hash(RecentProject { opened }));
+    const std::unordered_set<RecentProject> set { opened, reopened, renamed, opened };
     EXPECT_EQ(set.size(), 3u);
 }
 
 TEST(RecentProjectsCoding, WritesCompactJsonWithSecondsSinceTheReferenceDate)
 {
-    const auto text = encodeRecentProjects({{"/home/me/Dunes.vorrind", "Dünen", Date::sinceReferenceDate(12.5)}});
+    const auto text = encodeRecentProjects({ { "/home/me/Dunes.vorrind", "Dünen", Date::sinceReferenceDate(12.5) } });
     ASSERT_TRUE(text.ok());
     EXPECT_EQ(text.value(), R"([{"displayName":"Dünen","lastOpened":12.5,"path":"\/home\/me\/Dunes.vorrind"}])");
     EXPECT_EQ(encodeRecentProjects({}).value(), "[]");
@@ -50,10 +50,10 @@ TEST(RecentProjectsCoding, WritesCompactJsonWithSecondsSinceTheReferenceDate)
 
 TEST(RecentProjectsCoding, RoundTripsDatesExactly)
 {
-    const std::vector<RecentProject> projects{
-        {"/a/One.vorrind", "One", Date::sinceUnixEpoch(1'700'000'000.123456789)},
-        {"/b/Two \"quoted\".vorrind", "Two\n", Date::sinceReferenceDate(-0.1)},
-        {"/c/Three.vorrind", "Three", Date::sinceReferenceDate(7e8)},
+    const std::vector<RecentProject> projects {
+        { "/a/One.vorrind", "One", Date::sinceUnixEpoch(1'700'000'000.123456789) },
+        { "/b/Two \"quoted\".vorrind", "Two\n", Date::sinceReferenceDate(-0.1) },
+        { "/c/Three.vorrind", "Three", Date::sinceReferenceDate(7e8) },
     };
     const auto text = encodeRecentProjects(projects);
     ASSERT_TRUE(text.ok());
@@ -64,7 +64,7 @@ TEST(RecentProjectsCoding, RoundTripsDatesExactly)
 
 TEST(RecentProjectsCoding, FailsOnNonFiniteDatesAndMalformedLists)
 {
-    EXPECT_FALSE(encodeRecentProjects({{"/a", "A", Date::sinceReferenceDate(std::nan(""))}}).ok());
+    EXPECT_FALSE(encodeRecentProjects({ { "/a", "A", Date::sinceReferenceDate(std::nan("")) } }).ok());
 
     const auto wrongDate = decodeRecentProjects(R"([{"path":"/a","displayName":"A","lastOpened":"today"}])");
     ASSERT_FALSE(wrongDate.ok());
@@ -79,5 +79,5 @@ TEST(RecentProjectsCoding, FailsOnNonFiniteDatesAndMalformedLists)
     EXPECT_THAT(notAList.error().message, HasSubstr("the top level should be an array"));
 }
 
-}  // namespace
-}  // namespace tl
+} // namespace
+} // namespace tl

@@ -1,9 +1,9 @@
 #include "app/AppCommandCenter.h"
 #include "app/SaveFlowCoordinator.h"
-#include "ui/window/AppActions.h"
 #include "shell/TidelumineApp.h"
 #include "support/OfflinePlatform.h"
 #include "support/ProjectFixture.h"
+#include "ui/window/AppActions.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "shell/TidelumineApp.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/http/HttpTransport.h"
+#include "shell/TidelumineApp.h"
 #include "support/ScriptedDialogs.h"
 
 namespace tl::testing {

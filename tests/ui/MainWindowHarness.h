@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/TidelumineApp.h"
 #include "platform/Defaults.h"
 #include "platform/qt/QtDialogs.h"
+#include "shell/TidelumineApp.h"
 #include "support/OfflinePlatform.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/window/ContentView.h"

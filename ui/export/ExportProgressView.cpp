@@ -6,8 +6,8 @@
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
-#include "ui/library/CellPainting.h"
 #include "ui/export/ExportProgressLayout.h"
+#include "ui/library/CellPainting.h"
 
 #include <QLabel>
 #include <QPainter>

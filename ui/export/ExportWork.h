@@ -1,11 +1,11 @@
 #pragma once
 
-#include "model/WallpaperImage.h"
-#include "model/WallpaperMode.h"
 #include "engine/EngineError.h"
 #include "engine/HeicExportOptions.h"
 #include "engine/HeicPreprocessor.h"
 #include "engine/ImageUpscalingTool.h"
+#include "model/WallpaperImage.h"
+#include "model/WallpaperMode.h"
 #include "platform/Result.h"
 
 #include <filesystem>

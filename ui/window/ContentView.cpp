@@ -4,12 +4,12 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "app/ProjectIO.h"
-#include "ui/window/AppActions.h"
 #include "ui/common/Symbols.h"
 #include "ui/export/ExportController.h"
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/library/ImageImporter.h"
 #include "ui/library/ImagesLibraryView.h"
+#include "ui/window/AppActions.h"
 
 #include <QAction>
 #include <QActionGroup>
