@@ -28,6 +28,11 @@ bool AppCommandCenter::hasTweens() const
     return std::ranges::any_of(appState.images.get(), &WallpaperImage::isTween);
 }
 
+bool AppCommandCenter::hasMultipleKeyImages() const
+{
+    return std::ranges::count(appState.images.get(), false, &WallpaperImage::isTween) > 1;
+}
+
 bool AppCommandCenter::canPlayTimeline() const
 {
     return appState.mode.get() == WallpaperMode::time && !appState.images.get().empty();
@@ -142,6 +147,16 @@ void AppCommandCenter::save()
 void AppCommandCenter::requestExport()
 {
     uiState.activeSheet = AppUIState::ActiveSheet::exportOptions;
+}
+
+void AppCommandCenter::requestGenerateTimeline()
+{
+    uiState.activeSheet = AppUIState::ActiveSheet::magicGenerate;
+}
+
+void AppCommandCenter::requestAutoTween()
+{
+    if (hasMultipleKeyImages()) uiState.shouldTriggerAutoTween = true;
 }
 
 void AppCommandCenter::togglePlayback()

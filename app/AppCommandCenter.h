@@ -26,6 +26,8 @@ public:
 
     bool hasDocument() const;
     bool hasTweens() const;
+    // More than one key image: tweens never count.
+    bool hasMultipleKeyImages() const;
     bool canPlayTimeline() const;
 
     void newProject();
@@ -44,6 +46,9 @@ public:
     void requestCloseProject();
     void save();
     void requestExport();
+    void requestGenerateTimeline();
+    // Asks the library for the automatic tweens; nothing without two key images.
+    void requestAutoTween();
     void togglePlayback();
     void presentImportPanel();
     void clearRecentProjects();

@@ -28,6 +28,7 @@ TidelumineApp::TidelumineApp(PlatformServices services)
     , saveFlow(projectIO, uiState)
     , commandCenter(appState, uiState, projectIO, saveFlow)
     , updater(services, channels, openInBrowser, mainBundle().shortVersion.value_or("0"))
+    , generation(services.transport, services.defaults, services.environment, services.clock)
     , services_(services)
 {
     commandCenter.updateCheck = [this] { updater.checkForUpdates(); };
@@ -40,7 +41,7 @@ void TidelumineApp::start(const std::vector<std::filesystem::path>& documents)
     for (const auto& document : documents) {
         if (!lifecycle.openFile(document)) log("Not a Tidelumine project: " + document.string());
     }
-    window_ = std::make_unique<MainWindow>(commandCenter, lifecycle,
+    window_ = std::make_unique<MainWindow>(commandCenter, lifecycle, generation,
         AppActions::Handlers {
             .quit = [this] { requestQuit(); },
             .showSettings = [this] { showSettings(); },

@@ -10,6 +10,7 @@
 #include "app/SaveFlowCoordinator.h"
 #include "app/UpdateChannel.h"
 #include "app/UpdateChecker.h"
+#include "generation/GenerationServices.h"
 #include "platform/NotificationCenter.h"
 
 #include <filesystem>
@@ -44,6 +45,7 @@ public:
     SaveFlowCoordinator saveFlow;
     AppCommandCenter commandCenter;
     UpdateChecker updater;
+    GenerationServices generation;
 
     // The one settings store, made at its first use.
     AppSettings& settings();

@@ -3,9 +3,12 @@
 // rebuilding the rows after a reorder.
 #include "app/AppState.h"
 #include "app/AppUIState.h"
+#include "generation/GenerationServices.h"
 #include "platform/Defaults.h"
+#include "platform/http/CurlTransport.h"
 #include "ui/library/ImageImporter.h"
 #include "ui/library/ImagesLibraryView.h"
+#include "ui/library/LibraryContext.h"
 #include "ui/library/TimelineListModel.h"
 
 #include <QApplication>
@@ -61,8 +64,12 @@ int main(int argc, char** argv)
     tl::InMemoryDefaults defaults;
     tl::AppState state(defaults);
     tl::AppUIState ui(defaults);
+    tl::CurlTransport transport;
+    tl::GenerationServices generation(transport, defaults, tl::processEnvironment());
+    QWidget sheetHost;
+    tl::ui::LibraryContext context(state, ui, sheetHost, generation);
     tl::ui::ImagesLibraryView library(
-        state, ui, [] {}, [] {});
+        context, [] {}, [] {});
     library.resize(1200, 800);
     library.show();
 

@@ -1,7 +1,9 @@
 #include "MainWindowHarness.h"
 
+#include "ui/common/SheetPresenter.h"
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/library/ImagesLibraryView.h"
+#include "ui/library/LibraryContext.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -63,6 +65,50 @@ TEST_F(ContentViewTest, ToolbarEntriesFollowTheProject)
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(open, &leave);
     EXPECT_FALSE(ui.isHoveringOpenButton.get());
+}
+
+TEST_F(ContentViewTest, EveryToolbarEntryIsOneRegistryActionWithItsToolbarText)
+{
+    AppActions& actions = harness.window().actions();
+    const std::vector<QAction*> registry { &actions.importImages, &actions.generateTimeline, &actions.autoTween,
+        &actions.open, &actions.save, &actions.exportWallpaper, &actions.viewGrid, &actions.viewList,
+        &actions.viewSingle, &actions.toggleInspector };
+    std::vector<QAction*> toolbar;
+    for (QAction* action : harness.content().toolbar()->actions()) {
+        if (!action->isSeparator() && !action->text().isEmpty()) toolbar.push_back(action);
+    }
+    EXPECT_EQ(toolbar, registry);
+
+    EXPECT_EQ(actions.open.text(), QStringLiteral("Open..."));
+    EXPECT_EQ(actions.open.iconText(), QStringLiteral("Open"));
+    EXPECT_EQ(actions.exportWallpaper.iconText(), QStringLiteral("Export"));
+
+    importPictures(1);
+    ui.viewMode = LibraryViewMode::list;
+    EXPECT_TRUE(actions.viewList.isChecked());
+    EXPECT_FALSE(actions.viewGrid.isChecked());
+    actions.viewSingle.trigger();
+    EXPECT_EQ(ui.viewMode.get(), LibraryViewMode::single);
+    actions.toggleInspector.trigger();
+    EXPECT_FALSE(ui.showsInspector.get());
+}
+
+TEST_F(ContentViewTest, GenerateTimelineAlwaysShowsASheetAndClosingItEmptiesTheSlot)
+{
+    harness.window().actions().generateTimeline.trigger();
+    ASSERT_EQ(ui.activeSheet.get(), AppUIState::ActiveSheet::magicGenerate);
+    QDialog* sheet = harness.content().context().sheets().current();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(processEventsUntil([&] { return sheet->isVisible(); }));
+    sheet->reject();
+    EXPECT_EQ(ui.activeSheet.get(), std::nullopt);
+
+    // The export sheet in the same slot, then the generate sheet in its place.
+    importPictures(1);
+    openExportSheet();
+    harness.window().actions().generateTimeline.trigger();
+    EXPECT_EQ(harness.content().exportSheet(), nullptr);
+    EXPECT_EQ(ui.activeSheet.get(), AppUIState::ActiveSheet::magicGenerate);
 }
 
 TEST_F(ContentViewTest, ImportPanelOfTheCommandCentreDecodesOffTheGuiThreadAsOneUndoStep)

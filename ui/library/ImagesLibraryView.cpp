@@ -1,14 +1,15 @@
 #include "ui/library/ImagesLibraryView.h"
 
+#include "ui/common/ChildLifetime.h"
 #include "ui/common/ImageConversion.h"
 #include "ui/common/Palette.h"
 #include "ui/common/ThumbnailCache.h"
 #include "ui/library/ImageImporter.h"
+#include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDelegates.h"
 #include "ui/library/LibraryDrop.h"
 #include "ui/library/LibraryPanes.h"
 #include "ui/library/PlaybackController.h"
-#include "ui/library/SelectionSync.h"
 #include "ui/library/TimelineListModel.h"
 #include "ui/library/TimelineScrubberView.h"
 
@@ -107,43 +108,41 @@ QListView* makeItemView(TimelineListModel& model, QItemSelectionModel& selection
 
 } // namespace
 
-ImagesLibraryView::ImagesLibraryView(AppState& appState, AppUIState& uiState, std::function<void()> onImport,
-    std::function<void()> onGenerate, QWidget* parent)
+ImagesLibraryView::ImagesLibraryView(
+    LibraryContext& context, std::function<void()> onImport, std::function<void()> onGenerate, QWidget* parent)
     : QWidget(parent)
-    , appState_(appState)
-    , uiState_(uiState)
-    , viewModel_(appState, uiState)
-    , thumbnails_(std::make_unique<ThumbnailCache>(320))
-    , previews_(std::make_unique<ThumbnailCache>(1600))
-    , model_(new TimelineListModel(appState, *thumbnails_, this))
-    , selection_(new SelectionSync(appState, *model_, this))
-    , importer_(new ImageImporter(appState, this))
-    , playback_(new PlaybackController(appState, viewModel_.previewHour, uiState.isTimelinePlaying, this))
+    , context_(context)
+    , appState_(context.appState)
+    , uiState_(context.uiState)
+    , viewModel_(appState_, uiState_)
+    , importer_(new ImageImporter(appState_, this))
+    , playback_(new PlaybackController(appState_, viewModel_.previewHour, uiState_.isTimelinePlaying, this))
     , layouts_(new QStackedLayout)
     , empty_(new EmptyStateView(std::move(onImport), std::move(onGenerate), this))
-    , grid_(makeItemView(*model_, selection_->selectionModel(), this))
-    , list_(makeItemView(*model_, selection_->selectionModel(), this))
+    , grid_(makeItemView(context.model(), context.selectionModel(), this))
+    , list_(makeItemView(context.model(), context.selectionModel(), this))
     , single_(new SingleImageView(this))
     , handle_(new ResizeHandle(viewModel_, this))
-    , scrubber_(new TimelineScrubberView(*model_, *playback_, viewModel_.previewHour, uiState.isTimelinePlaying, this))
+    , scrubber_(new TimelineScrubberView(
+          context.model(), *playback_, viewModel_.previewHour, uiState_.isTimelinePlaying, this))
 {
     setAcceptDrops(true);
-    model_->setImportHandler([this](std::vector<std::filesystem::path> files) { importer_->import(std::move(files)); });
+    model().setImportHandler([this](std::vector<std::filesystem::path> files) { importer_->import(std::move(files)); });
 
     // Grid: selection by our own click rules; the shared selection model only shows it.
     grid_->setViewMode(QListView::IconMode);
     grid_->setMovement(QListView::Snap);
     grid_->setResizeMode(QListView::Adjust);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
-    grid_->setItemDelegate(new ImageTileDelegate(*model_, grid_));
+    grid_->setItemDelegate(new ImageTileDelegate(model(), grid_));
     grid_->setContentsMargins(8, 8, 8, 8);
     grid_->viewport()->installEventFilter(this);
     connect(grid_, &QListView::doubleClicked, this,
-        [this](const QModelIndex& index) { viewModel_.handleDoubleClick(model_->imageAt(index.row()).id); });
+        [this](const QModelIndex& index) { viewModel_.handleDoubleClick(model().imageAt(index.row()).id); });
 
     // List: the list's own extended selection, written back to the store by the selection sync.
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setItemDelegate(new ImageRowDelegate(*model_, list_));
+    list_->setItemDelegate(new ImageRowDelegate(model(), list_));
     list_->setSpacing(2);
 
     for (auto [view, layout] :
@@ -171,12 +170,21 @@ ImagesLibraryView::ImagesLibraryView(AppState& appState, AppUIState& uiState, st
     observations_.push_back(appState_.selectedImageIds.observe([this] { showSelectedImage(); }));
     observations_.push_back(
         viewModel_.isDropTargeted.observe([this] { empty_->setDropTargeted(viewModel_.isDropTargeted.get()); }));
-    connect(previews_.get(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
-    connect(thumbnails_.get(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
+    connect(&context.previews(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
+    connect(&context.thumbnails(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
     showLayout();
 }
 
-ImagesLibraryView::~ImagesLibraryView() = default;
+ImagesLibraryView::~ImagesLibraryView()
+{
+    // The strip's playback writes the preview hour of the view model on its way out.
+    deleteChildrenFirst(*this);
+}
+
+TimelineListModel& ImagesLibraryView::model()
+{
+    return context_.model();
+}
 
 void ImagesLibraryView::showLayout()
 {
@@ -212,9 +220,9 @@ void ImagesLibraryView::showSelectedImage()
     QImage picture;
     if (image && image->sourcePath) {
         const QString path = QString::fromStdString(*image->sourcePath);
-        picture = previews_->thumbnail(path);
+        picture = context_.previews().thumbnail(path);
         // The small picture stands in while the large one is decoded.
-        if (picture.isNull()) picture = thumbnails_->thumbnail(path);
+        if (picture.isNull()) picture = context_.thumbnails().thumbnail(path);
     } else if (image && image->thumbnail) {
         picture = toQImage(*image->thumbnail);
     }
@@ -238,7 +246,7 @@ bool ImagesLibraryView::eventFilter(QObject* watched, QEvent* event)
             const auto* press = static_cast<QMouseEvent*>(event);
             const QModelIndex index = grid_->indexAt(press->position().toPoint());
             if (index.isValid() && press->button() == Qt::LeftButton) {
-                viewModel_.handleClick(model_->imageAt(index.row()).id, currentModifiers());
+                viewModel_.handleClick(model().imageAt(index.row()).id, currentModifiers());
             }
         }
     }
@@ -249,7 +257,7 @@ void ImagesLibraryView::showContextMenu(QListView& view, const QPoint& position,
 {
     const QModelIndex index = view.indexAt(position);
     if (!index.isValid()) return;
-    const WallpaperImage image = model_->imageAt(index.row());
+    const WallpaperImage image = model().imageAt(index.row());
     QMenu menu(this);
     for (const auto item : viewModel_.contextMenu(image, layout)) {
         if (item == LibraryMenuItem::divider) {
@@ -283,7 +291,7 @@ void ImagesLibraryView::dragLeaveEvent(QDragLeaveEvent*)
 void ImagesLibraryView::dropEvent(QDropEvent* event)
 {
     viewModel_.isDropTargeted = false;
-    if (model_->handleDrop(*event->mimeData(), std::nullopt)) event->acceptProposedAction();
+    if (model().handleDrop(*event->mimeData(), std::nullopt)) event->acceptProposedAction();
 }
 
 } // namespace tl::ui

@@ -18,25 +18,24 @@ namespace tl::ui {
 
 class EmptyStateView;
 class ImageImporter;
+class LibraryContext;
 class PlaybackController;
-class SelectionSync;
 class SingleImageView;
-class ThumbnailCache;
 class TimelineListModel;
 class TimelineScrubberView;
 
-// The left pane: the timeline in grid, list or single layout over one model and one selection
-// model, the strip with the scrubber below it in time mode, and drops of image files anywhere.
+// The left pane: the timeline in grid, list or single layout over the window's one model and one
+// selection model, the strip with the scrubber below it in time mode, and drops of image files anywhere.
 class ImagesLibraryView : public QWidget {
     Q_OBJECT
 public:
-    ImagesLibraryView(AppState& appState, AppUIState& uiState, std::function<void()> onImport,
-        std::function<void()> onGenerate, QWidget* parent = nullptr);
+    ImagesLibraryView(LibraryContext& context, std::function<void()> onImport, std::function<void()> onGenerate,
+        QWidget* parent = nullptr);
     ~ImagesLibraryView() override;
 
     LibraryViewModel& viewModel() { return viewModel_; }
     ImageImporter& importer() { return *importer_; }
-    TimelineListModel& model() { return *model_; }
+    TimelineListModel& model();
     QListView& gridView() { return *grid_; }
     QListView& listView() { return *list_; }
 
@@ -52,13 +51,10 @@ private:
     void layoutGrid();
     void showContextMenu(QListView& view, const QPoint& position, LibraryViewMode layout);
 
+    LibraryContext& context_;
     AppState& appState_;
     AppUIState& uiState_;
     LibraryViewModel viewModel_;
-    std::unique_ptr<ThumbnailCache> thumbnails_;
-    std::unique_ptr<ThumbnailCache> previews_;
-    TimelineListModel* model_;
-    SelectionSync* selection_;
     ImageImporter* importer_;
     PlaybackController* playback_;
     QStackedLayout* layouts_;

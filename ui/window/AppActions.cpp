@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "platform/UndoManager.h"
+#include "ui/common/Symbols.h"
 
 #include <QMenuBar>
 
@@ -12,11 +13,25 @@
 namespace tl {
 namespace {
 
+using ui::symbolIcon;
+
 void setup(QAction& action, const char* title, const QKeySequence& shortcut = {})
 {
     action.setText(QString::fromUtf8(title));
     action.setShortcut(shortcut);
 }
+
+void setupTool(QAction& action, const char* title, const char* symbol)
+{
+    setup(action, title);
+    action.setIcon(symbolIcon(QString::fromLatin1(symbol)));
+}
+
+constexpr std::pair<LibraryViewMode, QAction AppActions::*> viewModeActions[] = {
+    { LibraryViewMode::grid, &AppActions::viewGrid },
+    { LibraryViewMode::list, &AppActions::viewList },
+    { LibraryViewMode::single, &AppActions::viewSingle },
+};
 
 } // namespace
 
@@ -41,6 +56,21 @@ AppActions::AppActions(AppCommandCenter& commandCenter, UndoManager& undoManager
     setup(deleteAllTweens, "Delete All");
     setup(playback, "Play Playback", QKeySequence(Qt::Key_Space));
     setup(checkForUpdates, "Check for Updates...", QKeySequence(Qt::CTRL | Qt::Key_U));
+    open.setIconText(QStringLiteral("Open"));
+    save.setIcon(symbolIcon(QStringLiteral("internaldrive")));
+    exportWallpaper.setIconText(QStringLiteral("Export"));
+    exportWallpaper.setIcon(symbolIcon(QStringLiteral("arrow.up.doc")));
+    setupTool(importImages, "Import Images...", "plus");
+    setupTool(generateTimeline, "Generate Timeline...", "sparkles");
+    setupTool(autoTween, "Auto Tween...", "wand.and.stars");
+    setupTool(viewGrid, "Grid", "square.grid.2x2");
+    setupTool(viewList, "List", "list.bullet");
+    setupTool(viewSingle, "Single", "photo");
+    setupTool(toggleInspector, "Inspector", "sidebar.right");
+    for (const auto& [mode, member] : viewModeActions) {
+        (this->*member).setCheckable(true);
+        viewModes.addAction(&(this->*member));
+    }
     openRecentMenu.setTitle(QStringLiteral("Open Recent"));
     tweensMenu.setTitle(QStringLiteral("Tweens"));
     tweensMenu.addAction(&deleteAllTweens);
@@ -54,7 +84,10 @@ AppActions::AppActions(AppCommandCenter& commandCenter, UndoManager& undoManager
     observations_.push_back(state.isDirty.observe(refresh));
     observations_.push_back(state.currentProjectPath.observe(refresh));
     observations_.push_back(state.recentProjects.observe(refresh));
-    observations_.push_back(commandCenter_.uiState.isTimelinePlaying.observe(refresh));
+    AppUIState& ui = commandCenter_.uiState;
+    observations_.push_back(ui.isTimelinePlaying.observe(refresh));
+    observations_.push_back(ui.viewMode.observe(refresh));
+    observations_.push_back(ui.isHoveringOpenButton.observe(refresh));
     observations_.push_back(undoManager_.observeChanges(refresh));
     // Existence of recent packages is tested each time the submenu opens.
     connect(&openRecentMenu, &QMenu::aboutToShow, this, [this] { rebuildOpenRecentMenu(); });
@@ -85,6 +118,21 @@ void AppActions::connectActions()
     connect(&settings, &QAction::triggered, this, [this] {
         if (handlers_.showSettings) handlers_.showSettings();
     });
+    connectToolbarActions();
+}
+
+void AppActions::connectToolbarActions()
+{
+    AppCommandCenter& commands = commandCenter_;
+    connect(&importImages, &QAction::triggered, this, [&commands] { commands.presentImportPanel(); });
+    connect(&generateTimeline, &QAction::triggered, this, [&commands] { commands.requestGenerateTimeline(); });
+    connect(&autoTween, &QAction::triggered, this, [&commands] { commands.requestAutoTween(); });
+    for (const auto& [mode, member] : viewModeActions) {
+        connect(&(this->*member), &QAction::triggered, this,
+            [&commands, mode = mode] { commands.uiState.viewMode = mode; });
+    }
+    connect(&toggleInspector, &QAction::triggered, this,
+        [&commands] { commands.uiState.showsInspector = !commands.uiState.showsInspector.get(); });
 }
 
 void AppActions::populate(QMenuBar& menuBar)
@@ -127,6 +175,14 @@ void AppActions::updateActions()
     playback.setEnabled(commandCenter_.canPlayTimeline());
     playback.setText(commandCenter_.uiState.isTimelinePlaying.get() ? QStringLiteral("Pause Playback")
                                                                     : QStringLiteral("Play Playback"));
+    open.setIcon(symbolIcon(
+        commandCenter_.uiState.isHoveringOpenButton.get() ? QStringLiteral("folder.fill") : QStringLiteral("folder")));
+    autoTween.setEnabled(commandCenter_.hasMultipleKeyImages());
+    for (const auto& [mode, member] : viewModeActions) {
+        QAction& action = this->*member;
+        action.setEnabled(!state.images.get().empty());
+        action.setChecked(commandCenter_.uiState.viewMode.get() == mode);
+    }
     undo.setEnabled(undoManager_.canUndo());
     redo.setEnabled(undoManager_.canRedo());
     rebuildOpenRecentMenu();

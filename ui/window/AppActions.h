@@ -3,6 +3,7 @@
 #include "platform/Observation.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QObject>
 
@@ -16,8 +17,10 @@ namespace tl {
 class AppCommandCenter;
 class UndoManager;
 
-// One QAction per command, shared by the menu bar and any toolbar, with enabled
-// states and titles kept current from the store's change notifications.
+// The window's one action registry: one QAction per command, created once and shared by the menu
+// bar and the toolbar, with enabled states, checks, titles and icons decided in `updateActions()`
+// from the store's change notifications. Toolbar buttons show an action's icon text ("Open")
+// where the menu shows its text ("Open...").
 class AppActions final : public QObject {
 public:
     struct Handlers {
@@ -44,11 +47,20 @@ public:
     QAction deleteAllTweens;
     QAction playback;
     QAction checkForUpdates;
+    QAction importImages;
+    QAction generateTimeline;
+    QAction autoTween;
+    QAction viewGrid;
+    QAction viewList;
+    QAction viewSingle;
+    QAction toggleInspector;
+    QActionGroup viewModes { nullptr };
     QMenu openRecentMenu;
     QMenu tweensMenu;
 
 private:
     void connectActions();
+    void connectToolbarActions();
     void rebuildOpenRecentMenu();
 
     AppCommandCenter& commandCenter_;

@@ -3,47 +3,47 @@
 #include "app/AppCommandCenter.h"
 #include "app/AppState.h"
 #include "app/AppUIState.h"
-#include "app/ProjectIO.h"
-#include "ui/common/Symbols.h"
+#include "ui/common/ChildLifetime.h"
+#include "ui/common/SheetPresenter.h"
 #include "ui/export/ExportController.h"
 #include "ui/export/ExportOptionsSheet.h"
+#include "ui/generation/CreateWallpaperSheet.h"
 #include "ui/library/ImageImporter.h"
 #include "ui/library/ImagesLibraryView.h"
+#include "ui/library/LibraryContext.h"
 #include "ui/window/AppActions.h"
+#include "ui/window/WindowSheets.h"
 
-#include <QAction>
-#include <QActionGroup>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 
 namespace tl {
 namespace {
-
-using ui::symbolIcon;
 
 // The export sheet's Export waits this long before asking for the file, so the click finishes first.
 constexpr int exportPanelDelayMs = 100;
 
 } // namespace
 
-ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, QWidget* parent)
-    : ContentView(commandCenter, actions, ui::engineExportServices(), {}, parent)
+ContentView::ContentView(
+    AppCommandCenter& commandCenter, AppActions& actions, GenerationServices& generation, QWidget* parent)
+    : ContentView(commandCenter, actions, generation, ui::engineExportServices(), {}, parent)
 {
 }
 
-ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, ui::ExportServices services,
-    ui::ExportFilePanel panel, QWidget* parent)
+ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, GenerationServices& generation,
+    ui::ExportServices services, ui::ExportFilePanel panel, QWidget* parent)
     : QWidget(parent)
     , commandCenter_(commandCenter)
     , appState_(commandCenter.appState)
     , uiState_(commandCenter.uiState)
     , panel_(panel ? std::move(panel) : ui::qtExportFilePanel(this))
+    , context_(std::make_unique<ui::LibraryContext>(appState_, uiState_, *window(), generation))
     , library_(new ui::ImagesLibraryView(
-          appState_, uiState_, [this] { commandCenter_.presentImportPanel(); },
-          [this] { uiState_.activeSheet = AppUIState::ActiveSheet::magicGenerate; }, this))
+          *context_, [this] { commandCenter_.presentImportPanel(); },
+          [this] { commandCenter_.requestGenerateTimeline(); }, this))
     , export_(new ui::ExportController(appState_, uiState_, std::move(services), this))
     , toolbar_(new QToolBar(QStringLiteral("Toolbar"), this))
 {
@@ -55,26 +55,22 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, u
     commandCenter_.addImages
         = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };
 
-    const auto refresh = [this] { updateActions(); };
-    observations_.push_back(appState_.images.observe(refresh));
-    observations_.push_back(uiState_.viewMode.observe([this] {
-        viewModeChanged();
-        updateActions();
-    }));
-    observations_.push_back(uiState_.isHoveringOpenButton.observe(refresh));
-    observations_.push_back(uiState_.activeSheet.observe([this] { activeSheetChanged(); }));
+    observations_.push_back(uiState_.viewMode.observe([this] { viewModeChanged(); }));
     // A one-shot request for the automatic tweens; the tween sheet that answers it is not part of
     // this window yet, so the request is consumed here.
     observations_.push_back(uiState_.shouldTriggerAutoTween.observe([this] {
         if (uiState_.shouldTriggerAutoTween.get()) uiState_.shouldTriggerAutoTween = false;
     }));
-    updateActions();
+    sheets_ = std::make_unique<ui::WindowSheets>(
+        uiState_, context_->sheets(), [this](AppUIState::ActiveSheet sheet) { return makeSheet(sheet); });
 }
 
 ContentView::~ContentView()
 {
     commandCenter_.addImages = nullptr;
-    if (sheet_) delete sheet_.data();
+    sheets_.reset();
+    // The panes use the library context; they go before it does.
+    ui::deleteChildrenFirst(*this);
 }
 
 void ContentView::buildToolbar(AppActions& actions)
@@ -83,49 +79,23 @@ void ContentView::buildToolbar(AppActions& actions)
     toolbar_->setIconSize(QSize(18, 18));
     toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
-    QAction* import = toolbar_->addAction(symbolIcon(QStringLiteral("plus")), QStringLiteral("Import Images..."));
-    connect(import, &QAction::triggered, this, [this] { commandCenter_.presentImportPanel(); });
+    toolbar_->addAction(&actions.importImages);
     toolbar_->addSeparator();
-    QAction* generate
-        = toolbar_->addAction(symbolIcon(QStringLiteral("sparkles")), QStringLiteral("Generate Timeline..."));
-    connect(
-        generate, &QAction::triggered, this, [this] { uiState_.activeSheet = AppUIState::ActiveSheet::magicGenerate; });
-    autoTween_ = toolbar_->addAction(symbolIcon(QStringLiteral("wand.and.stars")), QStringLiteral("Auto Tween..."));
-    connect(autoTween_, &QAction::triggered, this, [this] {
-        if (hasMultipleKeyImages()) uiState_.shouldTriggerAutoTween = true;
-    });
+    toolbar_->addAction(&actions.generateTimeline);
+    toolbar_->addAction(&actions.autoTween);
     toolbar_->addSeparator();
-
-    // Open, Save and Export are the menu's own actions, so each command has one action and one shortcut.
     openAction_ = &actions.open;
-    actions.save.setIcon(symbolIcon(QStringLiteral("internaldrive")));
-    actions.exportWallpaper.setIcon(symbolIcon(QStringLiteral("arrow.up.doc")));
-    toolbar_->addAction(openAction_);
+    toolbar_->addAction(&actions.open);
     toolbar_->addAction(&actions.save);
     toolbar_->addAction(&actions.exportWallpaper);
     if (QWidget* openButton = toolbar_->widgetForAction(openAction_)) openButton->installEventFilter(this);
     toolbar_->addSeparator();
-
-    viewModes_ = new QActionGroup(this);
-    const std::pair<LibraryViewMode, std::pair<const char*, const char*>> modes[] = {
-        { LibraryViewMode::grid, { "Grid", "square.grid.2x2" } },
-        { LibraryViewMode::list, { "List", "list.bullet" } },
-        { LibraryViewMode::single, { "Single", "photo" } },
-    };
-    for (const auto& [mode, look] : modes) {
-        QAction* action
-            = viewModes_->addAction(symbolIcon(QString::fromLatin1(look.second)), QString::fromLatin1(look.first));
-        action->setCheckable(true);
-        action->setData(static_cast<int>(mode));
-        connect(action, &QAction::triggered, this, [this, mode = mode] { uiState_.viewMode = mode; });
-    }
-    toolbar_->addActions(viewModes_->actions());
+    toolbar_->addActions(actions.viewModes.actions());
 
     auto* spacer = new QWidget(toolbar_);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar_->addWidget(spacer);
-    QAction* inspector = toolbar_->addAction(symbolIcon(QStringLiteral("sidebar.right")), QStringLiteral("Inspector"));
-    connect(inspector, &QAction::triggered, this, [this] { uiState_.showsInspector = !uiState_.showsInspector.get(); });
+    toolbar_->addAction(&actions.toggleInspector);
 }
 
 bool ContentView::eventFilter(QObject* watched, QEvent* event)
@@ -137,21 +107,9 @@ bool ContentView::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void ContentView::updateActions()
+ui::ExportOptionsSheet* ContentView::exportSheet()
 {
-    const bool hasImages = !appState_.images.get().empty();
-    autoTween_->setEnabled(hasMultipleKeyImages());
-    openAction_->setIcon(
-        symbolIcon(uiState_.isHoveringOpenButton.get() ? QStringLiteral("folder.fill") : QStringLiteral("folder")));
-    for (QAction* action : viewModes_->actions()) {
-        action->setEnabled(hasImages);
-        action->setChecked(action->data().toInt() == static_cast<int>(uiState_.viewMode.get()));
-    }
-}
-
-bool ContentView::hasMultipleKeyImages() const
-{
-    return std::ranges::count(appState_.images.get(), false, &WallpaperImage::isTween) > 1;
+    return qobject_cast<ui::ExportOptionsSheet*>(context_->sheets().current());
 }
 
 void ContentView::viewModeChanged()
@@ -161,34 +119,26 @@ void ContentView::viewModeChanged()
     if (appState_.selectedImageIds.get().empty() && !images.empty()) appState_.select(images.front().id);
 }
 
-void ContentView::activeSheetChanged()
+QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
 {
-    const auto& sheet = uiState_.activeSheet.get();
-    // Writes of the value already shown change nothing.
-    if (sheet == shownSheet_) return;
-    shownSheet_ = sheet;
-    if (sheet == AppUIState::ActiveSheet::exportOptions) {
+    switch (sheet) {
+    case AppUIState::ActiveSheet::exportOptions:
+        // Each showing starts from an empty display, whatever the last run left.
         uiState_.exportProgress = 0.0;
         uiState_.exportMessage = std::string();
         uiState_.isExportingHeic = false;
         uiState_.exportFrames.set({});
-        if (!sheet_) {
-            sheet_ = new ui::ExportOptionsSheet(uiState_,
-                {
-                    .onCancel = [this] { uiState_.activeSheet = std::nullopt; },
-                    .onCancelExport = [this] { uiState_.cancelExport(); },
-                    .onExport = [this] { startExport(); },
-                },
-                window());
-        }
-        sheet_->open();
-        return;
+        return new ui::ExportOptionsSheet(uiState_,
+            {
+                .onCancel = [this] { uiState_.activeSheet = std::nullopt; },
+                .onCancelExport = [this] { uiState_.cancelExport(); },
+                .onExport = [this] { startExport(); },
+            },
+            window());
+    case AppUIState::ActiveSheet::magicGenerate:
+        return ui::makeCreateWallpaperSheet(*context_, window());
     }
-    // The create-wallpaper sheet is not part of this window yet: its slot shows nothing.
-    if (sheet_) {
-        sheet_->hide();
-        sheet_->deleteLater();
-    }
+    return nullptr;
 }
 
 void ContentView::startExport()

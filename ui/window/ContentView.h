@@ -3,16 +3,13 @@
 #include "app/AppUIState.h"
 #include "platform/Observation.h"
 #include "ui/export/ExportFilePanel.h"
-#include "ui/export/ExportOptionsSheet.h"
 #include "ui/export/ExportWork.h"
 
-#include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
-class QAction;
-class QActionGroup;
 class QToolBar;
 
 namespace tl {
@@ -20,26 +17,33 @@ namespace tl {
 class AppActions;
 class AppCommandCenter;
 class AppState;
+struct GenerationServices;
 
 namespace ui {
 class ExportController;
+class ExportOptionsSheet;
 class ImagesLibraryView;
+class LibraryContext;
+class WindowSheets;
 } // namespace ui
 
-// The main window's content: the images library, the window toolbar (sharing the menu's actions
-// for Open, Save and Export) and the one sheet slot, with the export run behind the export sheet.
+// The main window's content: the images library beside the inspector column, the window toolbar
+// over the action registry's actions, and the one sheet slot, with the export run behind the
+// export sheet. It owns the panes' shared library context.
 class ContentView final : public QWidget {
     Q_OBJECT
 public:
-    ContentView(AppCommandCenter& commandCenter, AppActions& actions, QWidget* parent = nullptr);
-    ContentView(AppCommandCenter& commandCenter, AppActions& actions, ui::ExportServices services,
-        ui::ExportFilePanel panel, QWidget* parent = nullptr);
+    ContentView(AppCommandCenter& commandCenter, AppActions& actions, GenerationServices& generation,
+        QWidget* parent = nullptr);
+    ContentView(AppCommandCenter& commandCenter, AppActions& actions, GenerationServices& generation,
+        ui::ExportServices services, ui::ExportFilePanel panel, QWidget* parent = nullptr);
     ~ContentView() override;
 
     QToolBar* toolbar() { return toolbar_; }
+    ui::LibraryContext& context() { return *context_; }
     ui::ImagesLibraryView& library() { return *library_; }
     // The open export sheet, if any.
-    ui::ExportOptionsSheet* exportSheet() { return sheet_; }
+    ui::ExportOptionsSheet* exportSheet();
     ui::ExportController& exportController() { return *export_; }
     void setExportFilePanel(ui::ExportFilePanel panel) { panel_ = std::move(panel); }
 
@@ -50,24 +54,20 @@ protected:
 
 private:
     void buildToolbar(AppActions& actions);
-    void activeSheetChanged();
+    QDialog* makeSheet(AppUIState::ActiveSheet sheet);
     void viewModeChanged();
     void exportHeic(const HeicExportOptions& options);
-    void updateActions();
-    bool hasMultipleKeyImages() const;
 
     AppCommandCenter& commandCenter_;
     AppState& appState_;
     AppUIState& uiState_;
     ui::ExportFilePanel panel_;
+    std::unique_ptr<ui::LibraryContext> context_;
+    std::unique_ptr<ui::WindowSheets> sheets_;
     ui::ImagesLibraryView* library_;
     ui::ExportController* export_;
     QToolBar* toolbar_;
     QAction* openAction_ = nullptr;
-    QAction* autoTween_ = nullptr;
-    QActionGroup* viewModes_ = nullptr;
-    QPointer<ui::ExportOptionsSheet> sheet_;
-    std::optional<AppUIState::ActiveSheet> shownSheet_;
     std::vector<Observation> observations_;
 };
 

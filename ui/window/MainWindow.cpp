@@ -12,7 +12,8 @@
 
 namespace tl {
 
-MainWindow::MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& lifecycle, AppActions::Handlers handlers)
+MainWindow::MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& lifecycle, GenerationServices& generation,
+    AppActions::Handlers handlers)
     : commandCenter_(commandCenter)
     , lifecycle_(lifecycle)
     , undoManager_(std::make_shared<UndoManager>(qtEventEndScheduler()))
@@ -22,7 +23,7 @@ MainWindow::MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& li
     resize(1200, 800);
     commandCenter_.appState.undoManager = undoManager_;
     actions_->populate(*menuBar());
-    auto* content = new ContentView(commandCenter_, *actions_, this);
+    auto* content = new ContentView(commandCenter_, *actions_, generation, this);
     addToolBar(content->toolbar());
     setCentralWidget(content);
 }

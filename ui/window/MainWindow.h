@@ -11,12 +11,14 @@ namespace tl {
 class AppCommandCenter;
 class AppLifecycleDelegate;
 class UndoManager;
+struct GenerationServices;
 
 // The main window: the menu bar over the content view. It owns the window's undo
 // manager and hands it to the state store.
 class MainWindow final : public QMainWindow {
 public:
-    MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& lifecycle, AppActions::Handlers handlers);
+    MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& lifecycle, GenerationServices& generation,
+        AppActions::Handlers handlers);
     ~MainWindow() override;
 
     AppActions& actions() { return *actions_; }
