@@ -15,12 +15,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tl::ui {
 namespace {
+
+constexpr int sheetWidth = 800;
+constexpr int inset = 32;
+constexpr int sectionSpacing = 24;
 
 QString text(std::string_view value)
 {
@@ -131,7 +137,7 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
 {
     setWindowTitle(QStringLiteral("Export Wallpaper"));
     setWindowModality(Qt::WindowModal);
-    setFixedWidth(800);
+    setFixedWidth(sheetWidth);
 
     auto* header = new QWidget(this);
     auto* headerLayout = column(header, 4);
@@ -182,14 +188,29 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
         if (!uiState_.isExportingHeic.get() && actions_.onExport) actions_.onExport();
     });
 
+    // Everything but the buttons scrolls when the screen is shorter than the sheet, so Cancel,
+    // Export and Cancel Export stay in reach with every group open and an export running.
+    body_ = new QWidget;
+    auto* bodyLayout = column(body_, sectionSpacing);
+    bodyLayout->addWidget(header);
+    bodyLayout->addWidget(sections);
+    bodyLayout->addWidget(validation_);
+    bodyLayout->addWidget(progress_);
+    bodyLayout->addWidget(status_);
+    bodyLayout->addStretch();
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(body_);
+    // Groups that open or close change the content's height only once their layouts have
+    // caught up; the sheet's height follows then.
+    body_->installEventFilter(this);
+
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 32, 32, 32);
-    layout->setSpacing(24);
-    layout->addWidget(header);
-    layout->addWidget(sections);
-    layout->addWidget(validation_);
-    layout->addWidget(progress_);
-    layout->addWidget(status_);
+    layout->setContentsMargins(inset, inset, inset, inset);
+    layout->setSpacing(sectionSpacing);
+    layout->addWidget(scroll);
     layout->addLayout(buttons);
 
     const auto update = [this] { refresh(); };
@@ -346,8 +367,38 @@ void ExportOptionsSheet::refresh()
     dismiss_->setText(exporting ? QStringLiteral("Cancel Export") : text(ExportSheetModel::dismissTitle(status)));
     primary_->setText(exporting ? QStringLiteral("Exporting...") : QStringLiteral("Export"));
     primary_->setEnabled(!exporting && model_.canExport());
-    // The width stays fixed; the height follows what is shown.
-    adjustSize();
+    fitToScreen();
+}
+
+void ExportOptionsSheet::fitToScreen()
+{
+    // The width stays fixed; the height follows what is shown, up to the screen's free height
+    // less the window's title bar.
+    body_->layout()->activate();
+    const int contentWidth = sheetWidth - 2 * inset;
+    const int content = body_->hasHeightForWidth() ? body_->heightForWidth(contentWidth) : body_->sizeHint().height();
+    const int buttons = std::max(dismiss_->sizeHint().height(), primary_->sizeHint().height());
+    int wanted = content + buttons + sectionSpacing + 2 * inset;
+    const QScreen* display = screen();
+    if (!display) {
+        resize(sheetWidth, wanted);
+        return;
+    }
+    const QRect available = display->availableGeometry();
+    const int titleBar = isVisible() ? std::max(frameGeometry().height() - height(), 0) : 0;
+    wanted = std::min(wanted, available.height() - titleBar);
+    resize(sheetWidth, wanted);
+    // A sheet that grew past the bottom of the screen moves up.
+    if (isVisible()) {
+        const int overflow = frameGeometry().bottom() - available.bottom();
+        if (overflow > 0) move(x(), std::max(available.top(), y() - overflow));
+    }
+}
+
+bool ExportOptionsSheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == body_ && event->type() == QEvent::LayoutRequest) fitToScreen();
+    return QDialog::eventFilter(watched, event);
 }
 
 void ExportOptionsSheet::reject()

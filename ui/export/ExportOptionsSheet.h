@@ -47,12 +47,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* makeQualitySection();
     QWidget* makeTargetSection();
     QWidget* makeAdvancedSection();
     void refresh();
+    void fitToScreen();
 
     AppUIState& uiState_;
     Actions actions_;
@@ -77,6 +79,7 @@ private:
     QLabel* status_ = nullptr;
     QPushButton* dismiss_ = nullptr;
     QPushButton* primary_ = nullptr;
+    QWidget* body_ = nullptr;
     std::vector<Observation> observations_;
 };
 
