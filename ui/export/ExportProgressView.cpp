@@ -52,7 +52,7 @@ bool inWork(ExportFrameStatus status)
 
 void drawKeyFrame(QPainter& painter, const QRectF& tile, const ExportFrameInfo& frame, const QImage& picture, int phase)
 {
-    drawThumbnail(painter, tile, picture, 4);
+    drawThumbnail(painter, tile, picture, 4, PictureScaling::fit);
     if (inWork(frame.status)) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(0, 0, 0, 128));

@@ -8,22 +8,29 @@
 
 namespace tl::ui {
 
-void drawThumbnail(QPainter& painter, const QRectF& rect, const QImage& picture, double cornerRadius)
+void drawThumbnail(
+    QPainter& painter, const QRectF& rect, const QImage& picture, double cornerRadius, PictureScaling scaling)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QPainterPath clip;
-    clip.addRoundedRect(rect, cornerRadius, cornerRadius);
-    painter.setClipPath(clip);
     if (picture.isNull()) {
+        QPainterPath clip;
+        clip.addRoundedRect(rect, cornerRadius, cornerRadius);
+        painter.setClipPath(clip);
         painter.fillRect(rect, withOpacity(QColor(Qt::gray), 0.2));
         const double side = std::min(rect.width(), rect.height()) * 0.4;
         drawSymbol(painter, u"photo", QRectF(rect.center() - QPointF(side / 2, side / 2), QSizeF(side, side)),
             secondaryColor());
     } else {
-        const QSizeF filled = QSizeF(picture.size()).scaled(rect.size(), Qt::KeepAspectRatioByExpanding);
-        const QRectF target(rect.center() - QPointF(filled.width() / 2, filled.height() / 2), filled);
+        const QSizeF scaled
+            = QSizeF(picture.size())
+                  .scaled(rect.size(),
+                      scaling == PictureScaling::fill ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio);
+        const QRectF target(rect.center() - QPointF(scaled.width() / 2, scaled.height() / 2), scaled);
+        QPainterPath clip;
+        clip.addRoundedRect(rect.intersected(target), cornerRadius, cornerRadius);
+        painter.setClipPath(clip);
         painter.drawImage(target, picture);
     }
     painter.restore();

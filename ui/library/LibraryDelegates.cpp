@@ -32,13 +32,14 @@ void drawNameRow(
     painter.restore();
 }
 
-void drawCaption(QPainter& painter, const QRectF& rect, const WallpaperImage& image, WallpaperMode mode)
+void drawCaption(
+    QPainter& painter, const QRectF& rect, const WallpaperImage& image, WallpaperMode mode, const QColor& colour)
 {
     painter.save();
     QFont caption = QApplication::font();
     caption.setPointSizeF(caption.pointSizeF() * 0.85);
     painter.setFont(caption);
-    painter.setPen(secondaryColor());
+    painter.setPen(colour);
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, imageCaption(image, mode));
     painter.restore();
 }
@@ -97,7 +98,8 @@ void ImageTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
     const QRectF name(content.left(), thumbnail.bottom() + 6, content.width(), 18);
     drawNameRow(*painter, name, image, option.font, option.palette.color(QPalette::Text));
-    drawCaption(*painter, QRectF(content.left(), name.bottom() + 4, content.width(), 16), image, model_.mode());
+    drawCaption(*painter, QRectF(content.left(), name.bottom() + 4, content.width(), 16), image, model_.mode(),
+        secondaryColor(option.palette));
 }
 
 ImageRowDelegate::ImageRowDelegate(TimelineListModel& model, QObject* parent)
@@ -113,12 +115,16 @@ QSize ImageRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
 
 void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    // The list's own selection display underneath.
+    // The list's own selection display underneath, over the whole row in one piece: with a
+    // picture and a text of its own the style would highlight their two areas apart.
     QStyleOptionViewItem background = option;
     initStyleOption(&background, index);
     background.text.clear();
     background.icon = {};
-    QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
+    background.features &= ~(QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration);
+    background.showDecorationSelected = true;
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
 
     const auto& image = model_.imageAt(index.row());
     const QRectF row = QRectF(option.rect).adjusted(8, 4, -8, -4);
@@ -133,9 +139,12 @@ void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     }
     const bool selected = option.state & QStyle::State_Selected;
     const QColor text = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    // On the highlight the caption takes the highlighted text's colour; grey would fade into it.
+    const QColor caption = selected ? withOpacity(text, 0.85) : secondaryColor(option.palette);
     const double left = thumbnail.right() + 12;
     drawNameRow(*painter, QRectF(left, row.top(), row.right() - left, row.height() / 2), image, option.font, text);
-    drawCaption(*painter, QRectF(left, row.center().y(), row.right() - left, row.height() / 2), image, model_.mode());
+    drawCaption(
+        *painter, QRectF(left, row.center().y(), row.right() - left, row.height() / 2), image, model_.mode(), caption);
 }
 
 } // namespace tl::ui
