@@ -28,12 +28,14 @@ public:
 };
 
 // A writer that reports the given messages, then waits until the test opens the gate, and then
-// writes the file and succeeds (or fails) whether or not it was asked to stop.
+// writes the file and succeeds (or fails) whether or not it was asked to stop, unless it honours
+// stops: then a stopped writer leaves half a file and reports the cancellation.
 class ScriptedWriter {
 public:
     std::vector<std::string> messages;
     std::optional<EngineError> failure;
     bool waitForGate = false;
+    bool honoursStop = false;
 
     ExportServices services()
     {
@@ -52,7 +54,7 @@ public:
             .writeWallpaper
             = [this](const std::vector<WallpaperImage>& images, WallpaperMode, const std::filesystem::path& output,
                   const std::optional<HeicPreprocessConfig>& config, const ExportProgress& progress,
-                  std::stop_token) -> Result<void, EngineError> {
+                  std::stop_token stop) -> Result<void, EngineError> {
                 std::vector<std::string> script;
                 bool gated = false;
                 {
@@ -69,6 +71,10 @@ public:
                     progress(++current, static_cast<int>(script.size()), message);
                 if (gated) waitAtGate();
                 if (failure) return *failure;
+                if (honoursStop && stop.stop_requested()) {
+                    std::ofstream(output) << "wall";
+                    return EngineError(Cancelled {});
+                }
                 std::ofstream(output) << "wallpaper";
                 return {};
             },
@@ -223,6 +229,43 @@ TEST_F(ExportControllerTest, ACancelledRunLeavesNoFileAndNeverTouchesANewerRun)
     EXPECT_EQ(ui.exportMessage.get(), "Export complete!");
     EXPECT_FALSE(std::filesystem::exists(output)) << "the cancelled run wrote nothing";
     EXPECT_EQ(filesInFolder(), (std::vector { folder.path() / "second.heic" }));
+}
+
+TEST_F(ExportControllerTest, AStaleRunThatFinishesLeavesNoPartialFile)
+{
+    writer.waitForGate = true;
+    controller.runExport(output, withoutUpscaling());
+    // A newer run replaces the first without a cancel while the first is still writing.
+    controller.runExport(folder.path() / "second.heic", withoutUpscaling());
+    writer.openGate();
+    waitForEnd();
+    EXPECT_EQ(writer.calls, 2);
+    EXPECT_EQ(ui.exportMessage.get(), "Export complete!");
+    EXPECT_EQ(filesInFolder(), (std::vector { folder.path() / "second.heic" }));
+
+    // A run whose end never reaches the window, which closed first, leaves nothing either.
+    auto closing = std::make_unique<ExportController>(state, ui, writer.services());
+    closing->runExport(folder.path() / "third.heic", withoutUpscaling());
+    closing->waitForWorkers();
+    closing.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(filesInFolder(), (std::vector { folder.path() / "second.heic" }));
+}
+
+TEST_F(ExportControllerTest, ACancelWhileTheWriterRunsEndsAsCancelledNotFailed)
+{
+    writer.waitForGate = true;
+    writer.honoursStop = true;
+    writer.messages = { "Preprocessed frame 1/2" };
+    controller.runExport(output, withoutUpscaling());
+    ASSERT_TRUE(processEventsUntil([&] { return ui.exportMessage.get() == "Preprocessed frame 1/2"; }));
+    ui.cancelExport();
+    writer.openGate();
+    waitForEnd();
+    EXPECT_EQ(ui.exportMessage.get(), "Export cancelled");
+    EXPECT_FALSE(ui.isExportingHeic.get());
+    EXPECT_EQ(logged.back(), "=== EXPORT CANCELLED ===");
+    EXPECT_TRUE(filesInFolder().empty()) << "the half-written file is gone";
 }
 
 TEST_F(ExportControllerTest, CancellingLeavesTheCancelledState)

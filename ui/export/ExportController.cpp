@@ -50,6 +50,11 @@ ExportController::~ExportController()
     ++currentRun_;
     for (auto& worker : workers_)
         worker.stop.request_stop();
+    for (auto& worker : workers_) {
+        if (worker.thread.joinable()) worker.thread.join();
+        // A run that finished writing but whose end was still queued never moved its file.
+        removeQuietly(worker.partial);
+    }
     workers_.clear();
 }
 
@@ -99,7 +104,7 @@ void ExportController::runExport(const std::filesystem::path& output, const Heic
             Qt::QueuedConnection);
         finished->store(true);
     });
-    workers_.push_back({ std::move(stopSource), std::move(thread), std::move(finished) });
+    workers_.push_back({ std::move(stopSource), std::move(thread), std::move(finished), partial });
 }
 
 void ExportController::post(std::uint64_t run, std::stop_token stop, std::function<void()> apply)

@@ -25,7 +25,8 @@ class ExportController : public QObject {
     Q_OBJECT
 public:
     ExportController(AppState& appState, AppUIState& uiState, ExportServices services, QObject* parent = nullptr);
-    // Stops every run and waits for the workers.
+    // Stops every run, waits for the workers and removes the files of runs whose end was
+    // never applied.
     ~ExportController() override;
 
     // The file name the save panel proposes: the project's name with ".heic", else
@@ -43,6 +44,7 @@ private:
         std::stop_source stop;
         std::jthread thread;
         std::shared_ptr<std::atomic<bool>> finished;
+        std::filesystem::path partial;
     };
 
     // Runs `apply` on the GUI thread if run `run` is still current and not cancelled then.
