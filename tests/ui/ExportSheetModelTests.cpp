@@ -148,6 +148,19 @@ TEST_F(ExportSheetModelTest, TargetDisplaysAndCanvasPresetsFollowEachOther)
     EXPECT_EQ(model.targetDisplay(), custom) << "resizing is not watched";
 }
 
+TEST_F(ExportSheetModelTest, ChoosingThisMacSwitchesResizingOn)
+{
+    // From another target, with resizing switched off since: This Mac resizes again, to 8K.
+    for (const auto from : { external, custom }) {
+        auto& model = open();
+        model.setTargetDisplay(from);
+        model.edit([](auto& o) { o.resizeEnabled = false; });
+        model.setTargetDisplay(thisMac);
+        EXPECT_TRUE(options.get().resizeEnabled) << "from " << label(from);
+        EXPECT_EQ(options.get().canvasPreset, Preset::apple8k) << "from " << label(from);
+    }
+}
+
 TEST_F(ExportSheetModelTest, ValidationAndKeepingFrames)
 {
     auto& model = open();

@@ -102,6 +102,30 @@ TEST_F(LibraryViewModelTest, TweenTargetsAndMenus)
     EXPECT_EQ(library.contextMenu(image("a-t"), LibraryViewMode::list), (std::vector { editWithAI, deleteImage }));
 }
 
+TEST_F(LibraryViewModelTest, TheListMenuKeepsItsDividerDirectlyAfterGenerateTweens)
+{
+    using enum LibraryMenuItem;
+    const auto b = state.images.get()[1];
+    EXPECT_EQ(library.contextMenu(b, LibraryViewMode::list),
+        (std::vector { editWithAI, generateTweens, divider, deleteImage }));
+}
+
+TEST_F(LibraryViewModelTest, AnOnlyKeyImageOffersNoTweensToItself)
+{
+    // One key image between tweens: it is last or followed by a tween, and no other key image exists.
+    const auto key = state.images.get()[0];
+    for (const auto& timeline : { std::vector { key }, std::vector { tweenOf(key, "before"), key },
+             std::vector { key, tweenOf(key, "after") } }) {
+        state.replaceImages(timeline, "Trim", true);
+        const auto& only = *std::ranges::find(state.images.get(), key.id, &WallpaperImage::id);
+        EXPECT_FALSE(library.tweenTarget(only)) << timeline.size() << " frames";
+        EXPECT_EQ(library.contextMenu(only, LibraryViewMode::list),
+            (std::vector { LibraryMenuItem::editWithAI, LibraryMenuItem::deleteImage }));
+        state.select(key.id);
+        EXPECT_FALSE(library.canGenerateTweensForSelection());
+    }
+}
+
 TEST_F(LibraryViewModelTest, DeletingFromTheMenuIsOneUndoableStep)
 {
     const auto doomed = idOf(2);

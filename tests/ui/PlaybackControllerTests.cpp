@@ -69,6 +69,21 @@ TEST_F(PlaybackControllerTest, LeavingTheViewEndsPlayback)
     EXPECT_FALSE(ui.isTimelinePlaying.get());
 }
 
+TEST_F(PlaybackControllerTest, WritingTheSameHourAgainLeavesTheSelectionAlone)
+{
+    hour = 3;
+    ASSERT_EQ(selectedName(), "b");
+    // A click elsewhere picks another image; the hour is written again unchanged.
+    state.select(state.images.get()[4].id);
+    hour = 3;
+    EXPECT_EQ(selectedName(), "e");
+    playback.jump(3);
+    EXPECT_EQ(selectedName(), "e");
+    // A real change still moves the selection.
+    hour = 0;
+    EXPECT_EQ(selectedName(), "a");
+}
+
 TEST_F(PlaybackControllerTest, AnEmptyTimelineSelectsNothing)
 {
     state.select(std::nullopt);

@@ -53,6 +53,20 @@ TEST(TimelineTrack, EveryKeyImageKeepsItsOwnSlotWhenSlotsRunShort)
     EXPECT_EQ(sampled, (std::vector<std::size_t> { 0, 2, 4, 6, 8 }));
 }
 
+TEST(TimelineTrack, KeyImagesLateInTheTimelineKeepTheirSlotsOnANarrowTrack)
+{
+    // Seven tweens, then three key images: their targets all crowd the last slot.
+    const auto parent = keyImage("p");
+    std::vector<WallpaperImage> timeline;
+    for (int i = 0; i < 7; ++i)
+        timeline.push_back(tweenOf(parent, "t" + std::to_string(i)));
+    for (const auto& key : keys(3))
+        timeline.push_back(key);
+
+    EXPECT_EQ(sampledIndices(timeline, 120), (std::vector<std::size_t> { 7, 8, 9 })) << "two width slots, three keys";
+    EXPECT_EQ(sampledIndices(timeline, 224), (std::vector<std::size_t> { 0, 7, 8, 9 }));
+}
+
 TEST(TimelineTrack, SmallTimelinesAndNarrowTracks)
 {
     EXPECT_TRUE(sampledIndices({}, 500).empty());
