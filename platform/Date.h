@@ -1,6 +1,7 @@
 #pragma once
 
 #include <compare>
+#include <string>
 
 namespace tl {
 
@@ -13,22 +14,25 @@ public:
     constexpr Date() = default;
 
     static Date now();
-    static constexpr Date sinceReferenceDate(double seconds) { return Date{seconds}; }
-    static constexpr Date sinceUnixEpoch(double seconds)
-    {
-        return Date{seconds + kUnixEpochSinceReferenceDate};
-    }
+    static constexpr Date sinceReferenceDate(double seconds) { return Date { seconds }; }
+    static constexpr Date sinceUnixEpoch(double seconds) { return Date { seconds + kUnixEpochSinceReferenceDate }; }
 
     constexpr double secondsSinceReferenceDate() const { return seconds_; }
     constexpr double secondsSinceUnixEpoch() const { return seconds_ - kUnixEpochSinceReferenceDate; }
-    constexpr Date adding(double seconds) const { return Date{seconds_ + seconds}; }
+    constexpr Date adding(double seconds) const { return Date { seconds_ + seconds }; }
 
     friend constexpr auto operator<=>(const Date&, const Date&) = default;
 
 private:
-    explicit constexpr Date(double seconds) : seconds_(seconds) {}
+    explicit constexpr Date(double seconds)
+        : seconds_(seconds)
+    {
+    }
 
     double seconds_ = 0.0;
 };
 
-}  // namespace tl
+// The instant in UTC to the whole second, as "2026-12-09T04:20:38Z" (fractions dropped, not rounded).
+std::string iso8601Stamp(Date date);
+
+} // namespace tl

@@ -40,5 +40,14 @@ TEST(Date, NowIsTheSystemClock)
     EXPECT_LE(now, after + 1.0);
 }
 
-}  // namespace
-}  // namespace tl
+TEST(Date, StampsReadAsUtcToTheWholeSecond)
+{
+    EXPECT_EQ(iso8601Stamp(Date::sinceUnixEpoch(1796790038.9)), "2026-12-09T04:20:38Z");
+    EXPECT_EQ(iso8601Stamp(Date::sinceUnixEpoch(1709251199)), "2024-02-29T23:59:59Z");
+    EXPECT_EQ(iso8601Stamp(Date::sinceReferenceDate(0)), "2001-01-01T00:00:00Z");
+    // Before 1970 the fraction still counts toward the earlier second.
+    EXPECT_EQ(iso8601Stamp(Date::sinceUnixEpoch(-0.5)), "1969-12-31T23:59:59Z");
+}
+
+} // namespace
+} // namespace tl
