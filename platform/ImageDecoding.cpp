@@ -3,13 +3,13 @@
 #include "platform/EmbeddedColorProfile.h"
 #include "platform/FileReplacement.h"
 #include "platform/HeifDecoding.h"
+#include "platform/ImageFileBytes.h"
 #include "platform/SrgbConversion.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -17,25 +17,6 @@ namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Larger files are refused unread: no picture we accept comes near this, and a dropped video or disk
-// image must not be pulled into memory whole.
-constexpr std::uintmax_t largestImageFile = std::uintmax_t { 1 } << 30;
-
-std::vector<std::uint8_t> readWholeFile(const fs::path& path)
-{
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return {};
-    const std::uintmax_t fileSize = fs::file_size(path, error);
-    if (error || fileSize > largestImageFile) return {};
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) return {};
-    const auto size = static_cast<std::size_t>(file.tellg());
-    std::vector<std::uint8_t> bytes(size);
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) return {};
-    return bytes;
-}
 
 cv::Mat toEightBit(const cv::Mat& decoded)
 {
@@ -84,8 +65,9 @@ int jpegReducedFlag(const ContainerFacts& facts, int maxLongSide)
 
 cv::Mat decode(const fs::path& path, int maxLongSide)
 {
-    const std::vector<std::uint8_t> bytes = readWholeFile(path);
-    if (bytes.empty()) return {};
+    const auto read = readImageFileBytes(path);
+    if (!read || read->empty()) return {};
+    const std::vector<std::uint8_t>& bytes = *read;
     if (isHeifFile(bytes)) return decodeHeif(bytes, maxLongSide);
 
     const ContainerFacts facts = readContainerFacts(bytes);

@@ -1,4 +1,5 @@
 #include "platform/ImageDecoding.h"
+#include "platform/ImageFileBytes.h"
 
 #include "support/TestImageFiles.h"
 
@@ -98,8 +99,20 @@ TEST_F(ImageDecodingTest, HugeFilesAreRefusedUnread)
     // A sparse file: a real PNG at the start, then more than a gibibyte of nothing.
     const fs::path huge = encoded("huge.png", cv::Mat(4, 4, CV_8UC3, cv::Scalar::all(50)));
     ASSERT_FALSE(decodeImageFile(huge).empty());
-    fs::resize_file(huge, (std::uintmax_t { 1 } << 30) + 1);
+    fs::resize_file(huge, kLargestImageFileBytes + 1);
     EXPECT_TRUE(decodeImageFile(huge).empty());
+    EXPECT_FALSE(readImageFileBytes(huge));
+}
+
+TEST_F(ImageDecodingTest, ImageFileBytesAreReadWholeOnlyFromRegularFiles)
+{
+    writeBytes(scratch.path / "small.bin", std::string("\x89PNG\0\xFF", 6));
+    EXPECT_EQ(
+        readImageFileBytes(scratch.path / "small.bin"), (std::vector<std::uint8_t> { 0x89, 'P', 'N', 'G', 0, 0xFF }));
+    writeBytes(scratch.path / "empty.bin", "");
+    EXPECT_EQ(readImageFileBytes(scratch.path / "empty.bin"), std::vector<std::uint8_t> {});
+    EXPECT_FALSE(readImageFileBytes(scratch.path));
+    EXPECT_FALSE(readImageFileBytes(scratch.path / "missing.png"));
 }
 
 TEST_F(ImageDecodingTest, WritePngReplacesWholeFilesAndLeavesNoTemporaryFile)

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace tl {
+
+// Picture files larger than this are refused unread: no picture we accept comes near it, and a
+// dropped video or disk image must not be pulled into memory whole. Every reader of a file the
+// user hands us checks it.
+inline constexpr std::uintmax_t kLargestImageFileBytes = std::uintmax_t { 1 } << 30;
+
+// The whole contents of a regular file of at most kLargestImageFileBytes; none when the file is
+// missing, not a regular file, too large or unreadable.
+std::optional<std::vector<std::uint8_t>> readImageFileBytes(const std::filesystem::path& path);
+
+} // namespace tl
