@@ -46,6 +46,10 @@ public:
     virtual std::vector<std::filesystem::path> runImportPanel(
         const std::optional<std::filesystem::path>& startDirectory)
         = 0;
+    // One image file, no folders; none when cancelled.
+    virtual std::optional<std::filesystem::path> runOpenImagePanel(
+        const std::optional<std::filesystem::path>& startDirectory)
+        = 0;
 };
 
 } // namespace tl

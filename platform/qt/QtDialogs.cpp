@@ -21,6 +21,8 @@ std::filesystem::path stdPath(const QString& path)
     return std::filesystem::path(path.toStdString());
 }
 
+const QString imageFilter = QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.tif *.tiff *.bmp *.webp)");
+
 QString startFolder(const std::optional<std::filesystem::path>& directory)
 {
     return directory ? qtPath(*directory) : QString();
@@ -123,13 +125,21 @@ std::optional<std::filesystem::path> QtDialogs::runSaveProjectPanel(const std::s
 
 std::vector<std::filesystem::path> QtDialogs::runImportPanel(const std::optional<std::filesystem::path>& startDirectory)
 {
-    const auto files = QFileDialog::getOpenFileNames(QApplication::activeWindow(), QStringLiteral("Import Images"),
-        startFolder(startDirectory),
-        QStringLiteral("Images (*.png *.jpg *.jpeg *.heic *.heif *.tif *.tiff *.bmp *.webp)"));
+    const auto files = QFileDialog::getOpenFileNames(
+        QApplication::activeWindow(), QStringLiteral("Import Images"), startFolder(startDirectory), imageFilter);
     std::vector<std::filesystem::path> chosen;
     for (const auto& file : files)
         chosen.push_back(stdPath(file));
     return chosen;
+}
+
+std::optional<std::filesystem::path> QtDialogs::runOpenImagePanel(
+    const std::optional<std::filesystem::path>& startDirectory)
+{
+    const QString file = QFileDialog::getOpenFileName(
+        QApplication::activeWindow(), QStringLiteral("Open Image"), startFolder(startDirectory), imageFilter);
+    if (file.isEmpty()) return std::nullopt;
+    return stdPath(file);
 }
 
 void QtMainThreadScheduler::schedule(std::chrono::milliseconds delay, std::function<void()> work)

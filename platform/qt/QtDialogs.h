@@ -15,6 +15,8 @@ public:
         const std::optional<std::filesystem::path>& startDirectory, const SaveLocationRule& saveLocation) override;
     std::vector<std::filesystem::path> runImportPanel(
         const std::optional<std::filesystem::path>& startDirectory) override;
+    std::optional<std::filesystem::path> runOpenImagePanel(
+        const std::optional<std::filesystem::path>& startDirectory) override;
 };
 
 // Runs work from the Qt event loop after the delay.

@@ -36,12 +36,18 @@ public:
         push({ .kind = Kind::importPanel, .files = std::move(files) });
     }
 
+    void chooseInImagePanel(std::optional<std::filesystem::path> choice)
+    {
+        push({ .kind = Kind::imagePanel, .choice = std::move(choice) });
+    }
+
     bool scriptFinished() const { return script_.empty(); }
 
     std::vector<Alert> alerts;
     std::vector<std::optional<std::filesystem::path>> openPanelStarts;
     std::vector<SavePanelRequest> savePanels;
     std::vector<std::optional<std::filesystem::path>> importPanelStarts;
+    std::vector<std::optional<std::filesystem::path>> imagePanelStarts;
 
     std::optional<std::size_t> runAlert(const Alert& alert) override
     {
@@ -75,8 +81,15 @@ public:
         return answer ? answer->files : std::vector<std::filesystem::path> {};
     }
 
+    std::optional<std::filesystem::path> runOpenImagePanel(const std::optional<std::filesystem::path>& start) override
+    {
+        imagePanelStarts.push_back(start);
+        const auto answer = next(Kind::imagePanel, "image panel");
+        return answer ? answer->choice : std::nullopt;
+    }
+
 private:
-    enum class Kind { alert, openPanel, savePanel, importPanel };
+    enum class Kind { alert, openPanel, savePanel, importPanel, imagePanel };
     struct Answer {
         Kind kind;
         std::optional<std::size_t> button {};
