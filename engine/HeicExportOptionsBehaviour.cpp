@@ -1,33 +1,22 @@
 #include "engine/HeicExportOptions.h"
 
+#include "platform/NumberText.h"
 #include "platform/UserFolders.h"
 #include "platform/Uuid.h"
 
-#include <clocale>
 #include <cmath>
 #include <ctime>
-#include <locale.h>
-#include <stdlib.h>
 
 namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Numbers are read as the C library reads them in the C locale, whatever the process locale is, so
-// "1,5" is refused everywhere.
 std::optional<double> parseCanvasSide(std::string_view text)
 {
-    constexpr std::string_view blanks = " \t\n\r\v\f";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) return std::nullopt;
-    const std::string trimmed(text.substr(first, text.find_last_not_of(blanks) - first + 1));
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t {});
-    char* end = nullptr;
-    const double value = strtod_l(trimmed.c_str(), &end, cLocale);
-    // A NUL inside the text also stops the reading early and is refused here.
-    if (end != trimmed.c_str() + trimmed.size() || !std::isfinite(value)) return std::nullopt;
-    const double pixels = std::round(value);
+    const auto value = parseDecimal(text);
+    if (!value) return std::nullopt;
+    const double pixels = std::round(*value);
     if (pixels < 1 || pixels > maximumCanvasSide) return std::nullopt;
     return pixels;
 }

@@ -12,7 +12,7 @@ packages=(
   libheif-examples libimage-exiftool-perl libplist-utils
   libgtest-dev libgmock-dev
   fonts-dejavu-core xvfb xauth qt6-qpa-plugins shared-mime-info
-  desktop-file-utils
+  desktop-file-utils locales
   plasma-workspace-wallpapers
 )
 

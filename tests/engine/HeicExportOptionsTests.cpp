@@ -1,9 +1,9 @@
 #include "engine/HeicExportOptions.h"
 #include "platform/Uuid.h"
+#include "support/GermanLocale.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <filesystem>
 #include <string>
 
@@ -78,11 +78,10 @@ TEST(CustomCanvas, RefusesAnythingThatIsNotAPositiveFiniteSize)
 
 TEST(CustomCanvas, ReadsTheSameUnderACommaLocale)
 {
-    const std::string previous = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE")) GTEST_SKIP() << "no German locale";
+    const test::GermanLocale german;
+    if (!german.active()) GTEST_SKIP() << german.why();
     const auto comma = customSize("1,5");
     const auto point = customSize("1500.4");
-    std::setlocale(LC_ALL, previous.c_str());
     EXPECT_FALSE(comma);
     EXPECT_EQ(point, (PixelSize { 1500, 2160 }));
 }

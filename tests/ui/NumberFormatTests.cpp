@@ -1,5 +1,7 @@
 #include "ui/common/NumberFormat.h"
 
+#include "support/GermanLocale.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,6 +29,14 @@ TEST(NumberFormat, ProgressIsAlwaysAFiniteFraction)
     EXPECT_EQ(percentText(std::numeric_limits<double>::quiet_NaN()), QStringLiteral("0%"));
     EXPECT_EQ(percentText(-std::numeric_limits<double>::infinity()), QStringLiteral("0%"));
     EXPECT_EQ(percentText(3), QStringLiteral("100%"));
+}
+
+TEST(NumberFormat, CaptionsKeepThePointUnderACommaLocale)
+{
+    const test::GermanLocale german;
+    if (!german.active()) GTEST_SKIP() << german.why();
+    EXPECT_EQ(sunPositionCaption(12.5, -0.8), QStringLiteral("Alt: 12.5°  Az: -0.8°"));
+    EXPECT_EQ(sunPositionCaption(std::nullopt, 90), QStringLiteral("Alt: 0.0°  Az: 90.0°"));
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "ui/common/NumberFormat.h"
 
+#include "platform/NumberText.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace tl::ui {
 
@@ -16,10 +17,9 @@ QString formatHour(double hour)
 
 QString sunPositionCaption(std::optional<double> altitude, std::optional<double> azimuth)
 {
-    // The C library's rounding, so a value halfway between two tenths reads as printf gives it.
-    char text[96];
-    std::snprintf(text, sizeof text, "Alt: %.1f°  Az: %.1f°", altitude.value_or(0), azimuth.value_or(0));
-    return QString::fromUtf8(text);
+    const std::string text = "Alt: " + fixedDecimalText(altitude.value_or(0), 1)
+        + "°  Az: " + fixedDecimalText(azimuth.value_or(0), 1) + "°";
+    return QString::fromStdString(text);
 }
 
 QString percentText(double fraction)
