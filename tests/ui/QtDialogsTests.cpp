@@ -40,7 +40,7 @@ TEST(QtDialogs, ImagePanelReturnsTheOneChosenImageOrNothing)
         startFolder = panel.directory().absolutePath();
         EXPECT_EQ(panel.fileMode(), QFileDialog::ExistingFile);
         panel.selectFile(QString::fromStdString(picture.string()));
-        panel.accept();
+        QMetaObject::invokeMethod(&panel, "accept"); // the panel checks the choice as its Open button does
     });
     EXPECT_EQ(dialogs.runOpenImagePanel(scratch.path), picture);
     EXPECT_EQ(startFolder.toStdString(), scratch.path.string());
