@@ -138,7 +138,7 @@ void AppCommandCenter::requestCloseProject()
 void AppCommandCenter::save()
 {
     if (const auto path = appState.currentProjectPath.get()) {
-        (void)projectIO.saveProject(*path, appState);
+        projectIO.saveProject(*path, appState);
     } else {
         saveProjectAs();
     }

@@ -5,6 +5,8 @@
 #include "platform/Log.h"
 #include "platform/Text.h"
 
+#include <memory>
+
 namespace tl {
 
 ProjectIO::ProjectIO(Dialogs& dialogs, MainThreadScheduler& scheduler)
@@ -24,18 +26,53 @@ void ProjectIO::reportFailure(const std::string& verb, const std::string& title,
     });
 }
 
-Result<void, PackageError> ProjectIO::saveProject(const std::filesystem::path& package, AppState& state)
+void ProjectIO::saveProject(const std::filesystem::path& package, AppState& state, SaveCompletion completion)
 {
-    const auto location = normalizedPath(package);
-    auto written = writePackage(location, state);
-    if (!written) {
-        reportFailure("save", "Save Failed", written.error());
-        return written;
+    saves_.push_back({ .package = normalizedPath(package), .state = &state, .completion = std::move(completion) });
+    startNextSave();
+}
+
+void ProjectIO::startNextSave()
+{
+    while (!writing_ && !saves_.empty()) {
+        auto contents = packageContents(saves_.front().package, *saves_.front().state);
+        if (contents) {
+            writing_ = true;
+            auto shared = std::make_shared<const PackageContents>(std::move(contents).value());
+            saver_ = std::jthread([&scheduler = scheduler_, alive = lifetime_.token(), this, shared] {
+                auto outcome = std::make_shared<const PackageWriteOutcome>(writePackage(*shared));
+                scheduler.schedule(std::chrono::milliseconds(0), [alive, this, shared, outcome] {
+                    if (!alive.expired()) finishSave(*shared, *outcome);
+                });
+            });
+            return;
+        }
+        auto save = std::move(saves_.front());
+        saves_.pop_front();
+        reportFailure("save", "Save Failed", contents.error());
+        if (save.completion) save.completion(false);
     }
-    state.currentProjectPath = location;
-    state.isDirty = false;
-    state.addRecentProject(location);
-    return {};
+}
+
+void ProjectIO::finishSave(const PackageContents& contents, const PackageWriteOutcome& outcome)
+{
+    writing_ = false;
+    auto save = std::move(saves_.front());
+    saves_.pop_front();
+    AppState& state = *save.state;
+    placeFrames(state, contents, outcome.placedFrames);
+    const bool saved = outcome.result.ok();
+    if (saved) {
+        state.currentProjectPath = contents.package;
+        // Edits made while the files were copied are not in the package, so they stay unsaved.
+        const auto now = packageContents(contents.package, state);
+        if (now && now.value().record == contents.record) state.isDirty = false;
+        state.addRecentProject(contents.package);
+    } else {
+        reportFailure("save", "Save Failed", outcome.result.error());
+    }
+    if (save.completion) save.completion(saved);
+    startNextSave();
 }
 
 Result<void, PackageError> ProjectIO::loadProject(const std::filesystem::path& package, AppState& state)

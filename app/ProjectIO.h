@@ -6,10 +6,12 @@
 #include "platform/MainThreadScheduler.h"
 
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tl {
@@ -22,14 +24,18 @@ class ProjectIO {
 public:
     using URLHandler = std::function<void(const std::filesystem::path&)>;
     using ImportHandler = std::function<void(const std::vector<std::filesystem::path>&, const std::filesystem::path&)>;
+    using SaveCompletion = std::function<void(bool saved)>;
 
     static constexpr std::chrono::milliseconds panelDelay { 100 };
 
     ProjectIO(Dialogs& dialogs, MainThreadScheduler& scheduler);
 
-    // On success the project is clean, at `package`, and first among the recent
-    // projects; on failure nothing of that changes and "Save Failed" was shown.
-    Result<void, PackageError> saveProject(const std::filesystem::path& package, AppState& state);
+    // Copies the frame files and writes the record on a worker. Back on the main thread, on
+    // success the project is at `package`, first among the recent projects and clean (unless
+    // it was edited meanwhile); on failure nothing of that changes and "Save Failed" was
+    // shown. Then `completion` hears whether it was saved. A save asked for while another
+    // runs starts when that one has ended. `state` must outlive the save.
+    void saveProject(const std::filesystem::path& package, AppState& state, SaveCompletion completion = {});
     // Replaces the open project as one undoable step; on failure "Load Failed" was
     // shown and the store is untouched.
     Result<void, PackageError> loadProject(const std::filesystem::path& package, AppState& state);
@@ -48,12 +54,25 @@ public:
     Dialogs& dialogs() { return dialogs_; }
 
 private:
+    struct PendingSave {
+        std::filesystem::path package;
+        AppState* state;
+        SaveCompletion completion;
+    };
+
     // `verb` is "save" or "load".
     void reportFailure(const std::string& verb, const std::string& title, const PackageError& error);
+    void startNextSave();
+    void finishSave(const PackageContents& contents, const PackageWriteOutcome& outcome);
 
     Dialogs& dialogs_;
     MainThreadScheduler& scheduler_;
+    // While writing, the front save is on the worker; the others wait for it.
+    std::deque<PendingSave> saves_;
+    bool writing_ = false;
     Lifetime lifetime_;
+    // Last, so it is joined before the rest goes away.
+    std::jthread saver_;
 };
 
 } // namespace tl

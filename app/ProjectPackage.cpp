@@ -76,14 +76,6 @@ Project recordOf(const AppState& state, const std::vector<std::string>& names)
     return record;
 }
 
-void placeFrame(AppState& state, std::size_t index, const std::string& name, const fs::path& file)
-{
-    state.images.mutate([&](std::vector<WallpaperImage>& frames) {
-        frames[index].fileName = name;
-        frames[index].sourcePath = file.string();
-    });
-}
-
 Result<std::string, PackageError> readRecordText(const fs::path& file)
 {
     std::error_code error;
@@ -115,27 +107,57 @@ std::optional<fs::path> frameFile(const fs::path& imagesFolder, const std::strin
 
 } // namespace
 
-Result<void, PackageError> writePackage(const fs::path& package, AppState& state)
+Result<PackageContents, PackageError> packageContents(const fs::path& package, const AppState& state)
 {
-    if (auto made = makeFolder(package); !made) return made;
-    const fs::path imagesFolder = package / packageImagesFolderName;
-    if (auto made = makeFolder(imagesFolder); !made) return made;
-
-    const auto names = planPackageFileNames(state.images.get());
+    const auto& images = state.images.get();
+    const auto names = planPackageFileNames(images);
     const auto encoded = encodeProjectFile(recordOf(state, names));
     if (!encoded) return PackageError { encoded.error().message };
 
+    PackageContents contents { .package = package, .frames = {}, .record = encoded.value() };
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const auto& source = state.images.get()[i].sourcePath;
-        if (!source) continue;
-        const fs::path target = imagesFolder / names[i];
-        if (!isSameFile(*source, target)) {
-            if (auto copied = copyIntoPlace(*source, target); !copied) return copied;
-            log("Copied " + names[i] + " to package");
+        if (const auto& source = images[i].sourcePath) {
+            contents.frames.push_back({ .id = images[i].id, .fileName = names[i], .source = *source });
         }
-        placeFrame(state, i, names[i], target);
     }
-    return writeFileInPlace(package / projectRecordName, encoded.value());
+    return contents;
+}
+
+PackageWriteOutcome writePackage(const PackageContents& contents)
+{
+    if (auto made = makeFolder(contents.package); !made) return { .placedFrames = 0, .result = made };
+    const fs::path imagesFolder = contents.package / packageImagesFolderName;
+    if (auto made = makeFolder(imagesFolder); !made) return { .placedFrames = 0, .result = made };
+
+    std::size_t placed = 0;
+    for (const auto& frame : contents.frames) {
+        const fs::path target = imagesFolder / frame.fileName;
+        if (!isSameFile(frame.source, target)) {
+            if (auto copied = copyIntoPlace(frame.source, target); !copied) {
+                return { .placedFrames = placed, .result = copied };
+            }
+            log("Copied " + frame.fileName + " to package");
+        }
+        ++placed;
+    }
+    return { .placedFrames = placed,
+        .result = writeFileInPlace(contents.package / projectRecordName, contents.record) };
+}
+
+void placeFrames(AppState& state, const PackageContents& contents, std::size_t count)
+{
+    if (count == 0) return;
+    const fs::path imagesFolder = contents.package / packageImagesFolderName;
+    state.images.mutate([&](std::vector<WallpaperImage>& frames) {
+        for (std::size_t i = 0; i < count && i < contents.frames.size(); ++i) {
+            const auto& placed = contents.frames[i];
+            // A frame deleted while its file was copied has nothing left to point.
+            const auto index = indexOfImage(frames, placed.id);
+            if (!index) continue;
+            frames[*index].fileName = placed.fileName;
+            frames[*index].sourcePath = (imagesFolder / placed.fileName).string();
+        }
+    });
 }
 
 Result<OpenedPackage, PackageError> readPackage(const fs::path& package)

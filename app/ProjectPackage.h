@@ -2,7 +2,9 @@
 
 #include "model/Project.h"
 #include "platform/Result.h"
+#include "platform/Uuid.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,11 +21,40 @@ struct PackageError {
 inline constexpr std::string_view projectRecordName = "project.json";
 inline constexpr std::string_view packageImagesFolderName = "images";
 
-// Writes the open project as a package folder at `package`: each frame's file
-// into "images" (copied through a temporary file, never removing a source), then
-// "project.json" through a temporary file, so a failure leaves the old package
-// readable. Frames copied before a failure keep their new paths in the store.
-Result<void, PackageError> writePackage(const std::filesystem::path& package, AppState& state);
+// One frame file a package write brings into "images", under the name the record gives it.
+struct PackageFrame {
+    Uuid id;
+    std::string fileName;
+    std::filesystem::path source;
+};
+
+// Everything a package write needs, taken from the store on the main thread so that the
+// copying can run on any thread.
+struct PackageContents {
+    std::filesystem::path package;
+    // The frames that have a file, in timeline order.
+    std::vector<PackageFrame> frames;
+    // The encoded "project.json".
+    std::string record;
+};
+
+// What a package write did: the leading frames that are in place, and how it ended.
+struct PackageWriteOutcome {
+    std::size_t placedFrames = 0;
+    Result<void, PackageError> result;
+};
+
+// What writing the open project as a package folder at `package` would write now.
+Result<PackageContents, PackageError> packageContents(const std::filesystem::path& package, const AppState& state);
+
+// Writes the package folder: each frame's file into "images" (copied through a temporary
+// file, never removing a source), then "project.json" through a temporary file, so a failure
+// leaves the old package readable. Blocking; safe on any thread.
+PackageWriteOutcome writePackage(const PackageContents& contents);
+
+// Points the first `count` frames of `contents` that are still in the store at their files in
+// the package. Frames copied before a failure keep their new paths this way too.
+void placeFrames(AppState& state, const PackageContents& contents, std::size_t count);
 
 struct OpenedPackage {
     Project project;

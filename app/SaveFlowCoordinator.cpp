@@ -66,7 +66,9 @@ void SaveFlowCoordinator::guard(const std::string& title, AppState& appState, Ac
         action();
     } else if (answer == saveButton) {
         if (const auto path = appState.currentProjectPath.get()) {
-            if (projectIO_.saveProject(*path, appState)) action();
+            projectIO_.saveProject(*path, appState, [action = std::move(action)](bool saved) {
+                if (saved) action();
+            });
         } else {
             saveThroughPanel(untitledName, appState, std::move(action), {});
         }
@@ -81,7 +83,7 @@ void SaveFlowCoordinator::confirmBeforeQuitting(AppState& appState, AppUIState&,
         replyToTermination(true);
     } else if (answer == saveButton) {
         if (const auto path = appState.currentProjectPath.get()) {
-            replyToTermination(projectIO_.saveProject(*path, appState).ok());
+            projectIO_.saveProject(*path, appState, std::move(replyToTermination));
         } else {
             saveThroughPanel(
                 untitledQuitName, appState, [replyToTermination] { replyToTermination(true); },
@@ -97,11 +99,10 @@ void SaveFlowCoordinator::saveThroughPanel(std::string_view name, AppState& appS
     auto completion = [this, alive = lifetime_.token(), &appState, saved, cancelled](const std::filesystem::path& url) {
         if (alive.expired()) return;
         uiState_.lastSaveDirectory = url.parent_path();
-        if (projectIO_.saveProject(url, appState)) {
-            if (saved) saved();
-        } else if (cancelled) {
-            cancelled();
-        }
+        projectIO_.saveProject(url, appState, [saved, cancelled](bool wasSaved) {
+            const auto& next = wasSaved ? saved : cancelled;
+            if (next) next();
+        });
     };
     projectIO_.presentSavePanelDeferred(
         std::string(name), uiState_.lastSaveDirectory.get(), std::move(completion), std::move(cancelled));

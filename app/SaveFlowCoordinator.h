@@ -12,8 +12,9 @@ class AppUIState;
 class ProjectIO;
 
 // Asks what to do with unsaved changes before an operation would discard them,
-// saving first when asked to. A failed save counts as "Cancel": the waiting
-// operation does not run and the project stays dirty. Main thread only.
+// saving first when asked to. The waiting operation runs once the save, which copies
+// on a worker, has succeeded; a failed save counts as "Cancel": the operation does not
+// run and the project stays dirty. Main thread only.
 class SaveFlowCoordinator {
 public:
     using Action = std::function<void()>;

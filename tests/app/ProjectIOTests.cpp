@@ -12,13 +12,14 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using testing::FileStamp;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using testing::readText;
 using testing::writeTestImage;
 using testing::writeText;
 
 class ProjectIOTest : public testing::ProjectTest {
 protected:
-    void save(const fs::path& package) { ASSERT_TRUE(projectIO.saveProject(package, state).ok()); }
+    void save(const fs::path& package) { ASSERT_TRUE(saveProject(package)); }
 
     std::vector<std::string> sourcePaths() const
     {
@@ -33,7 +34,7 @@ protected:
         const auto recentBefore = state.recentProjects.get();
         const auto pathBefore = state.currentProjectPath.get();
         dialogs.answerAlert(0);
-        EXPECT_FALSE(projectIO.saveProject(package, state).ok());
+        EXPECT_FALSE(saveProject(package));
         ASSERT_FALSE(dialogs.alerts.empty());
         EXPECT_EQ(dialogs.alerts.back().message, "Save Failed");
         EXPECT_THAT(dialogs.alerts.back().informativeText, HasSubstr("Could not save project: "));
@@ -218,6 +219,33 @@ TEST_F(ProjectIOTest, FailedSavesLeaveTheProjectDirtyAndTheOldRecordReadable)
     EXPECT_TRUE(logs.anyStartsWith("Failed to save project: "));
 }
 
+TEST_F(ProjectIOTest, EditsMadeWhileTheFilesAreCopiedStayUnsavedAndSavesFollowEachOther)
+{
+    importImages({ "a.png", "b.png" });
+    std::vector<std::string> outcomes;
+    projectIO.saveProject(folder("One.vorrind"), state, [&](bool saved) { outcomes.push_back(saved ? "one" : "-"); });
+    projectIO.saveProject(folder("Two.vorrind"), state, [&](bool saved) { outcomes.push_back(saved ? "two" : "-"); });
+    // The store is edited before the first save's result is back on the main thread.
+    state.deleteImage(state.images.get()[1].id);
+    endEvent();
+    runPostedWorkUntil([&] { return outcomes.size() == 2; });
+
+    EXPECT_EQ(outcomes, (std::vector<std::string> { "one", "two" }));
+    EXPECT_EQ(state.currentProjectPath.get(), folder("Two.vorrind"));
+    EXPECT_FALSE(state.isDirty.get()) << "the second save wrote the edited timeline";
+    EXPECT_EQ(sourcePaths(), std::vector<std::string> { folder("Two.vorrind/images/a.png").string() });
+    EXPECT_THAT(readText(folder("One.vorrind/project.json")), HasSubstr("b.png"));
+    EXPECT_THAT(readText(folder("Two.vorrind/project.json")), Not(HasSubstr("b.png")));
+
+    // One save alone, with an edit during it: the package is written but the project stays dirty.
+    projectIO.saveProject(folder("Three.vorrind"), state);
+    state.addImage(writeTestImage(folder("sources/c.png")));
+    endEvent();
+    runPostedWorkUntil([&] { return state.currentProjectPath.get() == folder("Three.vorrind"); });
+    EXPECT_TRUE(state.isDirty.get());
+    EXPECT_EQ(state.recentProjects.get().front().displayName, "Three");
+}
+
 TEST_F(ProjectIOTest, OpeningListsMissingImagesInTimelineOrder)
 {
     importImages({ "one.png", "two.png", "three.png" });
@@ -360,7 +388,7 @@ TEST_F(ImportTest, OnePackageIsListedOnceHoweverItsPathIsWritten)
     EXPECT_EQ(state.recentProjects.get()[0].path, (std::filesystem::current_path() / "Here.vorrind").string());
 
     importImages({ "a.png" });
-    ASSERT_TRUE(projectIO.saveProject(folder("Trail.vorrind/"), state).ok());
+    ASSERT_TRUE(saveProject(folder("Trail.vorrind/")));
     EXPECT_EQ(state.currentProjectPath.get()->filename(), "Trail.vorrind");
     EXPECT_EQ(state.recentProjects.get()[0].displayName, "Trail");
 }

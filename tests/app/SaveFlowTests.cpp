@@ -25,7 +25,7 @@ protected:
 
     void makeSavedAndDirty()
     {
-        ASSERT_TRUE(projectIO.saveProject(folder("P.vorrind"), state).ok());
+        ASSERT_TRUE(saveProject(folder("P.vorrind")));
         state.addImage(testing::writeTestImage(folder("sources/b.png")));
         endEvent();
     }
@@ -89,6 +89,7 @@ TEST_F(SaveFlowTest, SaveWithoutAPathGoesThroughThePanelInTheLastSaveFolder)
     scheduler.runAll();
     EXPECT_EQ(dialogs.savePanels.back().proposedName, "Untitled.vorrind");
     EXPECT_EQ(dialogs.savePanels.back().startDirectory, folder("saves"));
+    runPostedWorkUntil([this] { return ran == 1; });
     EXPECT_EQ(ran, 1);
     EXPECT_FALSE(state.isDirty.get());
     EXPECT_EQ(ui.lastSaveDirectory.get(), folder("chosen"));
@@ -105,6 +106,19 @@ TEST_F(SaveFlowTest, SaveWithoutAPathGoesThroughThePanelInTheLastSaveFolder)
     EXPECT_TRUE(state.isDirty.get());
 }
 
+TEST_F(SaveFlowTest, TheOperationWaitsForTheSaveOnTheWorkerAndRunsOnlyAfterItSucceeded)
+{
+    makeSavedAndDirty();
+    dialogs.answerAlert(save);
+    flow.runAfterUnsavedChangesCheck("Create New Project", state, action);
+    EXPECT_EQ(ran, 0) << "the files are still being copied";
+    EXPECT_TRUE(state.isDirty.get());
+    runPostedWorkUntil([this] { return ran > 0; });
+    EXPECT_EQ(ran, 1);
+    EXPECT_FALSE(state.isDirty.get());
+    EXPECT_TRUE(fs::exists(folder("P.vorrind/images/b.png")));
+}
+
 TEST_F(SaveFlowTest, AFailedSaveIsTreatedAsCancelSoNothingIsDiscarded)
 {
     makeSavedAndDirty();
@@ -112,6 +126,7 @@ TEST_F(SaveFlowTest, AFailedSaveIsTreatedAsCancelSoNothingIsDiscarded)
     dialogs.answerAlert(save);
     dialogs.answerAlert(0); // "Save Failed"
     flow.runAfterUnsavedChangesCheck("Create New Project", state, action);
+    runPostedWorkUntil([this] { return dialogs.scriptFinished(); });
     EXPECT_EQ(dialogs.alerts.back().message, "Save Failed");
     EXPECT_EQ(ran, 0);
     EXPECT_TRUE(state.isDirty.get());
@@ -157,6 +172,7 @@ TEST_F(QuitFlowTest, SaveAndQuitThroughThePanelProposesTheQuitNameAndRepliesAfte
     dialogs.chooseInSavePanel(folder("Untitled.tidelumine"));
     quit();
     scheduler.runAll();
+    runPostedWorkUntil([this] { return !replies.empty(); });
     EXPECT_EQ(replies, std::vector<bool> { true });
     // The package written from the quit name is one the open rule accepts.
     EXPECT_EQ(state.currentProjectPath.get(), folder("Untitled.vorrind"));
@@ -170,6 +186,8 @@ TEST_F(QuitFlowTest, AFailedSaveDoesNotQuit)
     dialogs.answerAlert(save);
     dialogs.answerAlert(0);
     quit();
+    EXPECT_TRUE(replies.empty()) << "the quit waits for the save";
+    runPostedWorkUntil([this] { return !replies.empty(); });
     EXPECT_EQ(replies, std::vector<bool> { false });
     EXPECT_TRUE(state.isDirty.get());
 }
@@ -235,6 +253,31 @@ TEST_F(LifecycleTest, QuittingAsksOnlyWhenDirtyAndCancelKeepsLaterClosesQuestion
     state.isDirty = false;
     lifecycle.isTerminating = false;
     EXPECT_EQ(lifecycle.applicationShouldTerminate(), AppLifecycleDelegate::TerminateReply::now);
+}
+
+TEST_F(LifecycleTest, SaveAndQuitThatFailsOnTheWorkerKeepsTheProjectDirtyAndTheApplicationRunning)
+{
+    makeSavedAndDirty();
+    breakPackage();
+    lifecycle.attach(commands);
+    dialogs.answerAlert(save);
+    dialogs.answerAlert(0); // "Save Failed"
+    EXPECT_EQ(lifecycle.applicationShouldTerminate(), AppLifecycleDelegate::TerminateReply::later);
+    runPostedWorkUntil([this] { return dialogs.scriptFinished(); });
+    EXPECT_EQ(dialogs.alerts.back().message, "Save Failed");
+    EXPECT_EQ(terminations, 0);
+    EXPECT_FALSE(lifecycle.isTerminating);
+    EXPECT_TRUE(state.isDirty.get());
+    // So the window's close is questioned again.
+    dialogs.answerAlert(cancel);
+    EXPECT_FALSE(lifecycle.windowShouldClose([] {}));
+
+    fs::remove_all(folder("P.vorrind/images/b.png"));
+    dialogs.answerAlert(save);
+    lifecycle.applicationShouldTerminate();
+    runPostedWorkUntil([this] { return terminations > 0; });
+    EXPECT_EQ(terminations, 1);
+    EXPECT_FALSE(state.isDirty.get());
 }
 
 TEST_F(LifecycleTest, DeleteAllTweensNamesTheCountAndDefaultsToCancel)

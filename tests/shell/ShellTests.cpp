@@ -96,7 +96,7 @@ TEST_F(AppActionsTest, OpenRecentDisablesMissingPackagesAndClearMenuEmptiesTheSt
     EXPECT_EQ(menuItems(actions.openRecentMenu),
         (std::vector<std::pair<std::string, bool>> { { "No Recent Projects", false } }));
 
-    ASSERT_TRUE(projectIO.saveProject(folder("Kept.vorrind/"), state).ok());
+    ASSERT_TRUE(saveProject(folder("Kept.vorrind/")));
     state.addRecentProject(folder("Gone.vorrind"));
     EXPECT_EQ(menuItems(actions.openRecentMenu),
         (std::vector<std::pair<std::string, bool>> { { "Gone", false }, { "Kept", true }, { "Clear Menu", true } }));
@@ -136,6 +136,9 @@ TEST(ShellEndToEndTest, NewImportSaveAsReopenAndUndoThroughTheRealWindow)
     dialogs.chooseInSavePanel(temp.path() / "Day");
     actions.saveAs.trigger();
     settle();
+    // The files are copied on a worker, whose outcome comes back through the scheduler.
+    while (!app.appState.currentProjectPath.get() && scheduler.waitForWork())
+        settle();
     const auto package = temp.path() / "Day.vorrind";
     EXPECT_EQ(app.appState.currentProjectPath.get(), package);
     EXPECT_FALSE(actions.save.isEnabled());

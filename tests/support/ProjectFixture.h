@@ -10,6 +10,8 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -87,6 +89,23 @@ protected:
         for (const auto& name : names)
             state.addImage(writeTestImage(folder(sourceFolder) / name));
         endEvent();
+    }
+
+    // Runs what workers post to the main thread until `done` holds, or until nothing more
+    // arrives for ten seconds.
+    void runPostedWorkUntil(const std::function<bool()>& done)
+    {
+        while (!done() && scheduler.waitForWork())
+            scheduler.runAll();
+    }
+
+    // Saves through the worker and waits for the outcome.
+    bool saveProject(const std::filesystem::path& package)
+    {
+        std::optional<bool> saved;
+        projectIO.saveProject(package, state, [&saved](bool outcome) { saved = outcome; });
+        runPostedWorkUntil([&saved] { return saved.has_value(); });
+        return saved.value_or(false);
     }
 
     TemporaryFolder temp;
