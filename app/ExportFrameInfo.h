@@ -14,6 +14,8 @@ struct ExportFrameInfo {
     std::string id;
     bool isKeyFrame = true;
     std::string fileName;
+    // The frame's file, whose picture the thumbnail cache holds; empty for a frame held in memory.
+    std::string sourcePath {};
     std::shared_ptr<const Image> thumbnail {};
     ExportFrameStatus status = ExportFrameStatus::pending;
 

@@ -2,7 +2,6 @@
 
 #include "app/AppState.h"
 #include "app/PackageFileNames.h"
-#include "app/Thumbnail.h"
 #include "model/ProjectCoding.h"
 #include "platform/FileReplacement.h"
 #include "platform/Log.h"
@@ -177,8 +176,6 @@ Result<OpenedPackage, PackageError> readPackage(const fs::path& package)
             continue;
         }
         image.sourcePath = file->string();
-        image.thumbnail = loadThumbnail(*file);
-        if (!image.thumbnail) log("Warning: Failed to load thumbnail for: " + file->string());
     }
     return opened;
 }

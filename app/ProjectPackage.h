@@ -63,7 +63,8 @@ struct OpenedPackage {
 };
 
 // Reads "project.json" and finds each frame's file in "images". A record that
-// names a file outside "images" gets that frame listed as missing.
+// names a file outside "images" gets that frame listed as missing. Decodes no picture:
+// previews come from the thumbnail caches, off the main thread.
 Result<OpenedPackage, PackageError> readPackage(const std::filesystem::path& package);
 
 } // namespace tl

@@ -3,6 +3,7 @@
 // rebuilding the rows after a reorder.
 #include "app/AppState.h"
 #include "app/AppUIState.h"
+#include "bench/ui/GuiStall.h"
 #include "generation/GenerationServices.h"
 #include "platform/Defaults.h"
 #include "platform/http/CurlTransport.h"
@@ -15,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QListView>
-#include <QTimer>
 
 #include <filesystem>
 #include <iostream>
@@ -35,20 +35,6 @@ std::vector<std::filesystem::path> writePhotographs(const std::filesystem::path&
         files.push_back(path);
     }
     return files;
-}
-
-// Runs the event loop until `done`, returning the longest gap between two 5 ms ticks.
-qint64 runUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer sinceTick;
-    sinceTick.start();
-    qint64 longest = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
-    ticker.start(5);
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return longest;
 }
 
 } // namespace
@@ -76,14 +62,14 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     library.importer().import(files);
-    qint64 stall = runUntil([&] { return state.images.get().size() == files.size(); });
+    qint64 stall = tl::bench::longestStallUntil([&] { return state.images.get().size() == files.size(); });
     std::cout << "import of " << imageCount << " 1920x1080 JPEGs: " << clock.elapsed()
               << " ms, longest GUI-thread stall " << stall << " ms\n";
 
     clock.restart();
     auto& model = library.model();
     int loaded = 0;
-    stall = runUntil([&] {
+    stall = tl::bench::longestStallUntil([&] {
         while (loaded < model.rowCount() && !model.thumbnail(loaded).isNull())
             ++loaded;
         return loaded == model.rowCount();

@@ -78,7 +78,8 @@ TEST_F(ProjectIOTest, SaveAsCopiesEveryFrameLeavesTheOldPackageAloneAndReadsBack
         EXPECT_EQ(state.images.get()[i].id, saved[i].id);
         EXPECT_EQ(state.images.get()[i].fileName, saved[i].fileName);
         EXPECT_EQ(state.images.get()[i].altitude, saved[i].altitude);
-        ASSERT_TRUE(state.images.get()[i].thumbnail);
+        EXPECT_EQ(state.images.get()[i].sourcePath, saved[i].sourcePath);
+        EXPECT_FALSE(state.images.get()[i].thumbnail) << "opening leaves decoding to the thumbnail caches";
     }
     EXPECT_EQ(state.lastMagicTweenCount.get(), 4);
     EXPECT_FALSE(state.isDirty.get());
@@ -337,7 +338,7 @@ TEST(SampleProject, OpensWithEveryFrameFoundAndSunPositionsInTimelineOrder)
     ASSERT_GE(project.images.size(), 5u);
     double previousHour = -1.0;
     for (const auto& image : project.images) {
-        ASSERT_TRUE(image.thumbnail) << image.fileName;
+        ASSERT_TRUE(image.sourcePath) << image.fileName;
         ASSERT_TRUE(image.altitude && image.azimuth) << image.fileName;
         const double hour = AppState::effectiveHour(image);
         EXPECT_GT(hour, previousHour) << image.fileName;

@@ -17,6 +17,7 @@ std::vector<ExportFrameInfo> exportFrameRows(const std::vector<WallpaperImage>& 
         rows.push_back({ .id = image.id.text(),
             .isKeyFrame = !image.isTween,
             .fileName = image.fileName,
+            .sourcePath = image.sourcePath.value_or(std::string()),
             .thumbnail = image.thumbnail,
             .status = ExportFrameStatus::pending });
     }

@@ -401,6 +401,11 @@ bool ExportOptionsSheet::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+void ExportOptionsSheet::setThumbnails(ThumbnailCache& thumbnails)
+{
+    progress_->setThumbnails(thumbnails);
+}
+
 void ExportOptionsSheet::reject()
 {
     if (uiState_.isExportingHeic.get()) {

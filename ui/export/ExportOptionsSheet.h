@@ -21,6 +21,7 @@ namespace tl::ui {
 
 class CanvasSizeControls;
 class ExportProgressView;
+class ThumbnailCache;
 
 // The window-modal sheet that edits the export options, starts the export, follows it and
 // cancels it. Every control writes one option through the sheet's model; the widgets are
@@ -39,6 +40,8 @@ public:
     ~ExportOptionsSheet() override;
 
     ExportSheetModel& model() { return model_; }
+    // The running export's strip draws the key frames from these pictures.
+    void setThumbnails(ThumbnailCache& thumbnails);
     QPushButton& primaryButton() { return *primary_; }
     QPushButton& dismissButton() { return *dismiss_; }
 

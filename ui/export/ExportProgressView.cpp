@@ -5,6 +5,7 @@
 #include "ui/common/NumberFormat.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
+#include "ui/common/ThumbnailCache.h"
 #include "ui/common/Typography.h"
 #include "ui/export/ExportProgressLayout.h"
 #include "ui/library/CellPainting.h"
@@ -99,7 +100,9 @@ void FrameProgressStrip::setFrames(std::vector<ExportFrameInfo> frames)
 {
     frames_ = std::move(frames);
     for (const auto& frame : frames_) {
-        if (!frame.isKeyFrame || !frame.thumbnail || pictures_.contains(frame.id)) continue;
+        if (!frame.isKeyFrame || !frame.sourcePath.empty() || !frame.thumbnail || pictures_.contains(frame.id)) {
+            continue;
+        }
         pictures_[frame.id]
             = toQImage(*frame.thumbnail).scaled(160, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
@@ -112,6 +115,22 @@ void FrameProgressStrip::setFrames(std::vector<ExportFrameInfo> frames)
     setFixedHeight(static_cast<int>(keyCellSize(frames_) + 24));
     updateGeometry();
     update();
+}
+
+void FrameProgressStrip::setThumbnails(ThumbnailCache& thumbnails)
+{
+    if (thumbnails_) disconnect(thumbnails_, nullptr, this, nullptr);
+    thumbnails_ = &thumbnails;
+    connect(&thumbnails, &ThumbnailCache::thumbnailReady, this, [this] { update(); });
+}
+
+QImage FrameProgressStrip::pictureOf(const ExportFrameInfo& frame) const
+{
+    if (!frame.sourcePath.empty()) {
+        return thumbnails_ ? thumbnails_->thumbnail(QString::fromStdString(frame.sourcePath)) : QImage();
+    }
+    const auto picture = pictures_.find(frame.id);
+    return picture == pictures_.end() ? QImage() : picture->second;
 }
 
 QSize FrameProgressStrip::sizeHint() const
@@ -147,9 +166,8 @@ void FrameProgressStrip::paintEvent(QPaintEvent*)
     double x = std::max(8.0, (width() - contentWidth) / 2);
     for (const auto& group : groups) {
         if (const auto* key = std::get_if<KeyFrameGroup>(&group)) {
-            const auto picture = pictures_.find(key->frame.id);
-            drawKeyFrame(painter, QRectF(x, middle - cell / 2, cell, cell), key->frame,
-                picture == pictures_.end() ? QImage() : picture->second, spinnerPhase_);
+            drawKeyFrame(
+                painter, QRectF(x, middle - cell / 2, cell, cell), key->frame, pictureOf(key->frame), spinnerPhase_);
             x += cell + stripSpacing;
         } else {
             drawTweenGroup(

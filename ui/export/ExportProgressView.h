@@ -2,9 +2,9 @@
 
 #include "app/ExportFrameInfo.h"
 
-#include <QWidget>
-
 #include <QImage>
+#include <QPointer>
+#include <QWidget>
 
 #include <map>
 #include <string>
@@ -15,6 +15,8 @@ class QProgressBar;
 
 namespace tl::ui {
 
+class ThumbnailCache;
+
 // The strip of a running export: a tile per key frame and a marker per run of tweens, each
 // showing its state. Wider than the sheet with many key frames; it does not scroll.
 class FrameProgressStrip : public QWidget {
@@ -22,6 +24,8 @@ class FrameProgressStrip : public QWidget {
 public:
     explicit FrameProgressStrip(QWidget* parent = nullptr);
     void setFrames(std::vector<ExportFrameInfo> frames);
+    // Where the pictures of frames with a file come from; none draws them empty.
+    void setThumbnails(ThumbnailCache& thumbnails);
     QSize sizeHint() const override;
 
 protected:
@@ -29,9 +33,12 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    QImage pictureOf(const ExportFrameInfo& frame) const;
+
     std::vector<ExportFrameInfo> frames_;
-    // Key frames' pictures, converted once per export.
+    // Pictures of key frames held in memory, converted once per export.
     std::map<std::string, QImage> pictures_;
+    QPointer<ThumbnailCache> thumbnails_;
     int spinnerPhase_ = 0;
     int spinnerTimer_ = 0;
 };
@@ -41,6 +48,7 @@ class ExportProgressView : public QWidget {
     Q_OBJECT
 public:
     explicit ExportProgressView(QWidget* parent = nullptr);
+    void setThumbnails(ThumbnailCache& thumbnails) { strip_->setThumbnails(thumbnails); }
     void show(double progress, const std::string& message, std::vector<ExportFrameInfo> frames);
 
 private:

@@ -122,19 +122,22 @@ void ContentView::viewModeChanged()
 QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
 {
     switch (sheet) {
-    case AppUIState::ActiveSheet::exportOptions:
+    case AppUIState::ActiveSheet::exportOptions: {
         // Each showing starts from an empty display, whatever the last run left.
         uiState_.exportProgress = 0.0;
         uiState_.exportMessage = std::string();
         uiState_.isExportingHeic = false;
         uiState_.exportFrames.set({});
-        return new ui::ExportOptionsSheet(uiState_,
+        auto* exportSheet = new ui::ExportOptionsSheet(uiState_,
             {
                 .onCancel = [this] { uiState_.activeSheet = std::nullopt; },
                 .onCancelExport = [this] { uiState_.cancelExport(); },
                 .onExport = [this] { startExport(); },
             },
             window());
+        exportSheet->setThumbnails(context_->thumbnails());
+        return exportSheet;
+    }
     case AppUIState::ActiveSheet::magicGenerate:
         return ui::makeCreateWallpaperSheet(*context_, window());
     }
