@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include <filesystem>
 #include <fstream>
 
 namespace tl::ui {
@@ -52,12 +53,59 @@ TEST_F(ThumbnailCacheTest, PicturesAreDecodedOnceAndBounded)
     EXPECT_EQ(arrivals.size(), 1u) << "a cached picture is not decoded again";
 }
 
-TEST_F(ThumbnailCacheTest, AChangedFileIsDecodedAgain)
+TEST_F(ThumbnailCacheTest, LookupsNeverTouchTheDiskAndARecheckPicksUpEditedAndRemovedFiles)
 {
     const QString path = picture("frame.png", { 40, 40 }, Qt::red);
+    const QString gone = picture("gone.png", { 40, 40 }, Qt::green);
     EXPECT_EQ(QColor(waitFor(path).pixel(1, 1)), QColor(Qt::red));
-    picture("frame.png", { 30, 20 }, Qt::blue); // another size, so the key changes even within one second
+    waitFor(gone);
+    picture("frame.png", { 30, 20 }, Qt::blue); // another size, so the change shows even within one second
+    std::filesystem::remove(gone.toStdString());
+    EXPECT_EQ(QColor(cache.thumbnail(path).pixel(1, 1)), QColor(Qt::red)) << "painting does not stat the file";
+    EXPECT_FALSE(cache.thumbnail(gone).isNull());
+
+    arrivals.clear();
+    cache.recheckFiles();
+    tl::testing::processEventsUntil([&] { return arrivals.size() == 2; });
     EXPECT_EQ(QColor(waitFor(path).pixel(1, 1)), QColor(Qt::blue));
+    cache.thumbnail(gone);
+    cache.waitForIdle();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(cache.thumbnail(gone).isNull());
+}
+
+TEST(ThumbnailCacheBudget, TheLeastRecentlyUsedPictureGoesFirstAndTheBytesStayWithinTheBudget)
+{
+    tl::testing::TemporaryFolder folder;
+    const auto draw = [&](const std::string& name) {
+        QImage image(64, 64, QImage::Format_RGB32);
+        image.fill(Qt::gray);
+        const auto path = QString::fromStdString((folder.path() / name).string());
+        image.save(path);
+        return path;
+    };
+    const QString a = draw("a.png"), b = draw("b.png"), c = draw("c.png");
+    const auto load = [](ThumbnailCache& cache, const QString& path) {
+        QImage image;
+        tl::testing::processEventsUntil([&] {
+            image = cache.thumbnail(path);
+            return !image.isNull();
+        });
+        return image.sizeInBytes();
+    };
+    // Room for two pictures of this size, not three.
+    ThumbnailCache probe(64);
+    const qint64 one = load(probe, a);
+    ThumbnailCache cache(64, 2 * one + one / 2);
+    load(cache, a);
+    load(cache, b);
+    EXPECT_FALSE(cache.thumbnail(a).isNull()); // a is now the most recently used
+    load(cache, c);
+    EXPECT_LE(cache.bytesHeld(), 2 * one + one / 2);
+    EXPECT_FALSE(cache.thumbnail(a).isNull());
+    EXPECT_FALSE(cache.thumbnail(c).isNull());
+    EXPECT_TRUE(cache.thumbnail(b).isNull()) << "b was given up and is decoded again";
+    cache.waitForIdle();
 }
 
 TEST_F(ThumbnailCacheTest, FilesThatAreNotPicturesGiveNothing)

@@ -1,18 +1,30 @@
 #include "ui/common/ThumbnailCache.h"
 
 #include "platform/Image.h"
+#include "platform/Log.h"
 #include "ui/common/ImageConversion.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMetaObject>
+
+#include <utility>
+#include <vector>
 
 namespace tl::ui {
 
-ThumbnailCache::ThumbnailCache(int maxSide, QObject* parent)
+ThumbnailCache::ThumbnailCache(int maxSide, qint64 byteBudget, QObject* parent)
     : QObject(parent)
     , maxSide_(maxSide)
+    , pictures_(byteBudget)
 {
     pool_.setMaxThreadCount(std::max(2, QThread::idealThreadCount() / 2));
+    // Files are edited elsewhere while the window is in the background.
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(application, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive) recheckFiles();
+        });
+    }
 }
 
 ThumbnailCache::~ThumbnailCache()
@@ -21,35 +33,69 @@ ThumbnailCache::~ThumbnailCache()
     pool_.waitForDone();
 }
 
+ThumbnailCache::Stamp ThumbnailCache::stampOf(const QString& path)
+{
+    const QFileInfo info(path);
+    return { info.lastModified(), info.exists() ? info.size() : -1 };
+}
+
 QImage ThumbnailCache::thumbnail(const QString& path)
 {
     if (path.isEmpty()) return {};
-    const QFileInfo info(path);
-    const Key key { path, info.lastModified(), info.size() };
-    if (const auto found = images_.constFind(key); found != images_.constEnd()) return *found;
-    if (failed_.contains(key) || pending_.contains(key)) return {};
+    if (const Picture* picture = pictures_.object(path)) return picture->image;
+    if (failed_.contains(path) || pending_.contains(path)) return {};
 
-    pending_.insert(key);
+    pending_.insert(path);
     const int maxSide = maxSide_;
     // The destructor waits for the workers, and Qt drops queued calls to a deleted object.
-    pool_.start([this, key, maxSide] {
-        const auto picture = Image::loadPreview(key.path.toStdString(), maxSide);
+    pool_.start([this, path, maxSide] {
+        const Stamp stamp = stampOf(path);
+        const auto picture = Image::loadPreview(path.toStdString(), maxSide);
         const QImage image = picture ? toQImage(*picture) : QImage();
         QMetaObject::invokeMethod(
-            this, [this, key, image] { store(key, image); }, Qt::QueuedConnection);
+            this, [this, path, stamp, image] { store(path, stamp, image); }, Qt::QueuedConnection);
     });
     return {};
 }
 
-void ThumbnailCache::store(const Key& key, const QImage& image)
+void ThumbnailCache::store(const QString& path, const Stamp& stamp, const QImage& image)
 {
-    pending_.remove(key);
+    pending_.remove(path);
     if (image.isNull()) {
-        failed_.insert(key);
+        log("Warning: Failed to load thumbnail for: " + path.toStdString());
+        failed_.insert(path, stamp);
         return;
     }
-    images_.insert(key, image);
-    emit thumbnailReady(key.path);
+    pictures_.insert(path, new Picture { image, stamp }, image.sizeInBytes());
+    emit thumbnailReady(path);
+}
+
+void ThumbnailCache::recheckFiles()
+{
+    std::vector<std::pair<QString, Stamp>> known;
+    for (const auto& path : pictures_.keys())
+        known.emplace_back(path, pictures_.object(path)->stamp);
+    for (auto failed = failed_.cbegin(); failed != failed_.cend(); ++failed)
+        known.emplace_back(failed.key(), failed.value());
+    if (known.empty()) return;
+    pool_.start([this, known = std::move(known)] {
+        QStringList changed;
+        for (const auto& [path, stamp] : known) {
+            if (stampOf(path) != stamp) changed.push_back(path);
+        }
+        if (changed.isEmpty()) return;
+        QMetaObject::invokeMethod(
+            this, [this, changed] { forgetChanged(changed); }, Qt::QueuedConnection);
+    });
+}
+
+void ThumbnailCache::forgetChanged(const QStringList& paths)
+{
+    for (const auto& path : paths) {
+        pictures_.remove(path);
+        failed_.remove(path);
+        emit thumbnailReady(path);
+    }
 }
 
 void ThumbnailCache::waitForIdle()

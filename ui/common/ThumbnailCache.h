@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QCache>
 #include <QDateTime>
-#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QSet>
@@ -10,40 +10,56 @@
 
 namespace tl::ui {
 
-// Downscaled pictures of image files, decoded on worker threads and kept by path,
-// modification time and size, so an edited file is decoded again and an unchanged one never.
-// GUI thread only; `thumbnailReady` tells when a requested picture has arrived.
+// Downscaled pictures of image files, decoded on worker threads and kept by path, the least
+// recently used given up first once they take more than `byteBudget` bytes. A lookup never
+// touches the disk, so painting stays cheap; when the application becomes active again the
+// files are checked on a worker and an edited one is decoded afresh.
+// GUI thread only; `thumbnailReady` tells when a requested picture has arrived or changed.
 class ThumbnailCache : public QObject {
     Q_OBJECT
 public:
-    explicit ThumbnailCache(int maxSide = 320, QObject* parent = nullptr);
+    static constexpr qint64 defaultByteBudget = 96LL * 1024 * 1024;
+
+    explicit ThumbnailCache(int maxSide = 320, qint64 byteBudget = defaultByteBudget, QObject* parent = nullptr);
     ~ThumbnailCache() override;
 
     // The cached picture, or a null image while it is being decoded (or when the file
     // cannot be read). Asking again for a file that failed does not decode it again.
     QImage thumbnail(const QString& path);
 
-    // Waits for every decode in flight (tests and shutdown).
+    // Checks every file known here on a worker; pictures of changed files are dropped and
+    // announced, so the views ask for them again.
+    void recheckFiles();
+
+    // Bytes the kept pictures take.
+    qint64 bytesHeld() const { return pictures_.totalCost(); }
+
+    // Waits for every decode and check in flight (tests and shutdown).
     void waitForIdle();
 
 signals:
     void thumbnailReady(const QString& path);
 
 private:
-    struct Key {
-        QString path;
+    // What the file was when it was decoded.
+    struct Stamp {
         QDateTime modified;
-        qint64 size = 0;
-        friend bool operator==(const Key&, const Key&) = default;
-        friend size_t qHash(const Key& key, size_t seed) { return qHashMulti(seed, key.path, key.modified, key.size); }
+        qint64 size = -1;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    struct Picture {
+        QImage image;
+        Stamp stamp;
     };
 
-    void store(const Key& key, const QImage& image);
+    static Stamp stampOf(const QString& path);
+    void store(const QString& path, const Stamp& stamp, const QImage& image);
+    void forgetChanged(const QStringList& paths);
 
     int maxSide_;
-    QHash<Key, QImage> images_;
-    QSet<Key> failed_;
-    QSet<Key> pending_;
+    QCache<QString, Picture> pictures_;
+    QHash<QString, Stamp> failed_;
+    QSet<QString> pending_;
     QThreadPool pool_;
 };
 
