@@ -48,6 +48,9 @@ public:
                     gated = waitForGate;
                 }
                 if (gated) waitAtGate();
+                const std::lock_guard lock(mutex);
+                ++upscalerLoadsEnded;
+                loadEnded.notify_all();
                 if (upscalerError.empty()) return std::shared_ptr<ImageUpscalingTool>(std::make_shared<NoUpscaler>());
                 return upscalerError;
             },
@@ -87,6 +90,13 @@ public:
         gateChanged.wait(lock, [this] { return gateOpen; });
     }
 
+    // The loader may outlive its run; the test waits for it before the writer goes away.
+    void waitForLoadsToEnd()
+    {
+        std::unique_lock lock(mutex);
+        loadEnded.wait(lock, [this] { return upscalerLoadsEnded == upscalerLoads; });
+    }
+
     void openGate()
     {
         std::lock_guard lock(mutex);
@@ -96,9 +106,11 @@ public:
 
     std::mutex mutex;
     std::condition_variable gateChanged;
+    std::condition_variable loadEnded;
     bool gateOpen = false;
     int calls = 0;
     int upscalerLoads = 0;
+    int upscalerLoadsEnded = 0;
     bool sawConfig = false;
     bool sawThumbnails = false;
     std::string upscalerError = "The upscaling model realesrgan512.onnx was not found.";
@@ -282,15 +294,17 @@ TEST_F(ExportControllerTest, CancellingLeavesTheCancelledState)
     EXPECT_TRUE(filesInFolder().empty());
 }
 
-TEST_F(ExportControllerTest, CancellingWhileTheUpscalerLoadsEndsTheRunBeforeWriting)
+TEST_F(ExportControllerTest, CancellingWhileTheUpscalerLoadsEndsTheRunAtOnceWithoutWaitingForTheLoad)
 {
     writer.upscalerError.clear();
     writer.waitForGate = true;
     controller.runExport(output, HeicExportOptions {});
     ASSERT_TRUE(processEventsUntil([&] { return ui.exportMessage.get() == "Preparing Core ML upscaler..."; }));
     ui.cancelExport();
-    writer.openGate();
+    // The load is still held at the gate: the worker must end without it.
     waitForEnd();
+    writer.openGate();
+    writer.waitForLoadsToEnd();
     EXPECT_EQ(writer.calls, 0);
     EXPECT_EQ(ui.exportMessage.get(), "Export cancelled");
     EXPECT_FALSE(ui.isExportingHeic.get());

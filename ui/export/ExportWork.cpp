@@ -2,6 +2,10 @@
 
 #include "platform/Log.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 namespace tl::ui {
 namespace {
 
@@ -17,6 +21,30 @@ void logStart(const ExportJob& job)
     log("Output: " + job.output.string());
 }
 
+using LoadedUpscaler = Result<std::shared_ptr<ImageUpscalingTool>, std::string>;
+
+// Loads the upscaler on a thread of its own, so a stop (a cancel, or quitting) ends the wait at
+// once and leaves the load to finish unheard; none when stopped first.
+std::optional<LoadedUpscaler> loadUpscalerUnlessStopped(
+    const std::function<LoadedUpscaler()>& makeUpscaler, const std::stop_token& stop)
+{
+    struct Load {
+        std::mutex mutex;
+        std::condition_variable_any arrived;
+        std::optional<LoadedUpscaler> loaded;
+    };
+    auto load = std::make_shared<Load>();
+    std::thread([load, makeUpscaler] {
+        auto loaded = makeUpscaler();
+        const std::lock_guard lock(load->mutex);
+        load->loaded.emplace(std::move(loaded));
+        load->arrived.notify_all();
+    }).detach();
+    std::unique_lock lock(load->mutex);
+    load->arrived.wait(lock, stop, [&load] { return load->loaded.has_value(); });
+    return std::move(load->loaded);
+}
+
 } // namespace
 
 ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& writeTo, const ExportServices& services,
@@ -27,9 +55,10 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
     std::shared_ptr<ImageUpscalingTool> upscaler;
     if (job.options.upscaleEnabled) {
         status(export_text::preparingUpscaler);
-        auto loaded = services.makeUpscaler();
-        if (!loaded) return { ExportEnd::Kind::failed, "Export failed: " + loaded.error() };
-        upscaler = std::move(loaded).value();
+        auto loaded = loadUpscalerUnlessStopped(services.makeUpscaler, stop);
+        if (!loaded) return { ExportEnd::Kind::cancelled, export_text::cancelled };
+        if (!*loaded) return { ExportEnd::Kind::failed, "Export failed: " + loaded->error() };
+        upscaler = std::move(*loaded).value();
     }
     if (stop.stop_requested()) return { ExportEnd::Kind::cancelled, export_text::cancelled };
 

@@ -16,14 +16,18 @@ ImageImporter::ImageImporter(AppState& appState, QObject* parent)
 
 ImageImporter::~ImageImporter()
 {
+    // Closing the window waits for one file at most, not for a whole import.
+    stop_.request_stop();
+    pool_.clear();
     pool_.waitForDone();
 }
 
 void ImageImporter::import(std::vector<std::filesystem::path> files)
 {
-    pool_.start([this, files = std::move(files)] {
+    pool_.start([this, files = std::move(files), stop = stop_.get_token()] {
         std::vector<WallpaperImage> images;
         for (const auto& file : files) {
+            if (stop.stop_requested()) return;
             if (auto image = readFrameFile(file)) images.push_back(std::move(*image));
         }
         QMetaObject::invokeMethod(

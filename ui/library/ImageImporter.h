@@ -6,6 +6,7 @@
 #include <QThreadPool>
 
 #include <filesystem>
+#include <stop_token>
 #include <vector>
 
 namespace tl::ui {
@@ -13,7 +14,7 @@ namespace tl::ui {
 // Imports image files (dropped or chosen in the import panel) without blocking the window:
 // the files are checked and decoded to bounded thumbnails on a worker, then land in the
 // timeline as one undoable step, in the order given. Unreadable files and files that are not
-// images are reported and skipped.
+// images are reported and skipped. Destroying it abandons the imports still running.
 class ImageImporter : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +34,7 @@ private:
     void land(std::vector<WallpaperImage> images);
 
     AppState& appState_;
+    std::stop_source stop_;
     QThreadPool pool_;
 };
 
