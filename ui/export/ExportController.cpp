@@ -1,10 +1,9 @@
 #include "ui/export/ExportController.h"
 
 #include "platform/Log.h"
+#include "platform/qt/EventLoop.h"
 #include "ui/common/NumberFormat.h"
 #include "ui/export/ExportProgressParser.h"
-
-#include <QMetaObject>
 
 namespace tl::ui {
 namespace {
@@ -43,20 +42,16 @@ ExportController::ExportController(AppState& appState, AppUIState& uiState, Expo
     , appState_(appState)
     , uiState_(uiState)
     , services_(std::move(services))
+    , runs_(postToMainThread)
 {
 }
 
 ExportController::~ExportController()
 {
-    ++currentRun_;
-    for (auto& worker : workers_)
-        worker.stop.request_stop();
-    for (auto& worker : workers_) {
-        if (worker.thread.joinable()) worker.thread.join();
-        // A run that finished writing but whose end was still queued never moved its file.
-        removeQuietly(worker.partial);
-    }
-    workers_.clear();
+    runs_.stopAll();
+    // A run that finished writing but whose end was still queued never moved its file.
+    for (const auto& partial : pendingPartials_)
+        removeQuietly(partial);
 }
 
 std::string ExportController::proposedFileName(const std::optional<std::filesystem::path>& projectPath)
@@ -72,7 +67,6 @@ std::string ExportController::proposedFileName(const std::optional<std::filesyst
 
 void ExportController::runExport(const std::filesystem::path& output, const HeicExportOptions& options)
 {
-    pruneFinishedWorkers();
     ExportJob job {
         .images = appState_.images.get(), .mode = appState_.mode.get(), .output = output, .options = options
     };
@@ -84,43 +78,21 @@ void ExportController::runExport(const std::filesystem::path& output, const Heic
     uiState_.exportMessage = std::string(export_text::preparing);
     uiState_.exportFrames = exportFrameRows(appState_.images.get());
 
-    const std::uint64_t run = ++currentRun_;
-    std::stop_source stopSource;
-    uiState_.exportTask = stopSource;
     const auto partial = partialPathFor(output);
-    auto finished = std::make_shared<std::atomic<bool>>(false);
+    pendingPartials_.push_back(partial);
 
     // The run's stop source is shared with the window state, whose cancel stops the worker.
-    std::jthread thread([this, run, job = std::move(job), partial, finished, stop = stopSource.get_token()] {
-        const auto status = [&](const std::string& message) {
-            post(run, stop, [this, message] { uiState_.exportMessage = message; });
-        };
+    uiState_.exportTask = runs_.start([this, job = std::move(job), partial](const WorkerRuns::Run& run) {
+        const auto status
+            = [&](const std::string& message) { run.post([this, message] { uiState_.exportMessage = message; }); };
         const auto progress = [&](int current, int total, const std::string& message) {
-            post(run, stop, [this, current, total, message] { applyProgress(current, total, message); });
+            run.post([this, current, total, message] { applyProgress(current, total, message); });
         };
-        const ExportEnd end = runExportWork(job, partial, services_, status, progress, stop);
-        if (stop.stop_requested()) removeQuietly(partial);
-        QMetaObject::invokeMethod(
-            this, [this, run, stop, end, partial, output = job.output] { finish(run, stop, end, partial, output); },
-            Qt::QueuedConnection);
-        finished->store(true);
+        const ExportEnd end = runExportWork(job, partial, services_, status, progress, run.stopToken());
+        if (run.stopToken().stop_requested()) removeQuietly(partial);
+        // Always delivered, so a stale run still removes its partial file.
+        run.postAlways([this, run, end, partial, output = job.output] { finish(run, end, partial, output); });
     });
-    workers_.push_back({ std::move(stopSource), std::move(thread), std::move(finished), partial });
-}
-
-void ExportController::post(std::uint64_t run, std::stop_token stop, std::function<void()> apply)
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this, run, stop = std::move(stop), apply = std::move(apply)] {
-            if (isCurrent(run, stop)) apply();
-        },
-        Qt::QueuedConnection);
-}
-
-bool ExportController::isCurrent(std::uint64_t run, const std::stop_token& stop) const
-{
-    return run == currentRun_ && !stop.stop_requested();
 }
 
 void ExportController::applyProgress(int current, int total, const std::string& message)
@@ -131,10 +103,11 @@ void ExportController::applyProgress(int current, int total, const std::string& 
     if (applyExportMessage(frames, message)) uiState_.exportFrames = std::move(frames);
 }
 
-void ExportController::finish(std::uint64_t run, const std::stop_token& stop, const ExportEnd& end,
-    const std::filesystem::path& partial, const std::filesystem::path& output)
+void ExportController::finish(const WorkerRuns::Run& run, const ExportEnd& end, const std::filesystem::path& partial,
+    const std::filesystem::path& output)
 {
-    if (!isCurrent(run, stop)) {
+    std::erase(pendingPartials_, partial);
+    if (!run.isCurrent()) {
         removeQuietly(partial);
         return;
     }
@@ -155,16 +128,9 @@ void ExportController::finish(std::uint64_t run, const std::stop_token& stop, co
     uiState_.exportMessage = message;
 }
 
-void ExportController::pruneFinishedWorkers()
-{
-    std::erase_if(workers_, [](const Worker& worker) { return worker.finished->load(); });
-}
-
 void ExportController::waitForWorkers()
 {
-    for (auto& worker : workers_) {
-        if (worker.thread.joinable()) worker.thread.join();
-    }
+    runs_.waitForWorkers();
 }
 
 } // namespace tl::ui

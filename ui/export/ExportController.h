@@ -2,16 +2,13 @@
 
 #include "app/AppState.h"
 #include "app/AppUIState.h"
+#include "platform/WorkerRuns.h"
 #include "ui/export/ExportWork.h"
 
 #include <QObject>
 
-#include <atomic>
-#include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace tl::ui {
@@ -40,26 +37,16 @@ public:
     void waitForWorkers();
 
 private:
-    struct Worker {
-        std::stop_source stop;
-        std::jthread thread;
-        std::shared_ptr<std::atomic<bool>> finished;
-        std::filesystem::path partial;
-    };
-
-    // Runs `apply` on the GUI thread if run `run` is still current and not cancelled then.
-    void post(std::uint64_t run, std::stop_token stop, std::function<void()> apply);
-    bool isCurrent(std::uint64_t run, const std::stop_token& stop) const;
     void applyProgress(int current, int total, const std::string& message);
-    void finish(std::uint64_t run, const std::stop_token& stop, const ExportEnd& end,
-        const std::filesystem::path& partial, const std::filesystem::path& output);
-    void pruneFinishedWorkers();
+    void finish(const WorkerRuns::Run& run, const ExportEnd& end, const std::filesystem::path& partial,
+        const std::filesystem::path& output);
 
     AppState& appState_;
     AppUIState& uiState_;
     ExportServices services_;
-    std::uint64_t currentRun_ = 0;
-    std::vector<Worker> workers_;
+    // Partial files of runs whose end has not been applied yet.
+    std::vector<std::filesystem::path> pendingPartials_;
+    WorkerRuns runs_;
 };
 
 } // namespace tl::ui
