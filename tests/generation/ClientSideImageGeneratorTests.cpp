@@ -48,10 +48,11 @@ protected:
 
 TEST_F(TimelineGeneratorTest, RelightsTenPhasesInOrderThreeAtATime)
 {
-    // The first phase of every batch answers last; the others take long enough to overlap.
+    // The first phase of every batch answers last; the others take long enough to overlap. The gap
+    // is wide so a busy machine does not swap the answers.
     server.proxyDelay = [](const std::string& text) {
         for (const char* first : { "Night, cool", "Dawn, soft", "Noon, harsh", "Sunset, sun" })
-            if (text.find(first) != std::string::npos) return 150ms;
+            if (text.find(first) != std::string::npos) return 450ms;
         return 60ms;
     };
     const auto result = generator.generateTimeline("a quiet harbour", "openrouter/vendor/model", std::nullopt, {});
