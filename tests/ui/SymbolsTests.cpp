@@ -28,7 +28,8 @@ TEST(Symbols, EveryNameTheViewsUseDrawsAGlyph)
     const QStringList used { "plus", "sparkles", "wand.and.stars", "folder", "folder.fill", "internaldrive",
         "arrow.up.doc", "square.grid.2x2", "list.bullet", "photo", "sidebar.right", "backward.end.fill", "play.fill",
         "pause.fill", "forward.end.fill", "checkmark", "checkmark.circle.fill", "exclamationmark.triangle",
-        "arrow.left.and.right", "photo.on.rectangle.angled", "tray.and.arrow.down", "plus.circle" };
+        "arrow.left.and.right", "photo.on.rectangle.angled", "tray.and.arrow.down", "plus.circle", "cursorarrow",
+        "sun.max", "moon.stars", "gear", "arrow.down.circle", "wrench.and.screwdriver" };
     for (const auto& name : used) {
         EXPECT_TRUE(hasSymbol(name)) << name.toStdString();
         EXPECT_GT(paintedPixels(name), 20) << name.toStdString();

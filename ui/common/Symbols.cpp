@@ -1,7 +1,8 @@
 #include "ui/common/Symbols.h"
 
+#include "ui/common/PaintedIcon.h"
+
 #include <QGuiApplication>
-#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -309,6 +310,85 @@ void trayAndArrowDown(QPainter& p, const QColor& c)
     arrow(p, QPointF(12, 3), QPointF(12, 14), 5.6);
 }
 
+void cursorArrow(QPainter& p, const QColor& c)
+{
+    stroke(p, c, 1.6);
+    QPolygonF shape;
+    shape << QPointF(6, 3) << QPointF(6, 19) << QPointF(10, 15.2) << QPointF(12.8, 21) << QPointF(15.4, 19.8)
+          << QPointF(12.6, 14.2) << QPointF(18, 14);
+    p.drawPolygon(shape);
+}
+
+void sunMax(QPainter& p, const QColor& c)
+{
+    stroke(p, c, 1.8);
+    p.drawEllipse(QPointF(12, 12), 4.2, 4.2);
+    for (int ray = 0; ray < 8; ++ray) {
+        QLineF line(QPointF(12, 12), QPointF(12, 3));
+        line.setAngle(90 + ray * 45.0);
+        const QPointF outer = line.p2();
+        line.setLength(6.8);
+        p.drawLine(line.p2(), outer);
+    }
+}
+
+void moonStars(QPainter& p, const QColor& c)
+{
+    stroke(p, c, 1.8);
+    QPainterPath disc;
+    disc.addEllipse(QPointF(11, 13), 8, 8);
+    QPainterPath bite;
+    bite.addEllipse(QPointF(15.5, 9), 7, 7);
+    p.drawPath(disc.subtracted(bite));
+    fill(p, c);
+    sparkle(p, QPointF(18.5, 4.5), 2.6);
+    sparkle(p, QPointF(21, 10), 1.6);
+}
+
+void gear(QPainter& p, const QColor& c)
+{
+    fill(p, c);
+    QPainterPath wheel;
+    constexpr int teeth = 8;
+    for (int tooth = 0; tooth < teeth * 2; ++tooth) {
+        const double radius = tooth % 2 == 0 ? 10.0 : 7.6;
+        for (const double edge : { -0.5, 0.5 }) {
+            QLineF spoke(QPointF(12, 12), QPointF(12 + radius, 12));
+            spoke.setAngle((tooth + edge * 0.8) * 180.0 / teeth);
+            if (wheel.elementCount() == 0) {
+                wheel.moveTo(spoke.p2());
+            } else {
+                wheel.lineTo(spoke.p2());
+            }
+        }
+    }
+    wheel.closeSubpath();
+    QPainterPath hole;
+    hole.addEllipse(QPointF(12, 12), 3.4, 3.4);
+    p.drawPath(wheel.subtracted(hole));
+}
+
+void arrowDownCircle(QPainter& p, const QColor& c)
+{
+    stroke(p, c, 1.8);
+    p.drawEllipse(QPointF(12, 12), 9, 9);
+    arrow(p, QPointF(12, 6.5), QPointF(12, 17), 4.8);
+}
+
+void wrenchAndScrewdriver(QPainter& p, const QColor& c)
+{
+    stroke(p, c, 2.2);
+    // Screwdriver from the top left to the bottom right, its handle low.
+    p.drawLine(QPointF(4, 4), QPointF(13, 13));
+    p.drawLine(QPointF(14.5, 14.5), QPointF(19.5, 19.5));
+    stroke(p, c, 4);
+    p.drawLine(QPointF(15.5, 15.5), QPointF(19, 19));
+    // Wrench across it, its open jaw at the top right.
+    stroke(p, c, 2.2);
+    p.drawLine(QPointF(5, 19), QPointF(15, 9));
+    p.drawArc(QRectF(14, 3.5, 7, 7), -135 * 16, 270 * 16);
+}
+
 const std::map<QString, Glyph>& glyphs()
 {
     static const std::map<QString, Glyph> table = {
@@ -334,40 +414,15 @@ const std::map<QString, Glyph>& glyphs()
         { QStringLiteral("exclamationmark.triangle"), exclamationTriangle },
         { QStringLiteral("arrow.left.and.right"), arrowLeftAndRight },
         { QStringLiteral("tray.and.arrow.down"), trayAndArrowDown },
+        { QStringLiteral("cursorarrow"), cursorArrow },
+        { QStringLiteral("sun.max"), sunMax },
+        { QStringLiteral("moon.stars"), moonStars },
+        { QStringLiteral("gear"), gear },
+        { QStringLiteral("arrow.down.circle"), arrowDownCircle },
+        { QStringLiteral("wrench.and.screwdriver"), wrenchAndScrewdriver },
     };
     return table;
 }
-
-class SymbolIconEngine : public QIconEngine {
-public:
-    SymbolIconEngine(QString name, QColor color)
-        : name_(std::move(name))
-        , color_(color)
-    {
-    }
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
-    {
-        QColor color = color_.isValid() ? color_ : QGuiApplication::palette().color(QPalette::ButtonText);
-        if (mode == QIcon::Disabled) color.setAlphaF(0.35f);
-        drawSymbol(*painter, name_, rect, color);
-    }
-
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        QPixmap pixmap(size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
-        return pixmap;
-    }
-
-    QIconEngine* clone() const override { return new SymbolIconEngine(name_, color_); }
-
-private:
-    QString name_;
-    QColor color_;
-};
 
 } // namespace
 
@@ -399,7 +454,12 @@ void drawSymbol(QPainter& painter, QStringView name, const QRectF& rect, const Q
 
 QIcon symbolIcon(const QString& name, const QColor& color)
 {
-    return QIcon(new SymbolIconEngine(name, color));
+    return paintedIcon([name, color](QPainter& painter, const QRect& rect, QIcon::Mode mode) {
+        // Without a colour of its own the glyph follows the palette in use when it is drawn.
+        QColor ink = color.isValid() ? color : QGuiApplication::palette().color(QPalette::ButtonText);
+        if (mode == QIcon::Disabled) ink.setAlphaF(0.35f);
+        drawSymbol(painter, name, rect, ink);
+    });
 }
 
 void drawOnionSkin(QPainter& painter, const QRectF& rect, const QColor& color)

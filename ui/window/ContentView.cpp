@@ -8,6 +8,7 @@
 #include "ui/export/ExportController.h"
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/generation/CreateWallpaperSheet.h"
+#include "ui/inspector/InspectorColumn.h"
 #include "ui/library/ImageImporter.h"
 #include "ui/library/ImagesLibraryView.h"
 #include "ui/library/LibraryContext.h"
@@ -51,6 +52,7 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(library_, 1);
+    layout->addWidget(new ui::InspectorColumn(*context_, this));
     buildToolbar(actions);
     commandCenter_.addImages
         = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };

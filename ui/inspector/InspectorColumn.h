@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Observation.h"
+
+#include <QWidget>
+
+#include <vector>
+
+namespace tl {
+class AppState;
+class AppUIState;
+} // namespace tl
+
+namespace tl::ui {
+
+class InspectorView;
+class LibraryContext;
+
+// The right-hand column of the window: a divider and the 300-pixel inspector, on screen while
+// the inspector is switched on and the project has images and a selection.
+class InspectorColumn final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int inspectorWidth = 300;
+
+    explicit InspectorColumn(LibraryContext& context, QWidget* parent = nullptr);
+
+    static bool shouldShow(const AppState& appState, const AppUIState& uiState);
+    InspectorView& inspector() { return *inspector_; }
+
+private:
+    void refresh();
+
+    AppState& appState_;
+    AppUIState& uiState_;
+    InspectorView* inspector_;
+    std::vector<Observation> observations_;
+};
+
+} // namespace tl::ui

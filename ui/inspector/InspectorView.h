@@ -1,0 +1,55 @@
+#pragma once
+
+#include "model/WallpaperMode.h"
+#include "platform/Observation.h"
+
+#include <QScrollArea>
+
+#include <optional>
+#include <vector>
+
+class QAbstractButton;
+class QButtonGroup;
+
+namespace tl {
+class AppState;
+}
+
+namespace tl::ui {
+
+class ImageMetadataEditor;
+class LibraryContext;
+
+// The inspector's scrolling column: "No Selection" without a selected image, otherwise the mode
+// picker, the presets, the metadata editor and, in time mode, the sun preview. The sections are
+// built afresh when an image becomes selected or the mode changes, so the sun preview's typed
+// place is dropped on leaving time mode or the selection.
+class InspectorView final : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit InspectorView(LibraryContext& context, QWidget* parent = nullptr);
+
+    // What is on screen now; null when absent.
+    ImageMetadataEditor* editor() const { return editor_; }
+    QAbstractButton* modeButton(WallpaperMode mode) const;
+    bool showsEmptyState() const { return !shown_ || !shown_->hasImage; }
+
+private:
+    struct Layout {
+        bool hasImage;
+        WallpaperMode mode;
+        friend bool operator==(const Layout&, const Layout&) = default;
+    };
+    void refresh();
+    void build(const Layout& layout);
+    QWidget* makeEmptyState();
+    QWidget* makeModeHeader();
+
+    AppState& appState_;
+    std::optional<Layout> shown_;
+    ImageMetadataEditor* editor_ = nullptr;
+    QButtonGroup* modes_ = nullptr;
+    std::vector<Observation> observations_;
+};
+
+} // namespace tl::ui
