@@ -4,7 +4,9 @@ namespace tl {
 
 BundleInfo mainBundle()
 {
-    return { TIDELUMINE_BUNDLE_IDENTIFIER, TIDELUMINE_VERSION };
+    const std::string buildNumber = TIDELUMINE_BUILD_NUMBER;
+    return { TIDELUMINE_BUNDLE_IDENTIFIER, TIDELUMINE_VERSION,
+        buildNumber.empty() ? std::nullopt : std::optional<std::string>(buildNumber) };
 }
 
 } // namespace tl

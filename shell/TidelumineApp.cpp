@@ -2,7 +2,7 @@
 
 #include "platform/Bundle.h"
 #include "platform/Log.h"
-#include "shell/SettingsDialog.h"
+#include "shell/SettingsView.h"
 #include "ui/window/MainWindow.h"
 
 #include <QCoreApplication>
@@ -65,10 +65,10 @@ AppSettings& TidelumineApp::settings()
 
 void TidelumineApp::showSettings()
 {
-    if (!settingsDialog_) settingsDialog_ = std::make_unique<SettingsDialog>(settings(), window_.get());
-    settingsDialog_->show();
-    settingsDialog_->raise();
-    settingsDialog_->activateWindow();
+    if (!settingsWindow_) settingsWindow_ = std::make_unique<SettingsView>(settings(), mainBundle(), window_.get());
+    settingsWindow_->show();
+    settingsWindow_->raise();
+    settingsWindow_->activateWindow();
 }
 
 } // namespace tl

@@ -20,7 +20,7 @@
 namespace tl {
 
 class MainWindow;
-class SettingsDialog;
+class SettingsView;
 
 // The application's long-lived objects, created once in a fixed order, and its
 // main window. Lives as long as the process.
@@ -55,7 +55,7 @@ private:
     PlatformServices services_;
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<MainWindow> window_;
-    std::unique_ptr<SettingsDialog> settingsDialog_;
+    std::unique_ptr<SettingsView> settingsWindow_;
 };
 
 } // namespace tl

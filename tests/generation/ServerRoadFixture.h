@@ -36,7 +36,7 @@ protected:
     InMemoryDefaults defaults;
     ManualClock clock;
     FolderResources resources { {} };
-    BundleInfo bundle { "com.example.tidelumine", "2.5.0" };
+    BundleInfo bundle { "com.example.tidelumine", "2.5.0", std::nullopt };
     LogRecorder log;
 };
 
