@@ -1,5 +1,6 @@
 // Saves pictures of the main window, the export sheet and a running export into the folder given
 // as the first argument, for a person to look at. Run under Xvfb; fails when a picture is missing.
+#include "InspectorScreenshots.h"
 #include "MainWindowHarness.h"
 
 #include "ui/export/ExportOptionsSheet.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv)
     tl::testing::processEventsUntil([] { return false; }, 200);
     ok &= save(harness.window(), out / "main-window-list.png");
     ui.viewMode = tl::LibraryViewMode::grid;
+    ok &= tl::testing::saveInspectorScreenshots(harness, out);
 
     harness.window().actions().exportWallpaper.trigger();
     auto* sheet = harness.content().exportSheet();

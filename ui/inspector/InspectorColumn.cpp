@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "ui/common/PaintedIcon.h"
-#include "ui/inspector/InspectorView.h"
+#include "ui/inspector/QtLocationProvider.h"
 #include "ui/library/LibraryContext.h"
 
 #include <QHBoxLayout>
@@ -11,10 +11,16 @@
 namespace tl::ui {
 
 InspectorColumn::InspectorColumn(LibraryContext& context, QWidget* parent)
+    : InspectorColumn(
+        context, [] { return std::make_unique<QtLocationProvider>(); }, parent)
+{
+}
+
+InspectorColumn::InspectorColumn(LibraryContext& context, LocationProviderFactory makeLocation, QWidget* parent)
     : QWidget(parent)
     , appState_(context.appState)
     , uiState_(context.uiState)
-    , inspector_(new InspectorView(context, this))
+    , inspector_(new InspectorView(context, std::move(makeLocation), this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

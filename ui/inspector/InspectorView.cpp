@@ -6,6 +6,8 @@
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
 #include "ui/inspector/ImageMetadataEditor.h"
+#include "ui/inspector/PresetsView.h"
+#include "ui/inspector/SolarDebugView.h"
 #include "ui/library/LibraryContext.h"
 
 #include <QButtonGroup>
@@ -16,9 +18,10 @@
 
 namespace tl::ui {
 
-InspectorView::InspectorView(LibraryContext& context, QWidget* parent)
+InspectorView::InspectorView(LibraryContext& context, LocationProviderFactory makeLocation, QWidget* parent)
     : QScrollArea(parent)
     , appState_(context.appState)
+    , makeLocation_(std::move(makeLocation))
 {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
@@ -46,7 +49,9 @@ void InspectorView::refresh()
 void InspectorView::build(const Layout& layout)
 {
     shown_ = layout;
+    presets_ = nullptr;
     editor_ = nullptr;
+    solarView_ = nullptr;
     modes_ = nullptr;
     auto* page = new QWidget;
     auto* stack = new QVBoxLayout(page);
@@ -59,12 +64,21 @@ void InspectorView::build(const Layout& layout)
     } else {
         stack->addWidget(makeModeHeader());
         stack->addWidget(makeDivider(Qt::Horizontal, page));
+        presets_ = new PresetsView(appState_, page);
+        stack->addWidget(presets_);
+        stack->addWidget(makeDivider(Qt::Horizontal, page));
         editor_ = new ImageMetadataEditor(appState_, page);
         stack->addWidget(editor_);
+        if (layout.mode == WallpaperMode::time) {
+            stack->addWidget(makeDivider(Qt::Horizontal, page));
+            solarView_ = new SolarDebugView(appState_, makeLocation_(), page);
+            stack->addWidget(solarView_);
+        }
         stack->addStretch(1);
     }
-    // The old page goes with everything on it, including a sun preview's typed place; later,
-    // because the click that changed the mode may still be running inside it.
+    // The old page goes with everything on it, including a sun preview's typed
+    // place; later, because the click that changed the mode may still be running
+    // inside it.
     if (QWidget* old = takeWidget()) old->deleteLater();
     setWidget(page);
 }

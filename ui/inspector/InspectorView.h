@@ -1,10 +1,13 @@
 #pragma once
 
+#include "engine/LocationProvider.h"
 #include "model/WallpaperMode.h"
 #include "platform/Observation.h"
 
 #include <QScrollArea>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,18 +22,26 @@ namespace tl::ui {
 
 class ImageMetadataEditor;
 class LibraryContext;
+class PresetsView;
+class SolarDebugView;
 
-// The inspector's scrolling column: "No Selection" without a selected image, otherwise the mode
-// picker, the presets, the metadata editor and, in time mode, the sun preview. The sections are
-// built afresh when an image becomes selected or the mode changes, so the sun preview's typed
-// place is dropped on leaving time mode or the selection.
+// Makes the location service of a new sun preview.
+using LocationProviderFactory = std::function<std::unique_ptr<LocationProvider>()>;
+
+// The inspector's scrolling column: "No Selection" without a selected image,
+// otherwise the mode picker, the presets, the metadata editor and, in time
+// mode, the sun preview. The sections are built afresh when an image becomes
+// selected or the mode changes, so the sun preview's typed place is dropped on
+// leaving time mode or the selection.
 class InspectorView final : public QScrollArea {
     Q_OBJECT
 public:
-    explicit InspectorView(LibraryContext& context, QWidget* parent = nullptr);
+    InspectorView(LibraryContext& context, LocationProviderFactory makeLocation, QWidget* parent = nullptr);
 
     // What is on screen now; null when absent.
+    PresetsView* presets() const { return presets_; }
     ImageMetadataEditor* editor() const { return editor_; }
+    SolarDebugView* solarView() const { return solarView_; }
     QAbstractButton* modeButton(WallpaperMode mode) const;
     bool showsEmptyState() const { return !shown_ || !shown_->hasImage; }
 
@@ -46,8 +57,11 @@ private:
     QWidget* makeModeHeader();
 
     AppState& appState_;
+    LocationProviderFactory makeLocation_;
     std::optional<Layout> shown_;
+    PresetsView* presets_ = nullptr;
     ImageMetadataEditor* editor_ = nullptr;
+    SolarDebugView* solarView_ = nullptr;
     QButtonGroup* modes_ = nullptr;
     std::vector<Observation> observations_;
 };

@@ -4,6 +4,9 @@
 #include "ui/inspector/ImageMetadataEditor.h"
 #include "ui/inspector/InspectorColumn.h"
 #include "ui/inspector/InspectorView.h"
+#include "ui/inspector/PresetsView.h"
+#include "ui/inspector/QtLocationProvider.h"
+#include "ui/inspector/SolarDebugView.h"
 #include "ui/inspector/TracklessSlider.h"
 #include "ui/library/LibraryContext.h"
 
@@ -45,6 +48,7 @@ protected:
     GenerationServices generation { transport, defaults, environment };
     QWidget window;
     LibraryContext context { state, ui, window, generation };
+    LocationProviderFactory location = [] { return std::make_unique<QtLocationProvider>(); };
 };
 
 TEST_F(InspectorTest, TheColumnShowsOnlyWithTheInspectorOnImagesAndASelection)
@@ -63,18 +67,20 @@ TEST_F(InspectorTest, TheColumnShowsOnlyWithTheInspectorOnImagesAndASelection)
 
 TEST_F(InspectorTest, WithoutASelectedImageOnlyTheEmptyStateShows)
 {
-    InspectorView inspector(context);
+    InspectorView inspector(context, location);
     EXPECT_TRUE(inspector.showsEmptyState());
     const QStringList shown = texts(*inspector.widget());
     EXPECT_TRUE(shown.contains("No Selection"));
     EXPECT_TRUE(shown.contains("Select an image to edit its metadata"));
     EXPECT_FALSE(shown.contains("Mode"));
     EXPECT_EQ(inspector.editor(), nullptr);
+    EXPECT_EQ(inspector.presets(), nullptr);
+    EXPECT_EQ(inspector.solarView(), nullptr);
 }
 
 TEST_F(InspectorTest, TimeModeShowsBothAngleRowsWithTheirTexts)
 {
-    InspectorView inspector(context);
+    InspectorView inspector(context, location);
     state.select(image(1).id);
     ASSERT_NE(inspector.editor(), nullptr);
     const QStringList shown = texts(*inspector.widget());
@@ -85,6 +91,9 @@ TEST_F(InspectorTest, TimeModeShowsBothAngleRowsWithTheirTexts)
     EXPECT_EQ(editor.altitudeText()->text(), "0.0°"); // no sun position yet
     EXPECT_EQ(editor.lightSwitch(), nullptr);
     EXPECT_TRUE(inspector.modeButton(WallpaperMode::time)->isChecked());
+    ASSERT_NE(inspector.presets(), nullptr);
+    EXPECT_EQ(inspector.presets()->buttons().size(), 11u);
+    EXPECT_NE(inspector.solarView(), nullptr);
 
     state.select(image(0).id);
     EXPECT_EQ(editor.altitudeText()->text(), "-3.0°");
@@ -102,7 +111,7 @@ TEST_F(InspectorTest, TimeModeShowsBothAngleRowsWithTheirTexts)
 
 TEST_F(InspectorTest, ThePickerSwitchesToAppearanceWithTheLightSwitch)
 {
-    InspectorView inspector(context);
+    InspectorView inspector(context, location);
     state.select(image(0).id);
     inspector.modeButton(WallpaperMode::appearance)->click();
     endEvent();
@@ -116,6 +125,8 @@ TEST_F(InspectorTest, ThePickerSwitchesToAppearanceWithTheLightSwitch)
     EXPECT_TRUE(light->isChecked()); // no flag reads as light
     EXPECT_EQ(inspector.editor()->altitudeSlider(), nullptr);
     EXPECT_TRUE(inspector.modeButton(WallpaperMode::appearance)->isChecked());
+    EXPECT_EQ(inspector.solarView(), nullptr); // the sun preview is for time mode only
+    EXPECT_EQ(inspector.presets()->buttons().size(), 2u);
 
     // A flag changed elsewhere shows without writing anything back.
     QSignalSpy clicks(light, &QCheckBox::clicked);
@@ -129,6 +140,24 @@ TEST_F(InspectorTest, ThePickerSwitchesToAppearanceWithTheLightSwitch)
     light->click();
     endEvent();
     EXPECT_EQ(state.selectedImage()->isLight, true);
+}
+
+TEST_F(InspectorTest, TheSunPreviewsTypedPlaceIsDroppedWithTheSelection)
+{
+    InspectorView inspector(context, location);
+    state.select(image(0).id);
+    ASSERT_NE(inspector.solarView(), nullptr);
+    inspector.solarView()->model().setUseManualLocation(true);
+    // Another image keeps the preview as it is.
+    state.select(image(1).id);
+    ASSERT_NE(inspector.solarView(), nullptr);
+    EXPECT_TRUE(inspector.solarView()->model().useManualLocation());
+
+    state.select(std::nullopt);
+    EXPECT_EQ(inspector.solarView(), nullptr);
+    state.select(image(0).id);
+    ASSERT_NE(inspector.solarView(), nullptr);
+    EXPECT_FALSE(inspector.solarView()->model().useManualLocation());
 }
 
 TEST(DegreesText, OneDecimalWithAPointAndNoNegativeZero)
