@@ -1,6 +1,7 @@
 #include "model/JsonReader.h"
 
 #include "model/JsonPath.h"
+#include "platform/JsonNesting.h"
 #include "platform/Uuid.h"
 
 #include <cmath>
@@ -146,6 +147,11 @@ std::string withSignedZeros(std::string_view text)
 
 CodingResult<json> parseJson(std::string_view text)
 {
+    if (jsonNestsDeeperThan(text)) {
+        return CodingError { "The data couldn't be read because it isn't in the correct format: "
+                             "the text nests deeper than "
+            + std::to_string(largestJsonNesting) + " levels." };
+    }
     const std::string prepared = withSignedZeros(text);
     json value = json::parse(prepared.begin(), prepared.end(), nullptr, /*allow_exceptions=*/false);
     if (value.is_discarded()) {
@@ -180,7 +186,7 @@ template <class T> std::optional<T> JsonObjectReader::optional(std::string_view 
     return convert<T>(*value, key);
 }
 
-std::vector<JsonObjectReader> JsonObjectReader::objects(std::string_view key)
+std::vector<JsonObjectReader> JsonObjectReader::objects(std::string_view key, std::size_t largestCount)
 {
     const std::string path = memberPath(path_, key);
     const json* value = member(key);
@@ -188,7 +194,7 @@ std::vector<JsonObjectReader> JsonObjectReader::objects(std::string_view key)
         recordMissing(*fault_, path);
         return {};
     }
-    return readObjects(*value, path, *fault_);
+    return readObjects(*value, path, *fault_, largestCount);
 }
 
 void JsonObjectReader::reject(std::string_view key, std::string_view expectation)
@@ -222,10 +228,15 @@ template std::optional<double> JsonObjectReader::optional(std::string_view);
 template std::optional<std::int64_t> JsonObjectReader::optional(std::string_view);
 template std::optional<Uuid> JsonObjectReader::optional(std::string_view);
 
-std::vector<JsonObjectReader> readObjects(const json& value, const std::string& path, std::optional<CodingError>& fault)
+std::vector<JsonObjectReader> readObjects(
+    const json& value, const std::string& path, std::optional<CodingError>& fault, std::size_t largestCount)
 {
     if (!value.is_array()) {
         recordWrongValue(fault, path, "an array");
+        return {};
+    }
+    if (value.size() > largestCount) {
+        recordWrongValue(fault, path, "an array of at most " + std::to_string(largestCount) + " entries");
         return {};
     }
     std::vector<JsonObjectReader> readers;

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,8 +12,8 @@
 
 namespace tl {
 
-// Parses JSON text strictly: malformed text, ill-formed UTF-8, trailing content and
-// numbers beyond the range of a double all fail.
+// Parses JSON text strictly: malformed text, ill-formed UTF-8, trailing content,
+// numbers beyond the range of a double and nesting beyond largestJsonNesting all fail.
 CodingResult<nlohmann::json> parseJson(std::string_view text);
 
 // Reads the members of one JSON object by key. All readers of one document share one
@@ -30,8 +31,10 @@ public:
     template <class T> T required(std::string_view key);
     template <class T> std::optional<T> optional(std::string_view key);
 
-    // Readers for the objects in the required array under `key`.
-    std::vector<JsonObjectReader> objects(std::string_view key);
+    // Readers for the objects in the required array under `key`; an array longer than
+    // `largestCount` is a fault, found before any of its entries is read.
+    std::vector<JsonObjectReader> objects(
+        std::string_view key, std::size_t largestCount = std::numeric_limits<std::size_t>::max());
 
     // Records that the member under `key` holds a value outside what `expectation` allows.
     void reject(std::string_view key, std::string_view expectation);
@@ -45,8 +48,8 @@ private:
     std::optional<CodingError>* fault_;
 };
 
-// Readers for the objects of the array `value` found at `path`.
-std::vector<JsonObjectReader> readObjects(
-    const nlohmann::json& value, const std::string& path, std::optional<CodingError>& fault);
+// Readers for the objects of the array `value` found at `path`, holding at most `largestCount`.
+std::vector<JsonObjectReader> readObjects(const nlohmann::json& value, const std::string& path,
+    std::optional<CodingError>& fault, std::size_t largestCount = std::numeric_limits<std::size_t>::max());
 
 } // namespace tl

@@ -86,7 +86,7 @@ CodingResult<Project> decodeProjectFile(std::string_view text)
     Project project;
     project.version = record.required<std::string>("version");
     project.mode = readMode(record);
-    for (auto& imageRecord : record.objects("images"))
+    for (auto& imageRecord : record.objects("images", largestFrameCount))
         project.images.push_back(readImage(imageRecord));
     project.magicPrompt = record.optional<std::string>("magicPrompt");
     project.magicSize = record.optional<std::string>("magicSize");

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string_view>
@@ -65,6 +66,8 @@ void readPng(Bytes b, ContainerFacts& facts)
         if (length > b.size() - at - 12) return;
         const std::size_t data = at + 8;
         if (startsWith(b, at + 4, "IDAT") || startsWith(b, at + 4, "IEND")) return;
+        if (startsWith(b, at + 4, "IHDR") && length >= 8)
+            facts.extent = ImageExtent { bigEndian(b, data, 4), bigEndian(b, data + 4, 4) };
         if (startsWith(b, at + 4, "iCCP")) {
             const auto chunk = b.subspan(data, length);
             const auto nul = std::find(chunk.begin(), chunk.end(), 0);
@@ -95,10 +98,8 @@ void readJpeg(Bytes b, ContainerFacts& facts)
         const std::size_t dataLength = length - 2;
         const bool startOfFrame
             = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (startOfFrame && dataLength >= 5) {
-            facts.jpegHeight = static_cast<int>(bigEndian(b, data + 1, 2));
-            facts.jpegWidth = static_cast<int>(bigEndian(b, data + 3, 2));
-        }
+        if (startOfFrame && dataLength >= 5)
+            facts.extent = ImageExtent { bigEndian(b, data + 3, 2), bigEndian(b, data + 1, 2) };
         constexpr std::string_view iccTag { "ICC_PROFILE\0", 12 };
         if (marker == 0xE2 && dataLength > iccTag.size() + 2 && startsWith(b, data, iccTag)) {
             const int sequence = b[data + iccTag.size()];
@@ -122,18 +123,37 @@ void readTiff(Bytes b, ContainerFacts& facts)
     for (std::size_t i = 0; i < entries; ++i) {
         const std::size_t entry = directory + 2 + i * 12;
         if (entry + 12 > b.size()) return;
-        constexpr std::uint32_t iccTag = 34675;
-        if (read(entry, 2) != iccTag) continue;
+        constexpr std::uint32_t widthTag = 256, heightTag = 257, iccTag = 34675, shortType = 3;
+        const std::uint32_t tag = read(entry, 2);
+        if (tag == widthTag || tag == heightTag) {
+            const std::int64_t value = read(entry + 2, 2) == shortType ? read(entry + 8, 2) : read(entry + 8, 4);
+            if (!facts.extent) facts.extent = ImageExtent {};
+            (tag == widthTag ? facts.extent->width : facts.extent->height) = value;
+        }
+        if (tag != iccTag) continue;
         const std::size_t count = read(entry + 4, 4);
         const std::size_t offset = count <= 4 ? entry + 8 : read(entry + 8, 4);
-        if (count > maxProfileSize || offset > b.size() || count > b.size() - offset) return;
+        if (count > maxProfileSize || offset > b.size() || count > b.size() - offset) continue;
         facts.iccProfile.assign(b.begin() + offset, b.begin() + offset + count);
-        return;
+    }
+}
+
+void readWebpExtent(Bytes b, ContainerFacts& facts)
+{
+    if (b.size() < 30) return;
+    if (startsWith(b, 12, "VP8X")) {
+        facts.extent = ImageExtent { littleEndian(b, 24, 3) + 1, littleEndian(b, 27, 3) + 1 };
+    } else if (startsWith(b, 12, "VP8L")) {
+        const std::uint32_t bits = littleEndian(b, 21, 4);
+        facts.extent = ImageExtent { (bits & 0x3FFF) + 1, ((bits >> 14) & 0x3FFF) + 1 };
+    } else if (startsWith(b, 12, "VP8 ")) {
+        facts.extent = ImageExtent { littleEndian(b, 26, 2) & 0x3FFF, littleEndian(b, 28, 2) & 0x3FFF };
     }
 }
 
 void readWebp(Bytes b, ContainerFacts& facts)
 {
+    readWebpExtent(b, facts);
     std::size_t at = 12;
     while (at + 8 <= b.size()) {
         const std::size_t length = littleEndian(b, at + 4, 4);
@@ -159,6 +179,12 @@ ContainerFacts readContainerFacts(std::span<const std::uint8_t> file)
         readTiff(file, facts);
     } else if (startsWith(file, 0, "RIFF") && startsWith(file, 8, "WEBP")) {
         readWebp(file, facts);
+    } else if ((startsWith(file, 0, "GIF87a") || startsWith(file, 0, "GIF89a")) && file.size() >= 10) {
+        facts.extent = ImageExtent { littleEndian(file, 6, 2), littleEndian(file, 8, 2) };
+    } else if (startsWith(file, 0, "BM") && file.size() >= 26) {
+        // A negative height marks a top-down bitmap.
+        const auto height = static_cast<std::int32_t>(littleEndian(file, 22, 4));
+        facts.extent = ImageExtent { littleEndian(file, 18, 4), std::abs(std::int64_t { height }) };
     }
     return facts;
 }

@@ -1,6 +1,7 @@
 #include "platform/HeifDecoding.h"
 
 #include "platform/HeifHandles.h"
+#include "platform/ImageExtent.h"
 #include "platform/SrgbConversion.h"
 
 #include <opencv2/imgproc.hpp>
@@ -71,6 +72,8 @@ cv::Mat decodeHeif(std::span<const std::uint8_t> file, int previewLongSide)
     heif_image_handle* rawPrimary = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &rawPrimary).code != heif_error_Ok) return {};
     const heif::ImageHandle handle = pickHandle(heif::ImageHandle(rawPrimary), previewLongSide);
+    if (isTooLargeToDecode({ heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()) }))
+        return {};
 
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
     const heif::DecodingOptions options(heif_decoding_options_alloc());

@@ -55,8 +55,8 @@ cv::Mat toEightBit(const cv::Mat& decoded)
 // JPEG decoding at 1/2, 1/4 or 1/8 of the size, the largest reduction that still covers the preview.
 int jpegReducedFlag(const ContainerFacts& facts, int maxLongSide)
 {
-    if (maxLongSide <= 0 || !facts.jpegWidth || !facts.jpegHeight) return cv::IMREAD_COLOR;
-    const int longSide = std::max(*facts.jpegWidth, *facts.jpegHeight);
+    if (maxLongSide <= 0 || !facts.extent) return cv::IMREAD_COLOR;
+    const std::int64_t longSide = std::max(facts.extent->width, facts.extent->height);
     if (longSide >= maxLongSide * 8) return cv::IMREAD_REDUCED_COLOR_8;
     if (longSide >= maxLongSide * 4) return cv::IMREAD_REDUCED_COLOR_4;
     if (longSide >= maxLongSide * 2) return cv::IMREAD_REDUCED_COLOR_2;
@@ -71,6 +71,8 @@ cv::Mat decode(const fs::path& path, int maxLongSide)
     if (isHeifFile(bytes)) return decodeHeif(bytes, maxLongSide);
 
     const ContainerFacts facts = readContainerFacts(bytes);
+    // The header's word is checked before the decoder allocates what it claims.
+    if (facts.extent && isTooLargeToDecode(*facts.extent)) return {};
     // JPEG carries no alpha but often an EXIF orientation, which only the colour decode applies;
     // other formats are read as stored so alpha and depth survive.
     const bool jpeg = bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;

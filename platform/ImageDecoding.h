@@ -9,7 +9,8 @@ namespace tl {
 // Decodes the first image of a PNG, JPEG, TIFF, WebP, BMP, HEIC or HEIF file to 8-bit sRGB pixels:
 // BGR, or BGRA when the file has alpha. Grey and deeper pixels are widened or narrowed to that; an
 // embedded colour profile is converted (untagged pixels count as sRGB); JPEG EXIF orientation and
-// HEIF rotations are applied. Empty when the file is missing, larger than kLargestImageFileBytes or does not decode.
+// HEIF rotations are applied. Empty when the file is missing, larger than kLargestImageFileBytes, states a
+// size beyond largestImagePixels or largestImageSide in its header, or does not decode.
 cv::Mat decodeImageFile(const std::filesystem::path& path);
 
 // The same picture, made smaller when needed (never larger) so that its longer side is at most

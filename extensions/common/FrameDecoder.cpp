@@ -13,6 +13,8 @@ namespace {
 
 // Qt refuses images above 256 MB by default, which an 8K 16-bit RGBA frame exceeds.
 constexpr int allocationLimitMegabytes = 1024;
+constexpr qint64 largestSide = 32768;
+constexpr qint64 largestPixels = qint64 { 16384 } * 16384;
 
 QImage scaledToFit(const QImage& image, int longSide)
 {
@@ -28,12 +30,19 @@ QImage decodeWithQt(QFile& file, int longSide)
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
+    if (isTooLargeToDecode(stored)) return {};
     // The bound is square, so it fits the stored size whatever orientation is applied later.
     if (stored.isValid()) reader.setScaledSize(fittedSize(stored, longSide));
     return scaledToFit(reader.read(), longSide);
 }
 
 } // namespace
+
+bool isTooLargeToDecode(const QSize& stored)
+{
+    return stored.width() > largestSide || stored.height() > largestSide
+        || qint64 { stored.width() } * stored.height() > largestPixels;
+}
 
 QSize fittedSize(const QSize& source, int longSide)
 {

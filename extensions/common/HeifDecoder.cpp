@@ -1,5 +1,7 @@
 #include "extensions/common/HeifDecoder.h"
 
+#include "extensions/common/FrameDecoder.h"
+
 #include <QFile>
 
 #include <libheif/heif.h>
@@ -41,6 +43,8 @@ QImage decodeHeif(const QString& path)
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok) return {};
     const Handle handle(rawHandle);
+    if (isTooLargeToDecode({ heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()) }))
+        return {};
 
     const bool hasAlpha = heif_image_handle_has_alpha_channel(handle.get());
     heif_image* rawImage = nullptr;

@@ -11,7 +11,8 @@ namespace tl::extension {
 // Whether a file starting with these bytes is a HEIF file libheif can decode.
 bool isDecodableHeif(const QByteArray& head);
 
-// The primary image at full size, with its stored rotation applied; null when it does not decode.
+// The primary image at full size, with its stored rotation applied; null when it does not decode
+// or is too large to.
 QImage decodeHeif(const QString& path);
 
 } // namespace tl::extension

@@ -5,11 +5,30 @@
 #include <QFile>
 #include <QJsonDocument>
 
+#include <algorithm>
+
 namespace tl::extension {
 namespace {
 
-// Far above what thousands of frames need, far below what could hurt to read.
+// Far above what thousands of frames need, far below what could hurt to read; the app refuses the
+// same records: larger ones, longer timelines and deeper nesting.
 constexpr qint64 maximumRecordBytes = 16 * 1024 * 1024;
+constexpr qsizetype largestFrameCount = 10000;
+constexpr int largestNesting = 64;
+
+// Whether arrays and objects nest in `value` more than `limit` levels, itself included.
+bool nestsDeeperThan(const QJsonValue& value, int limit)
+{
+    if (!value.isArray() && !value.isObject()) return false;
+    if (limit <= 0) return true;
+    const auto tooDeep = [limit](const QJsonValue& item) { return nestsDeeperThan(item, limit - 1); };
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(), tooDeep);
+    }
+    const QJsonObject object = value.toObject();
+    return std::any_of(object.begin(), object.end(), tooDeep);
+}
 
 // Absent and null give no value; a value of the right type is converted; any other type fails.
 template <class T, class Convert>
@@ -37,6 +56,7 @@ std::optional<QJsonObject> readRecordObject(const QString& path)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(data, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) return std::nullopt;
+    if (nestsDeeperThan(document.object(), largestNesting)) return std::nullopt;
     return document.object();
 }
 
@@ -88,7 +108,7 @@ std::optional<ProjectRecord> readProjectRecord(const QString& packagePath)
     ProjectRecord record;
     if (!readOptionalString(*object, QStringLiteral("version"), record.version)
         || !readOptionalString(*object, QStringLiteral("mode"), record.mode)
-        || !readArray(*object, QStringLiteral("images"), record.images))
+        || !readArray(*object, QStringLiteral("images"), record.images) || record.images.size() > largestFrameCount)
         return std::nullopt;
     return record;
 }

@@ -14,7 +14,7 @@ namespace tl::extension {
 // returns false for it and the caller gives up on the record.
 
 // The JSON object stored in the file, or none when it cannot be read, is unreasonably large
-// for a record, is not JSON or is not an object.
+// or deeply nested for a record, is not JSON or is not an object.
 std::optional<QJsonObject> readRecordObject(const QString& path);
 
 bool readOptionalString(const QJsonObject& object, const QString& key, std::optional<QString>& value);
@@ -34,7 +34,8 @@ struct ProjectRecord {
     QJsonArray images;
 };
 
-// None when the package's "project.json" is missing, unreadable or has a mistyped key.
+// None when the package's "project.json" is missing, unreadable, has a mistyped key or lists
+// more images than any real timeline.
 std::optional<ProjectRecord> readProjectRecord(const QString& packagePath);
 
 // Every entry decoded by `readEntry` (which gives none for an unreadable entry), or none when

@@ -10,7 +10,8 @@ namespace tl::preview {
 
 // Decodes a package's frames one after another on a worker thread, so the window stays
 // responsive while a long timeline loads. Frames arrive on the owner's thread, in order;
-// files that do not decode are skipped. Destroying the loader stops it after the frame at hand.
+// files that do not decode are skipped, and a file named again is not decoded again. Destroying the loader stops it
+// after the frame at hand.
 class FrameLoader : public QObject {
     Q_OBJECT
 public:

@@ -67,6 +67,14 @@ TEST_F(FrameDecoderTest, HeicFramesDecodeThroughLibheif)
     EXPECT_NEAR(centre.blue(), 40, 12);
 }
 
+TEST_F(FrameDecoderTest, PicturesBeyondTheLargestCanvasAreRefusedByTheirHeader)
+{
+    QImage strip(40000, 2, QImage::Format_Grayscale8);
+    strip.fill(90);
+    ASSERT_TRUE(strip.save(image(QStringLiteral("strip.png")), "png"));
+    EXPECT_TRUE(decodeFrame(image(QStringLiteral("strip.png")), 256).isNull());
+}
+
 // Above Qt's default allocation limit when decoded; scaled decoding must still get it.
 TEST_F(FrameDecoderTest, EightKSixteenBitPngLoads)
 {

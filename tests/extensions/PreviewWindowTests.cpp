@@ -1,5 +1,6 @@
 #include "PackageBuilder.h"
 
+#include "extensions/preview/FrameLoader.h"
 #include "extensions/preview/PreviewViewController.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +46,25 @@ TEST(PreviewWindow, MissingFramesAreCountedButLeftOutOfTheSlideshow)
     EXPECT_EQ(preview.detail(), QStringLiteral("Version: 1.0\nMode: time\nImages: 3"));
     EXPECT_EQ(preview.frameCount(), 2);
     EXPECT_TRUE(preview.isSlideShowRunning());
+}
+
+TEST(PreviewFrameLoader, AFileNamedManyTimesIsDecodedOnce)
+{
+    PackageBuilder package;
+    package.frame(QStringLiteral("one.png"), Qt::red).frame(QStringLiteral("two.png"), Qt::blue);
+    const QString one = package.path() + QStringLiteral("/images/one.png");
+    const QString two = package.path() + QStringLiteral("/images/two.png");
+    preview::FrameLoader loader;
+    QSignalSpy frames(&loader, &preview::FrameLoader::frameLoaded);
+    QSignalSpy finished(&loader, &preview::FrameLoader::finished);
+    loader.start({ one, two, one, one, two }, 64);
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_EQ(frames.size(), 5);
+    const auto key = [&](int index) { return frames.at(index).at(0).value<QImage>().cacheKey(); };
+    EXPECT_EQ(key(0), key(2));
+    EXPECT_EQ(key(0), key(3));
+    EXPECT_EQ(key(1), key(4));
+    EXPECT_NE(key(0), key(1));
 }
 
 TEST(PreviewWindow, SlideshowWrapsFromTheLastFrameToTheFirst)

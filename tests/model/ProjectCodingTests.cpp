@@ -211,6 +211,34 @@ TEST(ProjectFileDecoding, AcceptsWhatTheRecordAllows)
     EXPECT_EQ(image.tweenCount, 3);
 }
 
+std::string recordWith(std::size_t frames, std::size_t nesting)
+{
+    std::string images;
+    for (std::size_t i = 0; i < frames; ++i)
+        images += std::string(i ? "," : "")
+            + R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","fileName":"[{.png","isTween":false})";
+    // The record itself is the first level.
+    const std::string extra = std::string(nesting - 1, '[') + std::string(nesting - 1, ']');
+    return R"({"version":"1.0","mode":"time","extra":)" + extra + R"(,"images":[)" + images + "]}";
+}
+
+TEST(ProjectFileDecoding, BoundsTheTimelineAndTheNestingBeforeBuildingFrames)
+{
+    const auto largest = decodeProjectFile(recordWith(largestFrameCount, 64));
+    ASSERT_TRUE(largest.ok()) << largest.error().message;
+    EXPECT_EQ(largest.value().images.size(), largestFrameCount);
+
+    const auto tooMany = decodeProjectFile(recordWith(largestFrameCount + 1, 2));
+    ASSERT_FALSE(tooMany.ok());
+    EXPECT_THAT(tooMany.error().message, HasSubstr("\"images\" should be an array of at most 10000 entries"));
+
+    for (const std::string& deep : { recordWith(1, 65), std::string(6'000'000, '[') }) {
+        const auto refused = decodeProjectFile(deep);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_THAT(refused.error().message, HasSubstr("nests deeper than 64 levels"));
+    }
+}
+
 struct Rejection {
     std::string name;
     std::string text;

@@ -115,6 +115,27 @@ TEST_F(ImageDecodingTest, ImageFileBytesAreReadWholeOnlyFromRegularFiles)
     EXPECT_FALSE(readImageFileBytes(scratch.path / "missing.png"));
 }
 
+TEST_F(ImageDecodingTest, PicturesBeyondTheLargestCanvasAreRefusedByTheirHeader)
+{
+    const cv::Mat strip(2, 40000, CV_8UC1, cv::Scalar::all(90));
+    for (const char* extension : { ".png", ".jpg", ".bmp", ".tif" }) {
+        const fs::path path = encoded(std::string("strip") + extension, strip);
+        EXPECT_TRUE(decodeImageFile(path).empty()) << extension;
+        EXPECT_TRUE(decodePreview(path, 200).empty()) << extension;
+    }
+    const fs::path widest = encoded("widest.png", cv::Mat(2, 32768, CV_8UC1, cv::Scalar::all(90)));
+    EXPECT_EQ(decodeImageFile(widest).size(), cv::Size(32768, 2));
+
+    // Signature and a header claiming 20000 x 20000 16-bit RGB, then no pixels: nothing is allocated.
+    const std::string header
+        = "IHDR" + test::bigEndian32(20000) + test::bigEndian32(20000) + std::string("\x10\x02\0\0\0", 5);
+    const auto crc = crc32(0, reinterpret_cast<const Bytef*>(header.data()), static_cast<uInt>(header.size()));
+    const fs::path bomb = scratch.path / "bomb.png";
+    writeBytes(bomb,
+        "\x89PNG\r\n\x1a\n" + test::bigEndian32(13) + header + test::bigEndian32(static_cast<std::uint32_t>(crc)));
+    EXPECT_TRUE(decodePreview(bomb, 200).empty());
+}
+
 TEST_F(ImageDecodingTest, WritePngReplacesWholeFilesAndLeavesNoTemporaryFile)
 {
     const fs::path target = scratch.path / "frame.png";
