@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
 
 namespace tl {
 namespace {
@@ -54,22 +53,6 @@ bool compactFileTypeBox(std::vector<std::uint8_t>& head)
     std::fill(head.begin() + static_cast<std::ptrdiff_t>(compactSize + headerSize),
         head.begin() + static_cast<std::ptrdiff_t>(boxSize), 0);
     return true;
-}
-
-bool compactFileTypeBox(const std::filesystem::path& file)
-{
-    std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
-    std::vector<std::uint8_t> size(4);
-    if (!stream.read(reinterpret_cast<char*>(size.data()), 4)) return false;
-    // A box larger than this is no file-type box of ours; leave it alone.
-    const std::uint32_t boxSize = std::min<std::uint32_t>(readSize(size), 4096);
-    std::vector<std::uint8_t> head(boxSize);
-    stream.seekg(0);
-    if (!stream.read(reinterpret_cast<char*>(head.data()), boxSize)) return false;
-    if (!compactFileTypeBox(head)) return false;
-    stream.seekp(0);
-    stream.write(reinterpret_cast<const char*>(head.data()), boxSize);
-    return static_cast<bool>(stream.flush());
 }
 
 } // namespace tl

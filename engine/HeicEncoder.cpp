@@ -142,10 +142,21 @@ Result<void, HeicGeneratorError> HeicEncoder::addImage(const cv::Mat& pixels, co
 
 Result<void, HeicGeneratorError> HeicEncoder::writeTo(const fs::path& path) const
 {
+    // libheif's own file writer reports success even when the disk fills up, so the container is
+    // taken in memory and written with every write checked.
+    std::vector<std::uint8_t> container;
+    heif_writer collect { .writer_api_version = 1,
+        .write = [](heif_context*, const void* data, std::size_t size, void* bytes) {
+            const auto* first = static_cast<const std::uint8_t*>(data);
+            static_cast<std::vector<std::uint8_t>*>(bytes)->insert(
+                static_cast<std::vector<std::uint8_t>*>(bytes)->end(), first, first + size);
+            return heif_error { heif_error_Ok, heif_suberror_Unspecified, "" };
+        } };
+    if (!ok(heif_context_write(context_.get(), &collect, &container)) || !compactFileTypeBox(container))
+        return failure(HeicGeneratorError::Kind::fileWriteFailed);
     const auto error = replaceFileThroughTemporary(path, [&](const fs::path& temporary) {
-        const bool written
-            = ok(heif_context_write_to_file(context_.get(), temporary.c_str())) && compactFileTypeBox(temporary);
-        return written ? std::error_code() : std::make_error_code(std::errc::io_error);
+        return writeFileDurably(
+            temporary, std::string_view(reinterpret_cast<const char*>(container.data()), container.size()));
     });
     if (error) return failure(HeicGeneratorError::Kind::fileWriteFailed);
     return {};

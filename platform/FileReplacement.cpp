@@ -2,15 +2,61 @@
 
 #include "platform/Uuid.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace tl {
+namespace {
+
+constexpr std::string_view temporaryPrefix = ".tidelumine-";
+constexpr std::string_view temporaryMark = ".tmp";
+// Longer endings are left off the temporary: they would make its name grow with the target's.
+constexpr std::size_t longestKeptEnding = 16;
+constexpr std::size_t uuidLength = 36;
+
+std::error_code lastError()
+{
+    return { errno, std::generic_category() };
+}
+
+bool isUuidAt(std::string_view name, std::size_t at)
+{
+    return name.size() >= at + uuidLength && Uuid::parse(name.substr(at, uuidLength)).has_value();
+}
+
+// ".tidelumine-UUID.tmp" with an optional ending.
+bool isCurrentTemporaryName(std::string_view name)
+{
+    if (!name.starts_with(temporaryPrefix) || !isUuidAt(name, temporaryPrefix.size())) return false;
+    const std::string_view rest = name.substr(temporaryPrefix.size() + uuidLength);
+    return rest.starts_with(temporaryMark)
+        && (rest.size() == temporaryMark.size() || rest[temporaryMark.size()] == '.');
+}
+
+// ".STEM.tmp-UUID" with an optional ending, as earlier versions named them.
+bool isEarlierTemporaryName(std::string_view name)
+{
+    constexpr std::string_view mark = ".tmp-";
+    if (!name.starts_with('.')) return false;
+    for (auto at = name.find(mark, 1); at != std::string_view::npos; at = name.find(mark, at + 1)) {
+        const std::size_t end = at + mark.size() + uuidLength;
+        if (isUuidAt(name, at + mark.size()) && (end == name.size() || name[end] == '.')) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 std::error_code replaceFileThroughTemporary(
     const fs::path& target, const std::function<std::error_code(const fs::path& temporary)>& write)
 {
+    std::string ending = target.extension().string();
+    if (ending.size() > longestKeptEnding) ending.clear();
     const fs::path temporary = target.parent_path()
-        / ("." + target.stem().string() + ".tmp-" + Uuid::random().text() + target.extension().string());
+        / (std::string(temporaryPrefix) + Uuid::random().text() + std::string(temporaryMark) + ending);
     std::error_code error = write(temporary);
     if (!error) fs::rename(temporary, target, error);
     if (error) {
@@ -18,6 +64,49 @@ std::error_code replaceFileThroughTemporary(
         fs::remove(temporary, ignored);
     }
     return error;
+}
+
+std::error_code writeFileDurably(const fs::path& path, std::string_view bytes)
+{
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (file < 0) return lastError();
+    std::error_code error;
+    for (std::size_t written = 0; written < bytes.size() && !error;) {
+        const ssize_t count = ::write(file, bytes.data() + written, bytes.size() - written);
+        if (count >= 0) {
+            written += static_cast<std::size_t>(count);
+        } else if (errno != EINTR) {
+            error = lastError();
+        }
+    }
+    if (!error && ::fsync(file) != 0) error = lastError();
+    if (::close(file) != 0 && !error) error = lastError();
+    return error;
+}
+
+std::error_code syncFile(const fs::path& path)
+{
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return lastError();
+    std::error_code error;
+    if (::fsync(file) != 0) error = lastError();
+    ::close(file);
+    return error;
+}
+
+bool isReplacementTemporaryName(std::string_view name)
+{
+    return isCurrentTemporaryName(name) || isEarlierTemporaryName(name);
+}
+
+void removeStaleReplacementTemporaries(const fs::path& folder)
+{
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        std::error_code ignored;
+        if (isReplacementTemporaryName(entry->path().filename().string()) && entry->is_regular_file(ignored))
+            fs::remove(entry->path(), ignored);
+    }
 }
 
 } // namespace tl

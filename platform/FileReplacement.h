@@ -2,15 +2,31 @@
 
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <system_error>
 
 namespace tl {
 
 // Writes `target` by having `write` fill a hidden temporary file beside it (same folder, same
-// ending, since some writers choose the format by it) and renaming that over `target`, so
-// nobody ever sees half a file and an existing file is only ever replaced whole. On failure the
-// temporary is removed and the error returned: the one `write` gave, else the rename's.
+// ending when the ending is short, since some writers choose the format by it) and renaming that
+// over `target`, so nobody ever sees half a file and an existing file is only ever replaced whole.
+// The temporary's name is short whatever the target's, so every name the file system accepts can
+// be written. On failure the temporary is removed and the error returned: the one `write` gave,
+// else the rename's.
 std::error_code replaceFileThroughTemporary(const std::filesystem::path& target,
     const std::function<std::error_code(const std::filesystem::path& temporary)>& write);
+
+// Writes `bytes` to a new file at `path`, checking every write and the final flush to disk, so a
+// full disk is reported (as its own error, "No space left on device") instead of a cut-off file.
+std::error_code writeFileDurably(const std::filesystem::path& path, std::string_view bytes);
+
+// Flushes an already written file to disk; the error of a write the system had delayed shows here.
+std::error_code syncFile(const std::filesystem::path& path);
+
+// Whether a file name is one of the temporaries above (or of earlier versions of them).
+bool isReplacementTemporaryName(std::string_view name);
+
+// Removes the temporaries a killed writer left in `folder`; nothing else is touched.
+void removeStaleReplacementTemporaries(const std::filesystem::path& folder);
 
 } // namespace tl

@@ -1,5 +1,6 @@
 #include "platform/FileReplacement.h"
 
+#include "support/ConstrainedDisk.h"
 #include "support/TestImageFiles.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,62 @@ TEST(FileReplacementTest, FailuresKeepTheOldFileAndLeaveNoTemporary)
         EXPECT_EQ(readBytes(kept), c.targetIsFolder ? "kept" : "old") << c.name;
         EXPECT_EQ(entryCount(scratch.path), 1u) << c.name;
     }
+}
+
+TEST(FileReplacementTest, EveryNameTheFileSystemAcceptsCanBeWritten)
+{
+    test::ScratchFolder scratch;
+    for (const std::string& name :
+        { std::string(251, 'n') + ".png", std::string(255, 'x'), "a." + std::string(253, 'e') }) {
+        const fs::path target = scratch.path / name;
+        const auto error = replaceFileThroughTemporary(target, [](const fs::path& temporary) {
+            EXPECT_LE(temporary.filename().string().size(), 80u);
+            writeBytes(temporary, "whole");
+            return std::error_code();
+        });
+        EXPECT_FALSE(error) << name.size() << " bytes: " << error.message();
+        EXPECT_EQ(readBytes(target), "whole");
+    }
+}
+
+TEST(FileReplacementTest, DurableWritesReportAFileCutShort)
+{
+    test::ScratchFolder scratch;
+    const std::string bytes(256 * 1024, 'h');
+    {
+        const testing::FileSizeLimit limit(64 * 1024);
+        EXPECT_EQ(writeFileDurably(scratch.path / "cut.heic", bytes), std::errc::file_too_large);
+    }
+    testing::SmallDisk disk(128 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    const auto full = writeFileDurably(disk.path() / "full.heic", bytes);
+    EXPECT_EQ(full, std::errc::no_space_on_device);
+    EXPECT_EQ(full.message(), "No space left on device");
+    fs::remove(disk.path() / "full.heic");
+    EXPECT_FALSE(writeFileDurably(disk.path() / "fits.json", "{}"));
+    EXPECT_EQ(readBytes(disk.path() / "fits.json"), "{}");
+}
+
+TEST(FileReplacementTest, StaleTemporariesGoOtherFilesStay)
+{
+    test::ScratchFolder scratch;
+    const std::string uuid = Uuid::random().text();
+    const std::vector<std::string> ours { ".tidelumine-" + uuid + ".tmp.png", ".tidelumine-" + uuid + ".tmp",
+        ".dawn.tmp-" + uuid + ".png", ".my.photo.tmp-" + uuid };
+    const std::vector<std::string> theirs { ".tidelumine-" + uuid + ".tmpx", ".dawn.tmp-1234.png", "dawn.png",
+        ".tidelumine-not-a-uuid.tmp", "x.tmp-" + uuid + ".png" };
+    for (const auto& name : ours)
+        writeBytes(scratch.path / name, "left by a killed save");
+    for (const auto& name : theirs)
+        writeBytes(scratch.path / name, "keep");
+    fs::create_directory(scratch.path / (".folder.tmp-" + uuid));
+
+    removeStaleReplacementTemporaries(scratch.path);
+    for (const auto& name : ours)
+        EXPECT_FALSE(fs::exists(scratch.path / name)) << name;
+    for (const auto& name : theirs)
+        EXPECT_EQ(readBytes(scratch.path / name), "keep") << name;
+    EXPECT_TRUE(fs::is_directory(scratch.path / (".folder.tmp-" + uuid)));
 }
 
 } // namespace
