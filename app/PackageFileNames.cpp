@@ -33,6 +33,18 @@ std::string plainNameFor(const WallpaperImage& frame)
     return "image" + validUtf8(extension);
 }
 
+// Names of the files (not folders) in `folder`.
+std::set<std::string> fileNamesIn(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        std::error_code ignored;
+        if (!entry->is_directory(ignored)) names.insert(entry->path().filename().string());
+    }
+    return names;
+}
+
 } // namespace
 
 bool isPlainFileName(std::string_view name)
@@ -53,9 +65,13 @@ bool isSameFile(const std::filesystem::path& first, const std::filesystem::path&
     return !error && same;
 }
 
-std::vector<std::string> planPackageFileNames(const std::vector<WallpaperImage>& frames)
+std::vector<std::string> planPackageFileNames(
+    const std::vector<WallpaperImage>& frames, const std::filesystem::path& imagesFolder)
 {
-    std::set<std::string> taken;
+    // Files already in "images" keep their names too: a frame deleted from the timeline may come
+    // back by undo, and its picture must still be there.
+    const std::set<std::string> inFolder = fileNamesIn(imagesFolder);
+    std::set<std::string> taken = inFolder;
     for (const auto& frame : frames)
         taken.insert(frame.fileName);
 
@@ -75,9 +91,11 @@ std::vector<std::string> planPackageFileNames(const std::vector<WallpaperImage>&
             if (taken.contains(name)) name = uniqueName(name, taken);
         }
         const auto claimed = claimedBy.find(name);
-        if (claimed != claimedBy.end() && claimed->second != source && !isSameFile(claimed->second, source)) {
-            name = uniqueName(name, taken);
-        }
+        const bool claimedByOther
+            = claimed != claimedBy.end() && claimed->second != source && !isSameFile(claimed->second, source);
+        const bool anotherFileThere
+            = claimed == claimedBy.end() && inFolder.contains(name) && !isSameFile(imagesFolder / name, source);
+        if (claimedByOther || anotherFileThere) name = uniqueName(name, taken);
         taken.insert(name);
         claimedBy.emplace(name, source);
         names.push_back(std::move(name));

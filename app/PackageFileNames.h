@@ -16,11 +16,13 @@ bool isPlainFileName(std::string_view name);
 // The name a file gets inside a package: its own name as valid UTF-8.
 std::string packageFileName(const std::filesystem::path& source);
 
-// The names the frames get in a package, in timeline order. A frame keeps its
-// name unless another frame already took it for a different source file (the
-// later one then becomes "name-2.ext", "name-3.ext", ...) or the name is not a
-// plain file name.
-std::vector<std::string> planPackageFileNames(const std::vector<WallpaperImage>& frames);
+// The names the frames get in the package folder `imagesFolder`, in timeline
+// order. A frame keeps its name unless another frame already took it for a
+// different source file, a different file of that name is already in the
+// folder (the later one then becomes "name-2.ext", "name-3.ext", ...) or the
+// name is not a plain file name.
+std::vector<std::string> planPackageFileNames(
+    const std::vector<WallpaperImage>& frames, const std::filesystem::path& imagesFolder);
 
 // Whether two paths name the same file, however they are spelled (links,
 // "./", doubled separators, hard links).

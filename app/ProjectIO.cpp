@@ -90,7 +90,7 @@ Result<void, PackageError> ProjectIO::loadProject(const std::filesystem::path& p
     if (!missing.empty()) {
         std::string list;
         for (const auto& name : missing)
-            list += (list.empty() ? "" : "\n") + validUtf8(name);
+            list += (list.empty() ? "" : "\n") + escapedForDisplay(name);
         dialogs_.runAlert(Alert {
             .message = "Missing Images",
             .informativeText = "The following images could not be found:\n\n" + list,

@@ -7,21 +7,34 @@
 #include "platform/Log.h"
 #include "platform/Text.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace tl {
 namespace {
 
-// A record larger than this is not one we wrote.
-constexpr std::uintmax_t maximumRecordSize = 64 * 1024 * 1024;
+// A record larger than this is not one we wrote (the largest timeline needs a few megabytes); the
+// previewer and the thumbnailer refuse the same.
+constexpr std::uintmax_t maximumRecordSize = 16 * 1024 * 1024;
 
 PackageError fileError(const fs::path& path, const std::error_code& error)
 {
-    return PackageError { "“" + path.string() + "”: " + error.message() };
+    return PackageError { "“" + escapedForDisplay(path.string()) + "”: " + error.message() };
+}
+
+PackageError notRegularFile(const fs::path& path)
+{
+    return PackageError { "“" + escapedForDisplay(path.string()) + "”: not a regular file" };
+}
+
+bool isLink(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(path, error));
 }
 
 Result<void, PackageError> makeFolder(const fs::path& folder)
@@ -38,7 +51,7 @@ Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path&
     std::error_code copyError;
     const auto error = replaceFileThroughTemporary(target, [&](const fs::path& temporary) {
         fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, copyError);
-        return copyError;
+        return copyError ? copyError : syncFile(temporary);
     });
     if (copyError) return fileError(source, copyError);
     if (error) return fileError(target, error);
@@ -47,12 +60,8 @@ Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path&
 
 Result<void, PackageError> writeFileInPlace(const fs::path& target, const std::string& bytes)
 {
-    const auto error = replaceFileThroughTemporary(target, [&](const fs::path& temporary) {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        return out ? std::error_code() : std::make_error_code(std::errc::io_error);
-    });
+    const auto error = replaceFileThroughTemporary(
+        target, [&](const fs::path& temporary) { return writeFileDurably(temporary, bytes); });
     if (error) return fileError(target, error);
     return {};
 }
@@ -75,18 +84,38 @@ Project recordOf(const AppState& state, const std::vector<std::string>& names)
     return record;
 }
 
+struct FileDescriptor {
+    int value;
+    ~FileDescriptor() { ::close(value); }
+};
+
+// Reads the record only when it is a regular file: a FIFO or a device behind the name would
+// block the reader or never end.
 Result<std::string, PackageError> readRecordText(const fs::path& file)
 {
     std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
-        return fileError(file, error ? error : std::make_error_code(std::errc::no_such_file_or_directory));
-    }
-    const auto size = fs::file_size(file, error);
+    const auto status = fs::status(file, error);
     if (error) return fileError(file, error);
-    if (size > maximumRecordSize) return fileError(file, std::make_error_code(std::errc::file_too_large));
-    std::ifstream in(file, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in && !in.eof()) return fileError(file, std::make_error_code(std::errc::io_error));
+    if (!fs::is_regular_file(status)) return notRegularFile(file);
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) return fileError(file, std::error_code(errno, std::generic_category()));
+    const FileDescriptor closer { descriptor };
+    struct stat facts { };
+    if (::fstat(descriptor, &facts) != 0 || !S_ISREG(facts.st_mode)) return notRegularFile(file);
+    if (static_cast<std::uintmax_t>(facts.st_size) > maximumRecordSize)
+        return fileError(file, std::make_error_code(std::errc::file_too_large));
+    std::string text;
+    char buffer[65536];
+    while (true) {
+        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        if (count == 0) break;
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return fileError(file, std::error_code(errno, std::generic_category()));
+        }
+        text.append(buffer, static_cast<std::size_t>(count));
+        if (text.size() > maximumRecordSize) return fileError(file, std::make_error_code(std::errc::file_too_large));
+    }
     return text;
 }
 
@@ -109,7 +138,9 @@ std::optional<fs::path> frameFile(const fs::path& imagesFolder, const std::strin
 Result<PackageContents, PackageError> packageContents(const fs::path& package, const AppState& state)
 {
     const auto& images = state.images.get();
-    const auto names = planPackageFileNames(images);
+    // Files already in the package's own "images" keep their names; a linked one is replaced anyway.
+    const fs::path imagesFolder = package / packageImagesFolderName;
+    const auto names = planPackageFileNames(images, isLink(imagesFolder) ? fs::path() : imagesFolder);
     const auto encoded = encodeProjectFile(recordOf(state, names));
     if (!encoded) return PackageError { encoded.error().message };
 
@@ -126,7 +157,18 @@ PackageWriteOutcome writePackage(const PackageContents& contents)
 {
     if (auto made = makeFolder(contents.package); !made) return { .placedFrames = 0, .result = made };
     const fs::path imagesFolder = contents.package / packageImagesFolderName;
+    // A linked "images" would have us write outside the package; the package gets a real folder.
+    if (std::error_code error; isLink(imagesFolder) && !fs::remove(imagesFolder, error))
+        return { .placedFrames = 0, .result = fileError(imagesFolder, error) };
     if (auto made = makeFolder(imagesFolder); !made) return { .placedFrames = 0, .result = made };
+    removeStaleReplacementTemporaries(imagesFolder);
+    // A new package gets its record first, so a save cut short still opens (listing the frames not
+    // yet copied as missing) instead of leaving a folder nothing can open.
+    const fs::path record = contents.package / projectRecordName;
+    if (std::error_code error; !fs::exists(fs::symlink_status(record, error))) {
+        if (auto written = writeFileInPlace(record, contents.record); !written)
+            return { .placedFrames = 0, .result = written };
+    }
 
     std::size_t placed = 0;
     for (const auto& frame : contents.frames) {
@@ -135,12 +177,11 @@ PackageWriteOutcome writePackage(const PackageContents& contents)
             if (auto copied = copyIntoPlace(frame.source, target); !copied) {
                 return { .placedFrames = placed, .result = copied };
             }
-            log("Copied " + frame.fileName + " to package");
+            log("Copied " + escapedForDisplay(frame.fileName) + " to package");
         }
         ++placed;
     }
-    return { .placedFrames = placed,
-        .result = writeFileInPlace(contents.package / projectRecordName, contents.record) };
+    return { .placedFrames = placed, .result = writeFileInPlace(record, contents.record) };
 }
 
 void placeFrames(AppState& state, const PackageContents& contents, std::size_t count)
@@ -168,10 +209,12 @@ Result<OpenedPackage, PackageError> readPackage(const fs::path& package)
 
     OpenedPackage opened { .project = std::move(decoded).value(), .missingFileNames = {} };
     const fs::path imagesFolder = package / packageImagesFolderName;
+    // A linked "images" leads out of the package: it counts as no folder, its frames as missing.
+    const bool imagesInPackage = !isLink(imagesFolder);
     for (auto& image : opened.project.images) {
-        const auto file = frameFile(imagesFolder, image.fileName);
+        const auto file = imagesInPackage ? frameFile(imagesFolder, image.fileName) : std::nullopt;
         if (!file) {
-            log("ERROR: Image file not found: " + imagesFolder.string() + "/" + validUtf8(image.fileName));
+            log("ERROR: Image file not found: " + escapedForDisplay(imagesFolder.string() + "/" + image.fileName));
             opened.missingFileNames.push_back(image.fileName);
             continue;
         }

@@ -56,6 +56,29 @@ std::string validUtf8(std::string_view bytes)
     return result;
 }
 
+std::string escapedForDisplay(std::string_view bytes)
+{
+    std::string escaped;
+    for (const char c : validUtf8(bytes)) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 0x20 && code != 0x7F) {
+            escaped += c;
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else {
+            constexpr char digits[] = "0123456789ABCDEF";
+            escaped += "\\x";
+            escaped += digits[code >> 4];
+            escaped += digits[code & 0xF];
+        }
+    }
+    return escaped;
+}
+
 std::filesystem::path normalizedPath(const std::filesystem::path& path)
 {
     if (path.empty()) return path;

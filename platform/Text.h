@@ -17,6 +17,10 @@ bool isValidUtf8(std::string_view bytes);
 // shown and stored as text. Valid text comes back unchanged.
 std::string validUtf8(std::string_view bytes);
 
+// `bytes` as valid UTF-8 (as above) with control characters spelled out ("\n", "\t", "\r",
+// "\x1B", ...), so a hostile file name cannot break a log line or an alert into pieces.
+std::string escapedForDisplay(std::string_view bytes);
+
 // One spelling per location: absolute, lexically normal, without a trailing
 // separator. An empty path stays empty.
 std::filesystem::path normalizedPath(const std::filesystem::path& path);

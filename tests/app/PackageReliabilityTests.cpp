@@ -1,0 +1,191 @@
+#include "support/ConstrainedDisk.h"
+#include "support/ProjectFixture.h"
+
+#include <gmock/gmock.h>
+#include <opencv2/imgcodecs.hpp>
+
+#include <sys/stat.h>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using testing::readText;
+using testing::writeTestImage;
+using testing::writeText;
+
+std::string recordNaming(const std::vector<std::string>& names)
+{
+    std::string images;
+    for (const auto& name : names) {
+        images += std::string(images.empty() ? "" : ",") + R"({"id":")" + Uuid::random().text() + R"(","fileName":")"
+            + name + R"(","isTween":false})";
+    }
+    return R"({"version":"1.0","mode":"time","images":[)" + images + "]}";
+}
+
+class PackageReliabilityTest : public testing::ProjectTest {
+protected:
+    void save(const fs::path& package) { ASSERT_TRUE(projectIO.saveProject(package, state).ok()); }
+
+    std::string expectLoadFailed(const fs::path& package)
+    {
+        dialogs.answerAlert(0);
+        EXPECT_FALSE(projectIO.loadProject(package, state).ok());
+        if (dialogs.alerts.empty()) return {};
+        EXPECT_EQ(dialogs.alerts.back().message, "Load Failed");
+        return dialogs.alerts.back().informativeText;
+    }
+};
+
+TEST_F(PackageReliabilityTest, ALinkedImagesFolderCountsAsNoneAndIsNeverWrittenThrough)
+{
+    const auto elsewhere = folder("elsewhere");
+    writeTestImage(elsewhere / "dawn.png");
+    const auto elsewhereBytes = readText(elsewhere / "dawn.png");
+    const struct {
+        const char* name;
+        fs::path target;
+        std::string frame;
+    } cases[] = {
+        { "a folder outside", elsewhere, "dawn.png" },
+        { "/etc", "/etc", "passwd" },
+        { "the root", "/", "etc" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto package = folder(std::string("Linked ") + c.name + ".vorrind");
+        writeText(package / "project.json", recordNaming({ c.frame }));
+        fs::create_directory_symlink(c.target, package / "images");
+
+        dialogs.answerAlert(0);
+        ASSERT_TRUE(projectIO.loadProject(package, state).ok());
+        EXPECT_EQ(dialogs.alerts.back().message, "Missing Images");
+        EXPECT_EQ(dialogs.alerts.back().informativeText, "The following images could not be found:\n\n" + c.frame);
+        EXPECT_FALSE(state.images.get().at(0).sourcePath);
+
+        // Save As takes nothing from behind the link; saving in place gives the package a real folder.
+        state.isDirty = true;
+        const auto copy = folder(std::string("Copy of ") + c.name + ".vorrind");
+        save(copy);
+        EXPECT_TRUE(fs::is_empty(copy / "images"));
+        save(package);
+        EXPECT_FALSE(fs::is_symlink(package / "images"));
+        EXPECT_TRUE(fs::is_directory(package / "images"));
+    }
+    EXPECT_EQ(readText(elsewhere / "dawn.png"), elsewhereBytes);
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
+}
+
+TEST_F(PackageReliabilityTest, HostileRecordsAndPicturesGetAClearErrorQuickly)
+{
+    const auto started = std::chrono::steady_clock::now();
+    std::vector<std::string> crowd(100'000, "one.png");
+    const auto crowded = folder("Crowded.vorrind");
+    writeTestImage(crowded / "images/one.png");
+    writeText(crowded / "project.json", recordNaming(crowd));
+    EXPECT_THAT(expectLoadFailed(crowded), HasSubstr("at most 10000 entries"));
+
+    const auto deep = folder("Deep.vorrind");
+    writeText(deep / "project.json", std::string(8'000'000, '['));
+    EXPECT_THAT(expectLoadFailed(deep), HasSubstr("nests deeper than 64 levels"));
+
+    // A picture wider than any canvas opens as a frame without a preview.
+    const auto wide = folder("Wide.vorrind");
+    fs::create_directories(wide / "images");
+    cv::imwrite((wide / "images/strip.png").string(), cv::Mat(2, 40000, CV_8UC1, cv::Scalar::all(9)));
+    writeText(wide / "project.json", recordNaming({ "strip.png" }));
+    ASSERT_TRUE(projectIO.loadProject(wide, state).ok());
+    ASSERT_EQ(state.images.get().size(), 1u);
+    EXPECT_TRUE(state.images.get()[0].sourcePath);
+    EXPECT_FALSE(state.images.get()[0].thumbnail);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+TEST_F(PackageReliabilityTest, OnlyRegularRecordsAreRead)
+{
+    const auto fifo = folder("Fifo.vorrind");
+    fs::create_directories(fifo);
+    ASSERT_EQ(::mkfifo((fifo / "project.json").c_str(), 0600), 0);
+    EXPECT_THAT(expectLoadFailed(fifo), HasSubstr("not a regular file"));
+
+    const auto device = folder("Device.vorrind");
+    fs::create_directories(device);
+    fs::create_symlink("/dev/zero", device / "project.json");
+    EXPECT_THAT(expectLoadFailed(device), HasSubstr("not a regular file"));
+}
+
+TEST_F(PackageReliabilityTest, AFileLeftByADeletedFrameKeepsItsPictureWhenANewFrameTakesItsName)
+{
+    importImages({ "view.png" }, "first");
+    const auto package = folder("P.vorrind");
+    save(package);
+    const auto original = readText(package / "images/view.png");
+
+    state.deleteImage(state.images.get()[0].id);
+    endEvent();
+    state.addImage(writeTestImage(folder("second/view.png"), 40, 20, 7));
+    endEvent();
+    save(package);
+    EXPECT_EQ(readText(package / "images/view.png"), original);
+    EXPECT_EQ(state.images.get()[0].fileName, "view-2.png");
+
+    undo->undo();
+    undo->undo();
+    ASSERT_EQ(state.images.get().size(), 1u);
+    EXPECT_EQ(state.images.get()[0].fileName, "view.png");
+    EXPECT_EQ(readText(*state.images.get()[0].sourcePath), original);
+}
+
+TEST_F(PackageReliabilityTest, SavingClearsOurStaleTemporariesAndHandlesTheLongestNames)
+{
+    const std::string longName = std::string(250, 'l') + ".png";
+    importImages({ longName, "short.png" });
+    const auto package = folder("P.vorrind");
+    const std::string uuid = Uuid::random().text();
+    const std::vector<std::string> stale { ".short.tmp-" + uuid + ".png", ".tidelumine-" + uuid + ".tmp.png" };
+    for (const auto& name : stale)
+        writeText(package / "images" / name, "left by a killed save");
+    writeText(package / "images/.notes.tmp", "the user's own");
+
+    save(package);
+    EXPECT_TRUE(fs::exists(package / "images" / longName));
+    for (const auto& name : stale)
+        EXPECT_FALSE(fs::exists(package / "images" / name)) << name;
+    EXPECT_EQ(readText(package / "images/.notes.tmp"), "the user's own");
+}
+
+TEST_F(PackageReliabilityTest, AFullDiskSaysSoAndKeepsTheOldRecord)
+{
+    testing::SmallDisk disk(64 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    const auto package = disk.path() / "P.vorrind";
+    save(package);
+    const auto record = readText(package / "project.json");
+
+    for (int i = 0; i < 40; ++i) {
+        state.addImage(WallpaperImage { .id = Uuid::random(), .fileName = std::string(200, 'f') + std::to_string(i) });
+        endEvent();
+    }
+    writeText(disk.path() / "filler", std::string(256 * 1024, 'x'));
+    dialogs.answerAlert(0);
+    EXPECT_FALSE(projectIO.saveProject(package, state).ok());
+    EXPECT_THAT(dialogs.alerts.back().informativeText, HasSubstr("No space left on device"));
+    EXPECT_EQ(readText(package / "project.json"), record);
+}
+
+TEST_F(PackageReliabilityTest, ControlCharactersInNamesAreSpelledOut)
+{
+    const auto package = folder("P.vorrind");
+    writeText(package / "project.json", recordNaming({ "evil\\nline\\u001b[2J.png" }));
+    dialogs.answerAlert(0);
+    ASSERT_TRUE(projectIO.loadProject(package, state).ok());
+    EXPECT_EQ(
+        dialogs.alerts.back().informativeText, "The following images could not be found:\n\nevil\\nline\\x1B[2J.png");
+    EXPECT_TRUE(
+        logs.contains("ERROR: Image file not found: " + (package / "images").string() + "/evil\\nline\\x1B[2J.png"));
+}
+
+} // namespace
+} // namespace tl
