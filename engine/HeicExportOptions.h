@@ -4,6 +4,7 @@
 #include "engine/HeicUpscaleStrategy.h"
 #include "engine/PixelSize.h"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -48,5 +49,12 @@ struct HeicExportOptions {
 
 // The largest canvas side a custom size may ask for.
 inline constexpr double maximumCanvasSide = 32768;
+
+// Frames prepared for one export go to a folder of this name and a UUID under the temporary folder.
+inline constexpr std::string_view temporaryPreprocessPrefix = "TidelumineAIPreprocess-";
+
+// Removes the prepared-frame folders that exports killed before they could clean up left in
+// `temporaryFolder`, once they are `olderThan` old (a running export's folder is younger).
+void removeStalePreprocessFolders(const std::filesystem::path& temporaryFolder, std::chrono::hours olderThan);
 
 } // namespace tl

@@ -84,10 +84,26 @@ std::optional<HeicPreprocessConfig> HeicExportOptions::makePreprocessConfig(
 
 fs::path HeicExportOptions::preprocessOutputDirectory() const
 {
-    if (!keepPreprocessedFrames) return fs::temp_directory_path() / ("TidelumineAIPreprocess-" + Uuid::random().text());
+    if (!keepPreprocessedFrames)
+        return fs::temp_directory_path() / (std::string(temporaryPreprocessPrefix) + Uuid::random().text());
     const fs::path base = userDataFolder().value_or(fs::temp_directory_path());
     // Two kept exports in the same second get folders of their own.
     return unusedPath(base / "Tidelumine AI" / "Preprocessed" / localTimestamp());
+}
+
+void removeStalePreprocessFolders(const fs::path& temporaryFolder, std::chrono::hours olderThan)
+{
+    const auto cutoff = fs::file_time_type::clock::now() - olderThan;
+    std::error_code error;
+    for (fs::directory_iterator entry(temporaryFolder, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        std::error_code ignored;
+        if (!name.starts_with(temporaryPreprocessPrefix)
+            || !Uuid::parse(std::string_view(name).substr(temporaryPreprocessPrefix.size()))
+            || !fs::is_directory(entry->symlink_status(ignored)) || entry->last_write_time(ignored) > cutoff)
+            continue;
+        fs::remove_all(entry->path(), ignored);
+    }
 }
 
 } // namespace tl

@@ -1,5 +1,6 @@
 #include "shell/TidelumineApp.h"
 
+#include "engine/HeicExportOptions.h"
 #include "platform/Bundle.h"
 #include "platform/Log.h"
 #include "shell/SettingsView.h"
@@ -48,6 +49,11 @@ void TidelumineApp::start(const std::vector<std::filesystem::path>& documents)
         });
     lifecycle.applicationDidFinishLaunching(updater, notifications, services_.defaults);
     window_->show();
+    workingFolderSweep_ = std::jthread([] {
+        std::error_code error;
+        const auto temporaryFolder = std::filesystem::temp_directory_path(error);
+        if (!error) removeStalePreprocessFolders(temporaryFolder, std::chrono::hours(24));
+    });
 }
 
 void TidelumineApp::requestQuit()

@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace tl {
@@ -56,6 +57,8 @@ private:
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<SettingsView> settingsWindow_;
+    // Clears what killed exports left in the temporary folder, away from the GUI thread.
+    std::jthread workingFolderSweep_;
 };
 
 } // namespace tl

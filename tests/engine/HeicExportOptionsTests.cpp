@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace tl {
@@ -177,6 +178,33 @@ TEST(PreprocessFolder, TemporaryFoldersAreFreshAndKeptFoldersNeverShareAName)
     EXPECT_EQ(kept.filename().string().size(), 15u); // yyyyMMdd-HHmmss
     // Same second: the name is taken, so a suffix follows; a second later there is a new stamp.
     EXPECT_TRUE(next == fs::path(kept.string() + "-2") || next.filename() != kept.filename());
+}
+
+TEST(PreprocessFolder, StartUpRemovesOnlyOurFoldersOlderThanADay)
+{
+    const fs::path temporary = fs::temp_directory_path() / ("tl-sweep-" + Uuid::random().text());
+    const auto folder = [&](const std::string& name, std::chrono::hours age) {
+        fs::create_directories(temporary / name / "frames");
+        std::ofstream(temporary / name / "frames" / "0.png") << "prepared frame";
+        fs::last_write_time(temporary / name, fs::file_time_type::clock::now() - age);
+        return temporary / name;
+    };
+    const std::string uuid = Uuid::random().text();
+    const auto stale = folder("TidelumineAIPreprocess-" + uuid, std::chrono::hours(30));
+    const auto running = folder("TidelumineAIPreprocess-" + Uuid::random().text(), std::chrono::hours(1));
+    const auto notOurs = folder("TidelumineAIPreprocess-notes", std::chrono::hours(30));
+    const auto otherProgram = folder("SomeoneElse-" + uuid, std::chrono::hours(30));
+    // A link of our name to somebody's folder is not followed.
+    const auto linkTarget = folder("linked-target", std::chrono::hours(30));
+    const auto link = temporary / ("TidelumineAIPreprocess-" + Uuid::random().text());
+    fs::create_directory_symlink(linkTarget, link);
+
+    removeStalePreprocessFolders(temporary, std::chrono::hours(24));
+    EXPECT_FALSE(fs::exists(stale));
+    for (const auto& kept : { running, notOurs, otherProgram, linkTarget / "frames" / "0.png" })
+        EXPECT_TRUE(fs::exists(kept)) << kept;
+    EXPECT_TRUE(fs::is_symlink(link));
+    fs::remove_all(temporary);
 }
 
 } // namespace
