@@ -96,7 +96,7 @@ GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std
 
 GenerationResult<GeneratedImage> imageFromGeminiResponse(const std::string& body)
 {
-    const Json reply = Json::parse(body, nullptr, false);
+    const Json reply = json::parse(body);
     if (!reply.is_object() || !reply.contains("candidates") || !reply["candidates"].is_array()) {
         return ResponseDecodingError {};
     }

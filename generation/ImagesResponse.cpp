@@ -27,7 +27,7 @@ std::optional<ImageEntry> readEntry(const nlohmann::json& entry)
 
 GenerationResult<GeneratedImage> imageFromImagesResponse(const std::string& body, const ImageFetch& fetch)
 {
-    const auto reply = nlohmann::json::parse(body, nullptr, false);
+    const auto reply = json::parse(body);
     if (!reply.is_object() || !reply.contains("data") || !reply["data"].is_array()) return ResponseDecodingError {};
     const auto& data = reply["data"];
     if (data.empty()) return ImageGenerationError::invalidResponse();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/JsonNesting.h"
 #include "platform/http/HttpMessage.h"
 
 #include <nlohmann/json.hpp>
@@ -7,8 +8,17 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tl::json {
+
+// The reply's JSON value, or a discarded value when it is not JSON or nests deeper than any
+// reply of ours, refused before any value is built.
+inline nlohmann::json parse(std::string_view text)
+{
+    if (jsonNestsDeeperThan(text)) return nlohmann::json(nlohmann::json::value_t::discarded);
+    return nlohmann::json::parse(text, nullptr, false);
+}
 
 // The member of that name, or null when the value is no object or lacks it.
 inline const nlohmann::json* member(const nlohmann::json& record, const char* key)
@@ -45,13 +55,19 @@ inline std::string compact(const nlohmann::json& value)
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// The longest a whole exchange may take: creating an image may take minutes, anything else seconds.
+inline constexpr std::chrono::minutes imageRequestDeadline { 10 };
+inline constexpr std::chrono::seconds shortRequestDeadline { 30 };
+
 // A POST carrying the body as compact JSON; callers add their own credentials.
-inline HttpRequest postRequest(std::string url, const nlohmann::json& body, std::chrono::milliseconds timeout)
+inline HttpRequest postRequest(std::string url, const nlohmann::json& body, std::chrono::milliseconds timeout,
+    std::chrono::milliseconds deadline = imageRequestDeadline)
 {
     HttpRequest request;
     request.method = "POST";
     request.url = std::move(url);
     request.timeout = timeout;
+    request.deadline = deadline;
     request.setHeader("Content-Type", "application/json");
     request.body = compact(body);
     return request;

@@ -103,6 +103,7 @@ HttpRequest OpenAIImageEditService::editRequest(const std::string& key, const st
     request.method = "POST";
     request.url = editsURL;
     request.timeout = requestTimeout;
+    request.deadline = json::imageRequestDeadline;
     request.setHeader("Authorization", "Bearer " + key);
     request.setHeader("Content-Type", form.contentType());
     request.body = form.finish();

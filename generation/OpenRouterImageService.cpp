@@ -160,7 +160,7 @@ GenerationResult<GeneratedImage> OpenRouterImageService::chatRoad(const std::str
     if (!response.ok()) return response.error();
     if (!response.value().succeeded()) return statusFailure("OpenRouter", response.value());
 
-    const Json reply = Json::parse(response.value().body, nullptr, false);
+    const Json reply = json::parse(response.value().body);
     if (!isChatResponse(reply)) return ResponseDecodingError {};
     const auto address = firstImageAddress(reply);
     if (!address) return ImageGenerationError::decodeFailed();

@@ -114,12 +114,12 @@ GenerationResult<std::string> OpenRouterProxyClient::perform(const HttpRequest& 
     const HttpResponse& response = sent.value();
     if (response.status == 401) return ProxyError { ProxyError::Kind::unauthorized };
     if (response.status != 200) {
-        const std::string text = isValidUtf8(response.body) ? response.body : "No error details";
-        log("❌ Proxy error (" + std::to_string(response.status) + "): " + text);
-        return ProxyError { ProxyError::Kind::serverError, response.status, text };
+        const std::string details = text::quotedReplyBody(response.body).value_or("No error details");
+        log("❌ Proxy error (" + std::to_string(response.status) + "): " + details);
+        return ProxyError { ProxyError::Kind::serverError, response.status, details };
     }
 
-    const Json reply = Json::parse(response.body, nullptr, false);
+    const Json reply = json::parse(response.body);
     if (!reply.is_object()) {
         log("❌ Failed to parse JSON response");
         return ProxyError { ProxyError::Kind::invalidImageResponse };

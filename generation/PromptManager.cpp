@@ -25,7 +25,7 @@ double secondsSinceEpoch(std::chrono::system_clock::time_point moment)
 
 std::optional<PromptTemplates> PromptTemplates::decode(std::string_view json)
 {
-    const Json root = Json::parse(json, nullptr, false);
+    const Json root = tl::json::parse(json);
     auto version = json::text(root, "version");
     auto updated = json::text(root, "updated");
     if (!version || !updated || !root.contains("templates")) return std::nullopt;
@@ -84,6 +84,7 @@ GenerationResult<PromptTemplates> PromptManager::fetchFromServer(std::stop_token
 {
     HttpRequest request;
     request.url = serverURL_ + "/api/prompts";
+    request.deadline = json::shortRequestDeadline;
     if (!isWebURL(request.url)) return PromptError { PromptError::Kind::invalidURL };
 
     auto sent = context_.transport.send(request, stop);

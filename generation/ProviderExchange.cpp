@@ -40,7 +40,7 @@ GenerationResult<GeneratedImage> ProviderConnection::download(
 
 ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response)
 {
-    const std::string body = isValidUtf8(response.body) ? response.body : "Unknown error";
+    const std::string body = text::quotedReplyBody(response.body).value_or("Unknown error");
     return ImageGenerationError::requestFailed(
         std::string(provider) + " error " + std::to_string(response.status) + ": " + body);
 }

@@ -77,4 +77,13 @@ std::string_view prefixCharacters(std::string_view text, std::size_t count)
     return text.substr(0, static_cast<std::size_t>(boundary));
 }
 
+std::optional<std::string> quotedReplyBody(std::string_view body)
+{
+    constexpr std::size_t longestQuote = 4096;
+    if (!isValidUtf8(body)) return std::nullopt;
+    const std::string_view quoted = prefixCharacters(body, longestQuote);
+    if (quoted.size() == body.size()) return std::string(quoted);
+    return std::string(quoted) + "… (cut)";
+}
+
 } // namespace tl::text

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,10 @@ std::string lowercased(std::string_view text);
 // The first `count` characters as a reader sees them (grapheme clusters), so a cut never splits
 // an accented letter or an emoji. Text that is not UTF-8 is cut by bytes.
 std::string_view prefixCharacters(std::string_view text, std::size_t count);
+
+// A server's reply body as quoted in an error message: whole when short, else its first few
+// thousand characters followed by "… (cut)", so a huge error page cannot become a huge message.
+// Empty when the body is not UTF-8 text.
+std::optional<std::string> quotedReplyBody(std::string_view body);
 
 } // namespace tl::text

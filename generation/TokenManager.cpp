@@ -107,7 +107,8 @@ GenerationResult<TokenManager::FreshToken> TokenManager::fetchNewToken(std::stop
         { "bundleId", context_.bundle.identifier.value_or("com.tidelumine.app") },
         { "version", context_.bundle.shortVersion.value_or("1.0.0") },
     };
-    auto sent = context_.transport.send(json::postRequest(url, body, kRequestTimeout), stop);
+    auto sent
+        = context_.transport.send(json::postRequest(url, body, kRequestTimeout, json::shortRequestDeadline), stop);
     if (!sent.ok()) return sent.error();
     const HttpResponse& response = sent.value();
     if (response.status != 200) {
@@ -115,7 +116,7 @@ GenerationResult<TokenManager::FreshToken> TokenManager::fetchNewToken(std::stop
         return TokenError { TokenError::Kind::serverError, response.status };
     }
 
-    const Json reply = Json::parse(response.body, nullptr, false);
+    const Json reply = json::parse(response.body);
     if (!reply.is_object() || !reply.contains("token") || !reply["token"].is_string() || !reply.contains("expiresIn")) {
         return ResponseDecodingError {};
     }

@@ -9,6 +9,10 @@ namespace {
 
 constexpr long kMaximumRedirects = 10;
 constexpr std::chrono::milliseconds kLongestWait { 1000 };
+// Slower than this for a whole idle limit (and at least a short while, since every transfer starts
+// slow) is a server trickling bytes to hold the request open.
+constexpr long kSlowestBytesPerSecond = 64;
+constexpr std::chrono::seconds kShortestSlowWindow { 2 };
 
 std::string_view trimmed(std::string_view text)
 {
@@ -20,18 +24,22 @@ std::string_view trimmed(std::string_view text)
 
 } // namespace
 
-CurlTransfer::CurlTransfer(const HttpRequest& request, std::chrono::milliseconds idleLimit, std::size_t maximumBodySize)
-    : idleLimit_(idleLimit)
+CurlTransfer::CurlTransfer(const HttpRequest& request, TransferLimits limits, std::size_t maximumBodySize)
+    : idleLimit_(limits.idle)
     , maximumBodySize_(maximumBodySize)
     , multi_(curl_multi_init())
     , easy_(curl_easy_init())
 {
-    configure(request);
+    configure(request, limits.deadline);
 }
 
-void CurlTransfer::configure(const HttpRequest& request)
+void CurlTransfer::configure(const HttpRequest& request, std::chrono::milliseconds deadline)
 {
     CURL* easy = easy_.get();
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(1, deadline.count())));
+    const auto slowWindow = std::max(kShortestSlowWindow, std::chrono::ceil<std::chrono::seconds>(idleLimit_));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, kSlowestBytesPerSecond);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(slowWindow.count()));
     curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");

@@ -9,11 +9,17 @@
 
 namespace tl {
 
-// One request on its own easy and multi handle, driven until it ends, goes idle too long,
-// or is stopped. The multi handle lets a stop request wake the wait at once.
+// How long a transfer may wait for bytes, and how long it may take in all.
+struct TransferLimits {
+    std::chrono::milliseconds idle;
+    std::chrono::milliseconds deadline;
+};
+
+// One request on its own easy and multi handle, driven until it ends, goes idle or slow too long,
+// passes its deadline, or is stopped. The multi handle lets a stop request wake the wait at once.
 class CurlTransfer {
 public:
-    CurlTransfer(const HttpRequest& request, std::chrono::milliseconds idleLimit, std::size_t maximumBodySize);
+    CurlTransfer(const HttpRequest& request, TransferLimits limits, std::size_t maximumBodySize);
 
     Result<HttpResponse, HttpError> run(std::stop_token stop);
 
@@ -32,7 +38,7 @@ private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static int onProgress(void* self, curl_off_t downloaded, curl_off_t, curl_off_t uploaded, curl_off_t);
 
-    void configure(const HttpRequest& request);
+    void configure(const HttpRequest& request, std::chrono::milliseconds deadline);
     HttpError errorFor(CURLcode code) const;
 
     std::chrono::milliseconds idleLimit_;

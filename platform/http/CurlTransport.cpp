@@ -43,7 +43,10 @@ Result<HttpResponse, HttpError> CurlTransport::send(const HttpRequest& request, 
     if (stop.stop_requested()) return HttpError { HttpError::Kind::cancelled };
     if (!isWebURL(request.url)) return HttpError { HttpError::Kind::invalidURL };
     if (!headersAreSafe(request.headers)) return HttpError { HttpError::Kind::invalidHeader };
-    CurlTransfer transfer(request, request.timeout.value_or(options_.defaultTimeout), options_.maximumBodySize);
+    CurlTransfer transfer(request,
+        { .idle = request.timeout.value_or(options_.defaultTimeout),
+            .deadline = request.deadline.value_or(options_.defaultDeadline) },
+        options_.maximumBodySize);
     return transfer.run(stop);
 }
 

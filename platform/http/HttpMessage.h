@@ -26,6 +26,9 @@ struct HttpRequest {
     std::string body;
     // The longest time the transfer may go without moving a byte; the transport's default when absent.
     std::optional<std::chrono::milliseconds> timeout;
+    // The longest the whole exchange may take, however steadily bytes move; the transport's
+    // default when absent.
+    std::optional<std::chrono::milliseconds> deadline;
 
     // Replaces every header of that name (any letter case) by one with this value.
     void setHeader(std::string_view name, std::string value);

@@ -126,6 +126,36 @@ TEST_F(ProxyClientTest, ServerFailuresKeepTheirStatusAndText)
     EXPECT_TRUE(log.anyStartsWith("📄 Response structure:\n{"));
 }
 
+TEST_F(ProxyClientTest, HostileRepliesCostLittleAndSayLittle)
+{
+    const std::string good = FakeProductServer::chatReplyWithImageURL("data:image/png;base64,b25l").dump();
+    answer(200, good);
+    ASSERT_TRUE(client.generateImage("p", "m", {}).ok());
+    std::string padded = good;
+    padded.insert(1, R"("pad":)" + std::string(100, '[') + std::string(100, ']') + ",");
+
+    const struct {
+        const char* name;
+        long status;
+        std::string body;
+    } cases[] = {
+        { "deep nesting around a good image", 200, padded },
+        { "unclosed nesting", 200, std::string(4'000'000, '[') },
+        { "huge error page", 500, std::string(5'000'000, 'e') },
+    };
+    for (const auto& c : cases) {
+        answer(c.status, c.body);
+        const auto result = client.generateImage("p", "m", {});
+        ASSERT_FALSE(result.ok()) << c.name;
+        const std::string text = describe(result.error());
+        if (c.status == 200) {
+            EXPECT_EQ(text, "Invalid image response from server") << c.name;
+        } else {
+            EXPECT_EQ(text, "Server error 500: " + std::string(4096, 'e') + "… (cut)") << c.name;
+        }
+    }
+}
+
 TEST_F(ProxyClientTest, ImageSourcesAreTriedInTurn)
 {
     const std::string good = "data:image/png;base64," + base64::encode("from-data-url");

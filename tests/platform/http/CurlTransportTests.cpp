@@ -103,6 +103,38 @@ TEST_F(CurlTransportTest, SlowSteadyStreamIsNotCutOff)
     EXPECT_EQ(result.value().body, std::string(kChunks, 'x'));
 }
 
+TEST_F(CurlTransportTest, TricklingAndEndlessRepliesTimeOut)
+{
+    // Each reply would take 12 seconds; the client must give up long before.
+    const auto stream = [](std::size_t chunk, std::chrono::milliseconds pause) {
+        return [chunk, pause](const httplib::Request&, httplib::Response& out) {
+            out.set_chunked_content_provider("application/octet-stream",
+                [chunk, pause, end = Clock::now() + 12s](std::size_t, httplib::DataSink& sink) {
+                    if (Clock::now() > end) {
+                        sink.done();
+                        return true;
+                    }
+                    std::this_thread::sleep_for(pause);
+                    return sink.write(std::string(chunk, 'x').data(), chunk);
+                });
+        };
+    };
+    server.server().Get("/trickle", stream(1, 300ms));
+    server.server().Get("/endless", stream(4096, 20ms));
+
+    auto endless = request("/endless", 1s);
+    endless.deadline = 1500ms;
+    for (const auto& [name, sent] :
+        { std::pair { "trickle", request("/trickle", 1s) }, std::pair { "endless", endless } }) {
+        const auto started = Clock::now();
+        const auto result = transport.send(sent, {});
+        ASSERT_FALSE(result.ok()) << name;
+        EXPECT_EQ(result.error().kind, HttpError::Kind::timedOut) << name;
+        EXPECT_EQ(result.error().description(), "The request timed out.") << name;
+        EXPECT_LT(Clock::now() - started, 6s) << name;
+    }
+}
+
 TEST_F(CurlTransportTest, StopEndsABlockedRequestAtOnce)
 {
     server.server().Get("/hang", [this](const httplib::Request&, httplib::Response&) {
