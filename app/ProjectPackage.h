@@ -49,7 +49,8 @@ Result<PackageContents, PackageError> packageContents(const std::filesystem::pat
 
 // Writes the package folder: each frame's file into "images" (copied through a temporary
 // file, never removing a source), then "project.json" through a temporary file, so a failure
-// leaves the old package readable. Blocking; safe on any thread.
+// leaves the old package readable; a new package gets its record before the copies too, so it
+// opens however early a save stops. Blocking; safe on any thread.
 PackageWriteOutcome writePackage(const PackageContents& contents);
 
 // Points the first `count` frames of `contents` that are still in the store at their files in

@@ -156,6 +156,21 @@ TEST_F(PackageReliabilityTest, SavingClearsOurStaleTemporariesAndHandlesTheLonge
     EXPECT_EQ(readText(package / "images/.notes.tmp"), "the user's own");
 }
 
+TEST_F(PackageReliabilityTest, ASaveAsCutShortStillLeavesAPackageThatOpens)
+{
+    importImages({ "a.png", "b.png" });
+    const auto package = folder("New.vorrind");
+    // The second frame's copy fails, as a save killed after the first copy would stop.
+    fs::create_directories(package / "images/b.png");
+    dialogs.answerAlert(0);
+    EXPECT_FALSE(projectIO.saveProject(package, state).ok());
+
+    dialogs.answerAlert(0);
+    ASSERT_TRUE(projectIO.loadProject(package, state).ok());
+    EXPECT_EQ(dialogs.alerts.back().informativeText, "The following images could not be found:\n\nb.png");
+    EXPECT_TRUE(state.images.get()[0].thumbnail);
+}
+
 TEST_F(PackageReliabilityTest, AFullDiskSaysSoAndKeepsTheOldRecord)
 {
     testing::SmallDisk disk(64 * 1024);
