@@ -3,15 +3,22 @@
 #include "ui/common/ChildLifetime.h"
 #include "ui/common/ImageConversion.h"
 #include "ui/common/Palette.h"
+#include "ui/common/SheetPresenter.h"
 #include "ui/common/ThumbnailCache.h"
+#include "ui/library/EditedImageSaving.h"
 #include "ui/library/ImageImporter.h"
 #include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDelegates.h"
 #include "ui/library/LibraryDrop.h"
 #include "ui/library/LibraryPanes.h"
 #include "ui/library/PlaybackController.h"
+#include "ui/library/ReorderDragTracker.h"
 #include "ui/library/TimelineListModel.h"
 #include "ui/library/TimelineScrubberView.h"
+#include "ui/library/TweenButtons.h"
+#include "ui/library/TweenInsertion.h"
+#include "ui/library/sheets/ImageEditSheet.h"
+#include "ui/library/sheets/TweenConfigSheet.h"
 
 #include "platform/Image.h"
 
@@ -22,6 +29,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -97,7 +105,8 @@ QListView* makeItemView(TimelineListModel& model, QItemSelectionModel& selection
     view->setSelectionModel(&selection);
     view->setDragEnabled(true);
     view->setAcceptDrops(true);
-    view->setDropIndicatorShown(true);
+    // The reorder marker is our own; Qt's line would mark places a drop never goes.
+    view->setDropIndicatorShown(false);
     view->setDragDropMode(QAbstractItemView::DragDrop);
     view->setDefaultDropAction(Qt::MoveAction);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -115,6 +124,8 @@ ImagesLibraryView::ImagesLibraryView(
     , appState_(context.appState)
     , uiState_(context.uiState)
     , viewModel_(appState_, uiState_)
+    , tweens_(new TweenInsertion(appState_, viewModel_, engineTweens(), this))
+    , reorder_(appState_, viewModel_.dropTargetId)
     , importer_(new ImageImporter(appState_, this))
     , playback_(new PlaybackController(appState_, viewModel_.previewHour, uiState_.isTimelinePlaying, this))
     , layouts_(new QStackedLayout)
@@ -122,6 +133,7 @@ ImagesLibraryView::ImagesLibraryView(
     , grid_(makeItemView(context.model(), context.selectionModel(), this))
     , list_(makeItemView(context.model(), context.selectionModel(), this))
     , single_(new SingleImageView(this))
+    , singleTweens_(makeTweenButton(QStringLiteral("Generate Tweens..."), single_))
     , handle_(new ResizeHandle(viewModel_, this))
     , scrubber_(new TimelineScrubberView(
           context.model(), *playback_, viewModel_.previewHour, uiState_.isTimelinePlaying, this))
@@ -131,7 +143,8 @@ ImagesLibraryView::ImagesLibraryView(
 
     // Grid: selection by our own click rules; the shared selection model only shows it.
     grid_->setViewMode(QListView::IconMode);
-    grid_->setMovement(QListView::Snap);
+    // Static: a drop into a gap must never move tiles on screen without reordering the store.
+    grid_->setMovement(QListView::Static);
     grid_->setResizeMode(QListView::Adjust);
     grid_->setSelectionMode(QAbstractItemView::NoSelection);
     grid_->setItemDelegate(new ImageTileDelegate(model(), grid_));
@@ -144,6 +157,17 @@ ImagesLibraryView::ImagesLibraryView(
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setItemDelegate(new ImageRowDelegate(model(), list_));
     list_->setSpacing(2);
+
+    // The marker sits in the gap above the drawn tile or row: 10 points above a tile drawn 8 inside
+    // its item, 8 points above a row drawn 4 inside.
+    new ReorderDragTracker(*grid_, model(), reorder_, viewModel_.dropTargetId, 10 - 8);
+    new ReorderDragTracker(*list_, model(), reorder_, viewModel_.dropTargetId, 8 - 4);
+    const auto canTween = [this](const WallpaperImage& image) { return viewModel_.tweenTarget(image).has_value(); };
+    const auto openTweens = [this](const WallpaperImage& image) { tweens_->openTweenSheet(image); };
+    new TweenHoverButton(*grid_, model(), TweenHoverButton::Placement::tile, canTween, openTweens);
+    new TweenHoverButton(*list_, model(), TweenHoverButton::Placement::row, canTween, openTweens);
+    single_->installEventFilter(this);
+    connect(singleTweens_, &QPushButton::clicked, this, [this] { tweens_->generateTweensForSelection(); });
 
     for (auto [view, layout] :
         { std::pair { grid_, LibraryViewMode::grid }, std::pair { list_, LibraryViewMode::list } }) {
@@ -172,11 +196,22 @@ ImagesLibraryView::ImagesLibraryView(
         viewModel_.isDropTargeted.observe([this] { empty_->setDropTargeted(viewModel_.isDropTargeted.get()); }));
     connect(&context.previews(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
     connect(&context.thumbnails(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
+    observations_.push_back(tweens_->showingTweenSheet.observe([this] { tweenSheetShownChanged(); }));
+    // A one-shot request from the toolbar and menu, consumed as soon as it is seen.
+    observations_.push_back(uiState_.shouldTriggerAutoTween.observe([this] {
+        if (!uiState_.shouldTriggerAutoTween.get()) return;
+        tweens_->beginAutoTween();
+        uiState_.shouldTriggerAutoTween = false;
+    }));
     showLayout();
 }
 
 ImagesLibraryView::~ImagesLibraryView()
 {
+    // The library's own sheets use its state; they close before it goes.
+    if (qobject_cast<TweenConfigSheet*>(context_.sheets().current())
+        || qobject_cast<ImageEditSheet*>(context_.sheets().current()))
+        context_.sheets().dismiss();
     // The strip's playback writes the preview hour of the view model on its way out.
     deleteChildrenFirst(*this);
 }
@@ -227,6 +262,11 @@ void ImagesLibraryView::showSelectedImage()
         picture = toQImage(*image->thumbnail);
     }
     single_->show(image, picture);
+    // Below the picture and its name, centred.
+    singleTweens_->setVisible(viewModel_.canGenerateTweensForSelection());
+    const QSize button = singleTweens_->sizeHint();
+    singleTweens_->setGeometry(
+        QRect(QPoint((single_->width() - button.width()) / 2, single_->height() - button.height() - 16), button));
 }
 
 void ImagesLibraryView::layoutGrid()
@@ -240,6 +280,7 @@ void ImagesLibraryView::layoutGrid()
 
 bool ImagesLibraryView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == single_ && event->type() == QEvent::Resize) showSelectedImage();
     if (watched == grid_->viewport()) {
         if (event->type() == QEvent::Resize) layoutGrid();
         if (event->type() == QEvent::MouseButtonPress) {
@@ -265,14 +306,43 @@ void ImagesLibraryView::showContextMenu(QListView& view, const QPoint& position,
             continue;
         }
         QAction* action = menu.addAction(menuTitle(item));
-        if (item == LibraryMenuItem::deleteImage) {
+        switch (item) {
+        case LibraryMenuItem::deleteImage:
             connect(action, &QAction::triggered, this, [this, id = image.id] { viewModel_.deleteImage(id); });
-        } else {
-            // The tween and image-edit sheets are not part of this window yet.
-            action->setEnabled(false);
+            break;
+        case LibraryMenuItem::generateTweens:
+            connect(action, &QAction::triggered, this, [this, image] { tweens_->openTweenSheet(image); });
+            break;
+        case LibraryMenuItem::editWithAI:
+            connect(action, &QAction::triggered, this, [this, image] { editImage(image); });
+            break;
+        case LibraryMenuItem::divider:
+            break;
         }
     }
     menu.exec(view.viewport()->mapToGlobal(position));
+}
+
+void ImagesLibraryView::editImage(const WallpaperImage& image)
+{
+    imageToEdit_ = image;
+    auto* sheet
+        = new ImageEditSheet(appState_, image, ImageEditModel::proxyRequest(context_.generation), context_.thumbnails(),
+            [this, image](const std::string& bytes) { return saveEditedImage(appState_, bytes, image); });
+    context_.sheets().present(sheet);
+}
+
+void ImagesLibraryView::tweenSheetShownChanged()
+{
+    auto& sheets = context_.sheets();
+    if (!tweens_->showingTweenSheet.get()) {
+        if (qobject_cast<TweenConfigSheet*>(sheets.current())) sheets.dismiss();
+        return;
+    }
+    if (qobject_cast<TweenConfigSheet*>(sheets.current())) return;
+    // A sheet closed any other way (the window going, another sheet taking its place) is closed
+    // for the library too.
+    sheets.present(new TweenConfigSheet(*tweens_), [this] { tweens_->showingTweenSheet = false; });
 }
 
 void ImagesLibraryView::dragEnterEvent(QDragEnterEvent* event)

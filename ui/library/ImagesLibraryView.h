@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "platform/Observation.h"
+#include "ui/library/ImageReorderDrop.h"
 #include "ui/library/LibraryViewModel.h"
 
 #include <QWidget>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class QListView;
+class QPushButton;
 class QStackedLayout;
 
 namespace tl::ui {
@@ -23,6 +25,7 @@ class PlaybackController;
 class SingleImageView;
 class TimelineListModel;
 class TimelineScrubberView;
+class TweenInsertion;
 
 // The left pane: the timeline in grid, list or single layout over the window's one model and one
 // selection model, the strip with the scrubber below it in time mode, and drops of image files anywhere.
@@ -35,6 +38,10 @@ public:
 
     LibraryViewModel& viewModel() { return viewModel_; }
     ImageImporter& importer() { return *importer_; }
+    TweenInsertion& tweens() { return *tweens_; }
+    ImageReorderDrop& reorder() { return reorder_; }
+    // Opens the image edit sheet for `image`; an applied edit is saved beside its file.
+    void editImage(const WallpaperImage& image);
     TimelineListModel& model();
     QListView& gridView() { return *grid_; }
     QListView& listView() { return *list_; }
@@ -50,11 +57,15 @@ private:
     void showSelectedImage();
     void layoutGrid();
     void showContextMenu(QListView& view, const QPoint& position, LibraryViewMode layout);
+    void tweenSheetShownChanged();
 
     LibraryContext& context_;
     AppState& appState_;
     AppUIState& uiState_;
     LibraryViewModel viewModel_;
+    TweenInsertion* tweens_;
+    ImageReorderDrop reorder_;
+    std::optional<WallpaperImage> imageToEdit_;
     ImageImporter* importer_;
     PlaybackController* playback_;
     QStackedLayout* layouts_;
@@ -62,6 +73,7 @@ private:
     QListView* grid_;
     QListView* list_;
     SingleImageView* single_;
+    QPushButton* singleTweens_;
     QWidget* handle_;
     TimelineScrubberView* scrubber_;
     std::vector<Observation> observations_;

@@ -41,6 +41,8 @@ public:
     Observable<double> timelineHeight { initialTimelineHeight };
     Observable<bool> isDraggingTimeline { false };
     Observable<bool> isDropTargeted { false };
+    // The image whose item shows the reorder marker.
+    Observable<std::optional<Uuid>> dropTargetId;
 
     std::optional<TweenTarget> tweenTarget(const WallpaperImage& source) const;
     bool canAutoTween() const;

@@ -73,9 +73,16 @@ Qt::DropActions TimelineListModel::supportedDropActions() const
     return Qt::CopyAction | Qt::MoveAction;
 }
 
-bool TimelineListModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int, const QModelIndex&) const
+bool TimelineListModel::canDropMimeData(
+    const QMimeData* data, Qt::DropAction, int row, int, const QModelIndex& parent) const
 {
-    return data && !std::holds_alternative<std::monostate>(classifyDrop(*data));
+    if (!data) return false;
+    const auto drop = classifyDrop(*data);
+    if (std::holds_alternative<ImportDrop>(drop)) return true;
+    if (!std::holds_alternative<ReorderDrop>(drop)) return false;
+    // A reorder needs a key image to go before; tweens never take one.
+    const int target = parent.isValid() ? parent.row() : row;
+    return target >= 0 && target < rowCount() && !imageAt(target).isTween;
 }
 
 bool TimelineListModel::dropMimeData(

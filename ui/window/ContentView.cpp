@@ -58,11 +58,6 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
         = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };
 
     observations_.push_back(uiState_.viewMode.observe([this] { viewModeChanged(); }));
-    // A one-shot request for the automatic tweens; the tween sheet that answers it is not part of
-    // this window yet, so the request is consumed here.
-    observations_.push_back(uiState_.shouldTriggerAutoTween.observe([this] {
-        if (uiState_.shouldTriggerAutoTween.get()) uiState_.shouldTriggerAutoTween = false;
-    }));
     sheets_ = std::make_unique<ui::WindowSheets>(
         uiState_, context_->sheets(), [this](AppUIState::ActiveSheet sheet) { return makeSheet(sheet); });
 }

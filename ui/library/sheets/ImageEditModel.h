@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "generation/GenerationFailure.h"
+#include "platform/Observation.h"
+#include "platform/WorkerRuns.h"
+
+#include <QImage>
+
+#include <functional>
+#include <optional>
+#include <stop_token>
+#include <string>
+
+namespace tl {
+struct GenerationServices;
+}
+
+namespace tl::ui {
+
+// The image edit sheet's state and steps: one frame regenerated against the timeline's
+// reference frame through the product's server, previewed, then applied or discarded. It never
+// changes the store; applying hands the returned bytes to whoever presented the sheet. The
+// request runs on a worker that is stopped when the model goes, so a late answer never lands.
+class ImageEditModel {
+public:
+    // One two-image edit: the reference frame's bytes, the current frame's, the prompt.
+    using EditRequest = std::function<GenerationResult<std::string>(
+        const std::string& reference, const std::string& current, const std::string& prompt, std::stop_token stop)>;
+
+    // The product's server, through a new proxy client (with its own token) for every request.
+    static EditRequest proxyRequest(const GenerationServices& generation);
+
+    ImageEditModel(const AppState& appState, WallpaperImage imageToEdit, EditRequest request);
+    ImageEditModel(const ImageEditModel&) = delete;
+    ImageEditModel& operator=(const ImageEditModel&) = delete;
+
+    Observable<std::string> editPrompt;
+    Observable<bool> isGenerating { false };
+    Observable<double> progress { 0 };
+    Observable<std::string> progressMessage;
+    // The returned image, not yet applied, and its picture.
+    Observable<std::optional<std::string>> generatedPreview;
+    QImage previewPicture;
+    Observable<std::optional<std::string>> errorMessage;
+
+    const WallpaperImage& imageToEdit() const { return imageToEdit_; }
+    // The first key frame without a parent, looked up afresh each time.
+    std::optional<WallpaperImage> referenceImage() const;
+
+    // "Generate Fix" or "Apply Changes".
+    std::string mainButtonTitle() const;
+    bool mainButtonEnabled() const;
+    bool showsDiscard() const { return generatedPreview.get().has_value(); }
+    bool discardEnabled() const { return !isGenerating.get(); }
+
+    // Starts a regeneration; the main button's action while there is no preview.
+    void regenerate();
+    void discard();
+
+    // Tests: waits for the request's worker (its posts still need the event loop).
+    void waitForWorkers() { runs_.waitForWorkers(); }
+
+private:
+    void fail(const std::string& message);
+
+    const AppState& appState_;
+    const WallpaperImage imageToEdit_;
+    EditRequest request_;
+    WorkerRuns runs_;
+};
+
+} // namespace tl::ui

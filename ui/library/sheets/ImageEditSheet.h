@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/Observation.h"
+#include "ui/library/sheets/ImageEditModel.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace tl::ui {
+
+class ThumbnailCache;
+
+// "Edit Image with AI": the reference frame beside the frame to fix (or its regenerated
+// version), the instruction, and Generate Fix / Apply Changes. Apply hands the bytes to
+// `onImageEdited`, which answers with the failure's text when it could not save them; the sheet
+// then stays open with an alert instead of closing as if applied.
+class ImageEditSheet : public QDialog {
+    Q_OBJECT
+public:
+    using OnImageEdited = std::function<std::optional<std::string>(const std::string& bytes)>;
+
+    ImageEditSheet(const AppState& appState, WallpaperImage imageToEdit, ImageEditModel::EditRequest request,
+        ThumbnailCache& thumbnails, OnImageEdited onImageEdited, QWidget* parent = nullptr);
+    ~ImageEditSheet() override;
+
+    ImageEditModel& model() { return model_; }
+    QPushButton& mainButton() { return *main_; }
+    QPushButton& discardButton() { return *discard_; }
+    QPlainTextEdit& instruction() { return *instruction_; }
+    QLabel& errorText() { return *errorText_; }
+    QLabel& secondCaption() { return *secondCaption_; }
+    QWidget& originalColumn() { return *originalColumn_; }
+
+private:
+    void refresh();
+    void mainAction();
+    QImage pictureOf(const WallpaperImage& image) const;
+
+    ImageEditModel model_;
+    ThumbnailCache& thumbnails_;
+    OnImageEdited onImageEdited_;
+    QWidget* originalColumn_;
+    QLabel* originalPicture_;
+    QLabel* secondCaption_;
+    QLabel* secondPicture_;
+    QPlainTextEdit* instruction_;
+    QWidget* errorBanner_;
+    QLabel* errorText_;
+    QWidget* progressPane_;
+    QProgressBar* bar_;
+    QLabel* progressText_;
+    QPushButton* discard_;
+    QPushButton* main_;
+    std::vector<Observation> observations_;
+};
+
+} // namespace tl::ui
