@@ -4,6 +4,9 @@
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/library/ImagesLibraryView.h"
 #include "ui/library/LibraryContext.h"
+#include "ui/library/TweenInsertion.h"
+#include "ui/library/sheets/ImageEditSheet.h"
+#include "ui/library/sheets/TweenConfigSheet.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -249,6 +252,35 @@ TEST_F(ContentViewTest, ShiftAndCtrlClicksSelectInTheList)
     EXPECT_EQ(state.selectedImageIds.get().size(), 4u);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre(1));
     EXPECT_EQ(state.selectedImageIds.get(), (std::set<Uuid> { state.images.get()[1].id }));
+}
+
+TEST_F(ContentViewTest, AutoTweenOpensTheLibrarysSheetAndItsRunLandsInTheTimeline)
+{
+    importPictures(2);
+    harness.toolbarAction(QStringLiteral("Auto Tween...")).trigger();
+    EXPECT_FALSE(ui.shouldTriggerAutoTween.get());
+    auto* sheet = qobject_cast<TweenConfigSheet*>(harness.content().context().sheets().current());
+    ASSERT_NE(sheet, nullptr);
+    sheet->slider().setValue(2);
+    sheet->generateButton().click();
+    ASSERT_TRUE(processEventsUntil([&] { return state.images.get().size() == 6; }, 20000));
+    EXPECT_TRUE(processEventsUntil([&] { return harness.content().context().sheets().current() == nullptr; }));
+    EXPECT_EQ(std::ranges::count(state.images.get(), true, &WallpaperImage::isTween), 4);
+}
+
+TEST_F(ContentViewTest, EditWithAIOpensTheEditSheetForThatImage)
+{
+    importPictures(2);
+    auto& library = harness.content().library();
+    const WallpaperImage second = state.images.get()[1];
+    library.editImage(second);
+    EXPECT_EQ(library.imageToEdit()->id, second.id);
+    auto* sheet = qobject_cast<ImageEditSheet*>(harness.content().context().sheets().current());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_FALSE(sheet->originalColumn().isHidden());
+    EXPECT_EQ(sheet->secondCaption().text(), "Current");
+    EXPECT_FALSE(sheet->mainButton().isEnabled());
+    harness.content().context().sheets().dismiss();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/WallpaperImage.h"
 #include "ui/library/TweenEngine.h"
 
 #include <opencv2/imgcodecs.hpp>
@@ -12,6 +13,17 @@
 #include <vector>
 
 namespace tl::testing {
+
+// A key image with a tiny picture file of its own in `folder`.
+inline WallpaperImage keyImageWithFile(const std::filesystem::path& folder, const std::string& name, double hour)
+{
+    WallpaperImage image { .id = Uuid::random(), .fileName = name };
+    image.timeOfDay = hour;
+    const auto file = folder / name;
+    cv::imwrite(file.string(), cv::Mat(4, 4, CV_8UC3, cv::Scalar::all(0)));
+    image.sourcePath = file.string();
+    return image;
+}
 
 // A tween engine that writes tiny PNG files (or, when asked, files that are no pictures), fails
 // on the pair whose source is `failingSource`, and remembers every call.

@@ -14,11 +14,7 @@ class TweenRunsTest : public ::testing::Test {
 protected:
     WallpaperImage keyWithFile(const std::string& name, double hour)
     {
-        WallpaperImage image = keyImage(name, hour);
-        const fs::path file = folder.path() / name;
-        cv::imwrite(file.string(), cv::Mat(4, 4, CV_8UC3, cv::Scalar::all(0)));
-        image.sourcePath = file.string();
-        return image;
+        return keyImageWithFile(folder.path(), name, hour);
     }
 
     TemporaryFolder folder;

@@ -42,6 +42,8 @@ public:
     ImageReorderDrop& reorder() { return reorder_; }
     // Opens the image edit sheet for `image`; an applied edit is saved beside its file.
     void editImage(const WallpaperImage& image);
+    // The image the edit sheet was last opened for.
+    const std::optional<WallpaperImage>& imageToEdit() const { return imageToEdit_; }
     TimelineListModel& model();
     QListView& gridView() { return *grid_; }
     QListView& listView() { return *list_; }

@@ -26,14 +26,6 @@ constexpr int formWidth = 320;
 constexpr int barWidth = 300;
 constexpr int fieldWidth = 80;
 
-QVBoxLayout* column(QWidget* owner, int spacing)
-{
-    auto* layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
 } // namespace
 
 TweenConfigSheet::TweenConfigSheet(TweenInsertion& insertion, QWidget* parent)
@@ -74,7 +66,9 @@ TweenConfigSheet::TweenConfigSheet(TweenInsertion& insertion, QWidget* parent)
     failure_->setStyleSheet(QStringLiteral("color: #d70015;"));
 
     form_->setFixedWidth(formWidth);
-    auto* formLayout = column(form_, 16);
+    auto* formLayout = new QVBoxLayout(form_);
+    formLayout->setContentsMargins(0, 0, 0, 0);
+    formLayout->setSpacing(16);
     formLayout->addLayout(countRow);
     formLayout->addWidget(hint_);
     formLayout->addWidget(slider_);
@@ -85,7 +79,9 @@ TweenConfigSheet::TweenConfigSheet(TweenInsertion& insertion, QWidget* parent)
     bar_->setTextVisible(false);
     bar_->setFixedWidth(barWidth);
     bar_->setAccessibleName(QStringLiteral("Generating tweens..."));
-    auto* progressLayout = column(progressPane_, 12);
+    auto* progressLayout = new QVBoxLayout(progressPane_);
+    progressLayout->setContentsMargins(0, 0, 0, 0);
+    progressLayout->setSpacing(12);
     auto* barLabel = new QLabel(QStringLiteral("Generating tweens..."), progressPane_);
     progressLayout->addWidget(barLabel, 0, Qt::AlignHCenter);
     progressLayout->addWidget(bar_, 0, Qt::AlignHCenter);
