@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QDropEvent>
+#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
