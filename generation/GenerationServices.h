@@ -3,7 +3,9 @@
 #include "generation/MultiProviderImageService.h"
 #include "generation/ServerContext.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace tl {
 
@@ -18,6 +20,9 @@ struct GenerationServices {
     ServerContext server;
     const Environment& environment;
     std::unique_ptr<MultiProviderImageService> providers;
+    // The product server's address as the settings choose it; unset, the sheets take the
+    // environment's or the release address.
+    std::function<std::string()> serverURL;
 };
 
 } // namespace tl

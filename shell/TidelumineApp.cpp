@@ -33,6 +33,8 @@ TidelumineApp::TidelumineApp(PlatformServices services)
     , services_(services)
 {
     commandCenter.updateCheck = [this] { updater.checkForUpdates(); };
+    // The sheets reach the server the settings window names, custom address included.
+    generation.serverURL = [this] { return settings().serverURL(); };
 }
 
 TidelumineApp::~TidelumineApp() = default;

@@ -29,7 +29,8 @@ TEST(Symbols, EveryNameTheViewsUseDrawsAGlyph)
         "arrow.up.doc", "square.grid.2x2", "list.bullet", "photo", "sidebar.right", "backward.end.fill", "play.fill",
         "pause.fill", "forward.end.fill", "checkmark", "checkmark.circle.fill", "exclamationmark.triangle",
         "arrow.left.and.right", "photo.on.rectangle.angled", "tray.and.arrow.down", "plus.circle", "cursorarrow",
-        "sun.max", "moon.stars", "gear", "arrow.down.circle", "wrench.and.screwdriver" };
+        "sun.max", "moon.stars", "gear", "arrow.down.circle", "wrench.and.screwdriver", "photo.on.rectangle",
+        "xmark.circle.fill" };
     for (const auto& name : used) {
         EXPECT_TRUE(hasSymbol(name)) << name.toStdString();
         EXPECT_GT(paintedPixels(name), 20) << name.toStdString();

@@ -215,6 +215,13 @@ void photoOnRectangleAngled(QPainter& p, const QColor& c)
     photoIn(p, c, QRectF(5, 8, 17, 13));
 }
 
+void photoOnRectangle(QPainter& p, const QColor& c)
+{
+    stroke(p, c, 1.5);
+    p.drawRoundedRect(QRectF(2, 3, 17, 13), 2, 2);
+    photoIn(p, c, QRectF(5, 7, 17, 13));
+}
+
 void sidebarRight(QPainter& p, const QColor& c)
 {
     stroke(p, c, 1.8);
@@ -278,6 +285,17 @@ void checkmarkCircleFill(QPainter& p, const QColor& c)
     p.setCompositionMode(QPainter::CompositionMode_Clear);
     stroke(p, Qt::black, 2.4);
     checkmarkPath(p, 0.7);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void xmarkCircleFill(QPainter& p, const QColor& c)
+{
+    fill(p, c);
+    p.drawEllipse(QPointF(12, 12), 10, 10);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    stroke(p, Qt::black, 2.2);
+    p.drawLine(QPointF(8.5, 8.5), QPointF(15.5, 15.5));
+    p.drawLine(QPointF(15.5, 8.5), QPointF(8.5, 15.5));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
@@ -403,6 +421,7 @@ const std::map<QString, Glyph>& glyphs()
         { QStringLiteral("square.grid.2x2"), grid2x2 },
         { QStringLiteral("list.bullet"), listBullet },
         { QStringLiteral("photo"), photo },
+        { QStringLiteral("photo.on.rectangle"), photoOnRectangle },
         { QStringLiteral("photo.on.rectangle.angled"), photoOnRectangleAngled },
         { QStringLiteral("sidebar.right"), sidebarRight },
         { QStringLiteral("play.fill"), playFill },
@@ -411,6 +430,7 @@ const std::map<QString, Glyph>& glyphs()
         { QStringLiteral("forward.end.fill"), forwardEndFill },
         { QStringLiteral("checkmark"), checkmark },
         { QStringLiteral("checkmark.circle.fill"), checkmarkCircleFill },
+        { QStringLiteral("xmark.circle.fill"), xmarkCircleFill },
         { QStringLiteral("exclamationmark.triangle"), exclamationTriangle },
         { QStringLiteral("arrow.left.and.right"), arrowLeftAndRight },
         { QStringLiteral("tray.and.arrow.down"), trayAndArrowDown },

@@ -9,8 +9,9 @@ class QItemSelectionModel;
 class QWidget;
 
 namespace tl {
+class Dialogs;
 struct GenerationServices;
-}
+} // namespace tl
 
 namespace tl::ui {
 
@@ -33,6 +34,8 @@ public:
     AppState& appState;
     AppUIState& uiState;
     GenerationServices& generation;
+    // The application's panels and alerts, for the sheets that ask for files; may be unset in tests.
+    Dialogs* dialogs = nullptr;
 
     TimelineListModel& model() { return *model_; }
     QItemSelectionModel& selectionModel();

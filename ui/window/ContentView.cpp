@@ -48,6 +48,7 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
     , export_(new ui::ExportController(appState_, uiState_, std::move(services), this))
     , toolbar_(new QToolBar(QStringLiteral("Toolbar"), this))
 {
+    context_->dialogs = &commandCenter.projectIO.dialogs();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,0 +1,336 @@
+#include "ui/generation/CreateWallpaperModel.h"
+
+#include "app/TimeOfDayTable.h"
+#include "generation/Text.h"
+#include "platform/ImageFileBytes.h"
+#include "platform/Log.h"
+#include "ui/common/ImageConversion.h"
+#include "ui/generation/GenerationRun.h"
+#include "ui/generation/ProviderRoad.h"
+#include "ui/generation/ServerRoad.h"
+
+#include <algorithm>
+
+namespace tl::ui {
+namespace {
+
+constexpr std::string_view undoName = "Generate Timeline";
+
+QImage decoded(const std::optional<std::string>& bytes)
+{
+    if (!bytes) return {};
+    return QImage::fromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()));
+}
+
+QImage latestTimelineImage(const std::vector<WallpaperImage>& images)
+{
+    if (images.empty()) return {};
+    const auto& last = images.back();
+    if (last.thumbnail) return toQImage(*last.thumbnail);
+    if (last.sourcePath) return QImage(QString::fromStdString(*last.sourcePath));
+    return {};
+}
+
+} // namespace
+
+CreateWallpaperModel::CreateWallpaperModel(
+    CreateWallpaperServices services, std::function<void()> onClose, std::string model)
+    : services_(std::move(services))
+    , onClose_(std::move(onClose))
+    , model_(std::move(model))
+    , runs_(std::make_unique<WorkerRuns>(services_.poster))
+{
+}
+
+CreateWallpaperModel::~CreateWallpaperModel()
+{
+    generationTask_.request_stop();
+    runs_.reset();
+    // A run stopped by the sheet going away never gets to close its batch.
+    if (batchHeldBy_) services_.appState.endBatch();
+}
+
+void CreateWallpaperModel::setPrompt(std::string prompt)
+{
+    form_.prompt = std::move(prompt);
+    changed();
+}
+
+void CreateWallpaperModel::setSize(std::string size)
+{
+    form_.size = std::move(size);
+    changed();
+}
+
+void CreateWallpaperModel::setTweenCount(int count)
+{
+    form_.tweenCount = std::clamp(count, create_sheet::minTweenCount, create_sheet::maxTweenCount);
+    changed();
+}
+
+void CreateWallpaperModel::setMode(create_sheet::GenerationMode mode)
+{
+    form_.mode = mode;
+    changed();
+}
+
+void CreateWallpaperModel::setSmoothness(create_sheet::SmoothnessPreset preset)
+{
+    form_.smoothness = preset;
+    form_.tweenCount = create_sheet::tweenCount(preset);
+    changed();
+}
+
+void CreateWallpaperModel::setShowAdvanced(bool shown)
+{
+    form_.showAdvanced = shown;
+    changed();
+}
+
+void CreateWallpaperModel::restoreLastSettings()
+{
+    const auto& store = services_.appState;
+    form_.prompt = store.lastMagicPrompt.get();
+    form_.size = store.lastMagicSize.get();
+    // A project file may carry any count; the stepper's range bounds it.
+    form_.tweenCount = static_cast<int>(std::clamp<std::int64_t>(
+        store.lastMagicTweenCount.get(), create_sheet::minTweenCount, create_sheet::maxTweenCount));
+    form_.smoothness = create_sheet::presetForTweenCount(form_.tweenCount);
+    if (!store.lastMagicStartingImageFileName.get().empty())
+        form_.startingImageURL = std::filesystem::path(store.lastMagicStartingImageFileName.get());
+    changed();
+}
+
+void CreateWallpaperModel::chooseStartingImage()
+{
+    if (!services_.chooseImageFile) return;
+    const auto chosen = services_.chooseImageFile();
+    if (!chosen) return;
+    const auto bytes = readImageFileBytes(*chosen);
+    if (!bytes) {
+        status_.errorMessage = "Failed to load starting image.";
+        changed();
+        return;
+    }
+    form_.startingImageURL = *chosen;
+    form_.startingImageData = std::string(bytes->begin(), bytes->end());
+    services_.appState.lastMagicStartingImageFileName = chosen->filename().string();
+    changed();
+}
+
+void CreateWallpaperModel::acceptDroppedImage(std::string data, std::optional<std::filesystem::path> url)
+{
+    form_.startingImageData = std::move(data);
+    form_.startingImageURL = url;
+    if (url) services_.appState.lastMagicStartingImageFileName = url->filename().string();
+    changed();
+}
+
+void CreateWallpaperModel::clearStartingImage()
+{
+    form_.startingImageURL.reset();
+    form_.startingImageData.reset();
+    services_.appState.lastMagicStartingImageFileName = std::string();
+    changed();
+}
+
+void CreateWallpaperModel::appendMoodSuggestion(std::string_view suggestion)
+{
+    form_.prompt = create_sheet::appendedMood(form_.prompt, suggestion);
+    changed();
+}
+
+void CreateWallpaperModel::dismissError()
+{
+    status_.errorMessage.reset();
+    changed();
+}
+
+bool CreateWallpaperModel::isServerModel() const
+{
+    return model_.starts_with(create_sheet::serverModelPrefix);
+}
+
+bool CreateWallpaperModel::canGenerate() const
+{
+    if (status_.isGenerating) return false;
+    if (text::trimmed(model_).empty()) return false;
+    if (text::trimmed(form_.prompt).empty() && !form_.startingImageData) return false;
+    return isServerModel() || services_.imageService.isConfigured();
+}
+
+bool CreateWallpaperModel::showsMissingKeyWarning() const
+{
+    return !isServerModel() && !services_.imageService.isConfigured();
+}
+
+void CreateWallpaperModel::startGeneration()
+{
+    // Busy until the running road has ended, so one run at a time.
+    if (status_.isGenerating) return;
+    const std::string prompt(text::trimmed(form_.prompt));
+    const std::string trimmedModel(text::trimmed(model_));
+    if (prompt.empty() && !form_.startingImageData) return;
+    if (trimmedModel.empty()) return;
+    launch(prompt, trimmedModel);
+}
+
+void CreateWallpaperModel::launch(const std::string& prompt, std::string runModel)
+{
+    const bool serverRoad = runModel.starts_with(create_sheet::serverModelPrefix);
+    if (serverRoad) {
+        for (auto at = runModel.find(create_sheet::serverModelPrefix); at != std::string::npos;
+             at = runModel.find(create_sheet::serverModelPrefix))
+            runModel.erase(at, create_sheet::serverModelPrefix.size());
+    }
+    RunInputs inputs {
+        .prompt = prompt,
+        .model = std::move(runModel),
+        .startingImage = form_.startingImageData,
+        .tweenCount = form_.tweenCount,
+        .size = form_.size,
+        .aspectRatio = std::string(create_sheet::aspectRatioFor(form_.size)),
+        .sceneDescription
+        = form_.startingImageData && !prompt.empty() ? "Scene description: " + prompt + "\n" : std::string(),
+        .expectedFrameCount = static_cast<int>(kTimeOfDayTable.size()) * (form_.tweenCount + 1),
+    };
+
+    status_.isGenerating = true;
+    status_.progress = 0;
+    status_.progressMessage = "Preparing...";
+    status_.errorMessage.reset();
+    status_.livePreviewData.reset();
+    status_.phaseStatus.clear();
+    for (const auto& row : kTimeOfDayTable)
+        status_.phaseStatus[std::string(row.id)] = PhaseStatus::pending;
+
+    auto& store = services_.appState;
+    if (serverRoad || !prompt.empty()) store.lastMagicPrompt = prompt;
+    store.lastMagicSize = form_.size;
+    store.lastMagicTweenCount = form_.tweenCount;
+
+    // The batch opens here, on the GUI thread, before any report of the run can arrive.
+    store.beginBatch(std::string(undoName));
+    store.setImages({}, WallpaperMode::time, true);
+    const auto serial = ++serial_;
+    batchHeldBy_ = serial;
+    serverRoad_ = serverRoad;
+
+    generationTask_.request_stop();
+    if (serverRoad) {
+        ServerRoadSetup setup {
+            .serverURL = services_.serverURL(), .server = services_.server, .temporaryFolder = services_.temporaryFolder
+        };
+        generationTask_ = runs_->start(
+            [this, serial, inputs = std::move(inputs), setup = std::move(setup)](const WorkerRuns::Run& run) {
+                const RunChannel channel(*this, run, serial);
+                channel.end(outcomeOf(runServerRoad(inputs, setup, channel), channel.stopRequested()));
+            });
+    } else {
+        ProviderRoadSetup setup { .service = services_.imageService,
+            .userDataFolder = services_.userDataFolder ? services_.userDataFolder() : std::nullopt,
+            .runKey = store.currentGenerationIdempotencyKey.get() };
+        generationTask_ = runs_->start(
+            [this, serial, inputs = std::move(inputs), setup = std::move(setup)](const WorkerRuns::Run& run) {
+                const RunChannel channel(*this, run, serial);
+                channel.end(outcomeOf(runProviderRoad(inputs, setup, channel), channel.stopRequested()));
+            });
+    }
+    changed();
+}
+
+void CreateWallpaperModel::cancelOrClose()
+{
+    if (!status_.isGenerating) {
+        if (onClose_) onClose_();
+        return;
+    }
+    status_.progressMessage = "Cancelling...";
+    generationTask_.request_stop();
+    changed();
+}
+
+std::optional<std::string> CreateWallpaperModel::currentPhaseLabel() const
+{
+    for (const auto& row : kTimeOfDayTable) {
+        if (statusOf(status_.phaseStatus, std::string(row.id)) == PhaseStatus::inProgress)
+            return std::string(row.label);
+    }
+    return std::nullopt;
+}
+
+QImage CreateWallpaperModel::previewImage() const
+{
+    if (status_.isGenerating) {
+        if (auto live = decoded(status_.livePreviewData); !live.isNull()) return live;
+        if (auto latest = latestTimelineImage(services_.appState.images.get()); !latest.isNull()) return latest;
+    }
+    return decoded(form_.startingImageData);
+}
+
+void CreateWallpaperModel::waitForWorkers()
+{
+    runs_->waitForWorkers();
+}
+
+void CreateWallpaperModel::applyPhase(const std::string& id, PhaseStatus status)
+{
+    // Reports for names outside the table (the generator's own) change nothing.
+    const auto found = status_.phaseStatus.find(id);
+    if (found == status_.phaseStatus.end()) return;
+    found->second = status;
+    changed();
+}
+
+void CreateWallpaperModel::applyProgress(std::optional<double> fraction, std::optional<std::string> message)
+{
+    if (fraction) status_.progress = std::clamp(*fraction, 0.0, 1.0);
+    if (message) status_.progressMessage = std::move(*message);
+    changed();
+}
+
+void CreateWallpaperModel::applyPreview(std::string bytes)
+{
+    status_.livePreviewData = std::move(bytes);
+    changed();
+}
+
+void CreateWallpaperModel::applyPublication(std::vector<WallpaperImage> images)
+{
+    services_.appState.setImages(std::move(images), WallpaperMode::time, true);
+}
+
+void CreateWallpaperModel::releaseBatch(std::uint64_t serial)
+{
+    if (batchHeldBy_ != serial) return;
+    batchHeldBy_.reset();
+    services_.appState.endBatch();
+}
+
+void CreateWallpaperModel::applyEnd(std::uint64_t serial, const RunOutcome& outcome)
+{
+    if (serial != serial_) return;
+    status_.isGenerating = false;
+    generationTask_ = std::stop_source(std::nostopstate);
+    switch (outcome.kind) {
+    case RunOutcome::Kind::completed:
+        if (!serverRoad_) status_.progressMessage = "Generation complete!";
+        changed();
+        if (onClose_) onClose_();
+        return;
+    case RunOutcome::Kind::cancelled:
+        status_.progressMessage = serverRoad_ ? "Cancelled" : "Generation cancelled.";
+        if (serverRoad_) log("⚠️  Generation cancelled by user");
+        break;
+    case RunOutcome::Kind::failed:
+        status_.errorMessage = outcome.message;
+        if (serverRoad_) {
+            status_.progressMessage = "Failed";
+            log("❌ Generation error: " + outcome.message);
+        }
+        break;
+    }
+    changed();
+}
+
+} // namespace tl::ui

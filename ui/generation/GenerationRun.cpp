@@ -1,0 +1,54 @@
+#include "ui/generation/GenerationRun.h"
+
+#include "ui/generation/CreateWallpaperModel.h"
+
+namespace tl::ui {
+
+RunOutcome outcomeOf(const Result<void, RunError>& result, bool stopRequested)
+{
+    if (result) return { RunOutcome::Kind::completed, {} };
+    if (stopRequested || isCancellation(result.error())) return { RunOutcome::Kind::cancelled, {} };
+    return { RunOutcome::Kind::failed, describe(result.error()) };
+}
+
+RunChannel::RunChannel(CreateWallpaperModel& model, const WorkerRuns::Run& run, std::uint64_t serial)
+    : model_(&model)
+    , run_(run)
+    , serial_(serial)
+{
+}
+
+void RunChannel::phase(std::string id, PhaseStatus status) const
+{
+    run_.post([model = model_, id = std::move(id), status] { model->applyPhase(id, status); });
+}
+
+void RunChannel::progress(std::optional<double> fraction, std::optional<std::string> message) const
+{
+    run_.post([model = model_, fraction, message = std::move(message)] { model->applyProgress(fraction, message); });
+}
+
+void RunChannel::preview(std::string bytes) const
+{
+    run_.post([model = model_, bytes = std::move(bytes)]() mutable { model->applyPreview(std::move(bytes)); });
+}
+
+void RunChannel::publish(std::vector<WallpaperImage> images) const
+{
+    run_.post([model = model_, images = std::move(images)]() mutable { model->applyPublication(std::move(images)); });
+}
+
+void RunChannel::closeBatch() const
+{
+    run_.postAlways([model = model_, serial = serial_] { model->releaseBatch(serial); });
+}
+
+void RunChannel::end(RunOutcome outcome) const
+{
+    run_.postAlways([model = model_, serial = serial_, outcome = std::move(outcome)] {
+        model->releaseBatch(serial);
+        model->applyEnd(serial, outcome);
+    });
+}
+
+} // namespace tl::ui

@@ -1,0 +1,40 @@
+#include "ui/generation/KeyFrames.h"
+
+#include "platform/FileReplacement.h"
+#include "platform/Image.h"
+
+#include <fstream>
+
+namespace tl::ui {
+
+Result<void, RunError> makeFolder(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) return RunError(RunFileError { folder, error });
+    return {};
+}
+
+Result<WallpaperImage, RunError> saveKeyFrame(
+    const std::string& bytes, const std::filesystem::path& file, const TimeOfDayRow& row)
+{
+    const auto written = replaceFileThroughTemporary(file, [&](const std::filesystem::path& temporary) {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        return out ? std::error_code() : std::make_error_code(std::errc::io_error);
+    });
+    if (written) return RunError(RunFileError { file, written });
+    auto picture = Image::load(file);
+    if (!picture) return RunError(GenerationFailure(ImageGenerationError::decodeFailed()));
+    return WallpaperImage {
+        .id = Uuid::random(),
+        .fileName = file.filename().string(),
+        .altitude = row.altitude,
+        .azimuth = row.azimuth,
+        .sourcePath = file.string(),
+        .thumbnail = std::move(picture),
+    };
+}
+
+} // namespace tl::ui

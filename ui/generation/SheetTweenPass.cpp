@@ -1,0 +1,75 @@
+#include "ui/generation/SheetTweenPass.h"
+
+#include "app/TweenRecord.h"
+#include "engine/TweenGenerator.h"
+#include "platform/Image.h"
+#include "ui/generation/GenerationRun.h"
+
+#include <algorithm>
+#include <atomic>
+#include <ranges>
+
+namespace tl::ui {
+namespace {
+
+// Takes the tweens of `source` out of the list and puts them right after it, in their order.
+void moveTweensBehindSource(std::vector<WallpaperImage>& list, const Uuid& source)
+{
+    if (!indexOfImage(list, source)) return;
+    std::vector<WallpaperImage> tweens;
+    std::vector<WallpaperImage> rest;
+    for (auto& image : list)
+        (image.parentId == source ? tweens : rest).push_back(std::move(image));
+    const auto at = rest.begin() + static_cast<std::ptrdiff_t>(*indexOfImage(rest, source)) + 1;
+    rest.insert(at, std::make_move_iterator(tweens.begin()), std::make_move_iterator(tweens.end()));
+    list = std::move(rest);
+}
+
+} // namespace
+
+std::string tweenBaseName(const std::string& fileName)
+{
+    std::string base = fileName;
+    std::ranges::replace(base, '.', '_');
+    return base + "_tween";
+}
+
+Result<std::vector<WallpaperImage>, RunError> runTweenPass(const std::vector<WallpaperImage>& keys,
+    const std::filesystem::path& folder, int count, TweenPassCounts counts, const RunChannel& channel)
+{
+    std::vector<WallpaperImage> list = keys;
+    if (count < 1) return list;
+    const TweenGenerator generator;
+    // Read by progress reports on the blending thread while this thread moves it on.
+    std::atomic<int> completed = counts.completed;
+    const auto total = std::max(counts.total, 1);
+
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (channel.stopRequested()) return RunError(EngineError(Cancelled {}));
+        const auto& source = keys[i];
+        const auto& target = keys[(i + 1) % keys.size()];
+        if (!source.sourcePath || !target.sourcePath)
+            return RunError(GenerationFailure(ImageGenerationError::invalidResponse()));
+
+        const auto message = "Tweening " + source.fileName + "...";
+        auto files = generator.generateTweenFiles(
+            *source.sourcePath, *target.sourcePath, count, folder / source.id.text(), tweenBaseName(source.fileName),
+            [&](int done, int) { channel.progress(static_cast<double>(completed.load() + done) / total, message); },
+            channel.stopToken());
+        if (!files) return RunError(files.error());
+
+        int number = 0;
+        for (const auto& file : files.value()) {
+            if (channel.stopRequested()) return RunError(EngineError(Cancelled {}));
+            auto record = makeTweenRecord(source, target, { ++number, count }, WallpaperMode::time, file);
+            record.thumbnail = Image::load(file);
+            list.push_back(std::move(record));
+        }
+        completed += count;
+        moveTweensBehindSource(list, source.id);
+        channel.publish(list);
+    }
+    return list;
+}
+
+} // namespace tl::ui
