@@ -80,9 +80,14 @@ TEST_F(CreateSheetTest, ProviderRunKeepsThreeInFlightAndPublishesInTableOrder)
         EXPECT_EQ(calls[i].systemPrompt, std::string(create_sheet::consistencySystemPrompt));
         EXPECT_EQ(calls[i].inputImage, calls[1].inputImage);
     }
-    // Requests start in table order.
-    EXPECT_NE(calls[1].prompt.find("Astronomical"), std::string::npos);
-    EXPECT_NE(calls[10].prompt.find("Dusk"), std::string::npos);
+    // Requests start in table order: the first three relights are rows 1 to 3, in whatever order they came in.
+    std::vector<std::string> firstThree;
+    for (std::size_t i = 1; i <= 3; ++i)
+        for (std::size_t row = 1; row <= 3; ++row)
+            if (calls[i].prompt.find("scene for " + std::string(kTimeOfDayTable[row].label) + ".") != std::string::npos)
+                firstThree.emplace_back(kTimeOfDayTable[row].id);
+    std::ranges::sort(firstThree);
+    EXPECT_EQ(firstThree, (std::vector<std::string> { "astronomical", "civil", "nautical" }));
 
     const auto& base = state.images.get();
     const auto night = std::ranges::find(base, std::string("generated_night.png"), &WallpaperImage::fileName);
@@ -98,8 +103,10 @@ TEST_F(CreateSheetTest, ProviderRunKeepsThreeInFlightAndPublishesInTableOrder)
 
 TEST_F(CreateSheetTest, ProviderFirstFailureStopsTheOthersAndKeepsPublishedFrames)
 {
-    provider.delay
-        = [](const std::string& prompt) { return prompt.find("Nautical") != std::string::npos ? 30ms : 2000ms; };
+    provider.delay = [](const std::string& prompt) {
+        if (prompt.find("Nautical") != std::string::npos) return 30ms;
+        return prompt.find("relight") != std::string::npos ? 2000ms : 0ms;
+    };
     provider.fail = [](const std::string& prompt) { return prompt.find("Nautical") != std::string::npos; };
     auto& sheet = makeModel(providerModel);
     sheet.setPrompt("lake");

@@ -145,6 +145,7 @@ TEST_F(CreateSheetTest, ClosingTheSheetMidRunStopsItAndClosesItsBatch)
     ASSERT_TRUE(testing::processEventsUntil([&] { return !server.proxyCalls().empty(); }));
     model.reset();
     EXPECT_FALSE(state.hasOpenBatch());
+    endEvent();
     // The next change is a step of its own.
     state.addImage(testing::keyImage("after.png"));
     endEvent();

@@ -1,0 +1,106 @@
+// Saves pictures of the create-wallpaper sheet into the folder given as the first argument: empty,
+// halfway through a run against the loopback product server, and finished. Run under Xvfb.
+#include "generation/ManualClock.h"
+#include "generation/RecordingTransport.h"
+#include "generation/fakes/FakeProductServer.h"
+#include "platform/qt/EventLoop.h"
+#include "ui/UiTestSupport.h"
+#include "ui/generation/CreateWallpaperSheet.h"
+
+#include <QApplication>
+#include <QPixmap>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <iostream>
+
+namespace {
+
+bool save(QWidget& widget, const std::filesystem::path& file)
+{
+    const bool saved = widget.grab().save(QString::fromStdString(file.string()));
+    std::cout << (saved ? "saved " : "FAILED ") << file.string() << '\n';
+    return saved;
+}
+
+// A landscape whose sky brightens with the phase named in the prompt.
+std::string scene(const std::string& prompt)
+{
+    const auto shade = static_cast<double>(std::hash<std::string> {}(prompt) % 160) + 60;
+    cv::Mat pixels(360, 640, CV_8UC3, cv::Scalar(shade, shade * 0.8, shade * 0.5));
+    cv::rectangle(pixels, { 0, 240 }, { 640, 360 }, cv::Scalar(40, 90, 50), cv::FILLED);
+    cv::circle(pixels, { 480, 120 }, 40, cv::Scalar(120, 220, 255), cv::FILLED);
+    std::vector<uchar> png;
+    cv::imencode(".png", pixels, png);
+    return { png.begin(), png.end() };
+}
+
+// The server road never asks a provider.
+class NoProviders final : public tl::ImageGenerationService {
+public:
+    bool isConfigured() const override { return false; }
+    tl::GenerationResult<tl::GeneratedImage> generateImage(const std::string&, const std::string&, const std::string&,
+        const std::optional<std::string>&, const std::optional<std::string>&, const std::optional<std::string>&,
+        std::stop_token) override
+    {
+        return tl::ImageGenerationError::missingAPIKey();
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::cerr << "usage: create_sheet_screenshots <output folder>\n";
+        return 2;
+    }
+    const std::filesystem::path out = argv[1];
+    std::filesystem::create_directories(out);
+
+    tl::InMemoryDefaults defaults;
+    tl::AppState state(defaults);
+    tl::testing::FakeProductServer server;
+    server.imageFor = scene;
+    server.proxyDelay = [](const std::string&) { return std::chrono::milliseconds(250); };
+    tl::testing::RecordingTransport transport;
+    tl::InMemoryDefaults serverDefaults;
+    tl::testing::ManualClock clock;
+    tl::FolderResources resources { {} };
+    tl::testing::TemporaryFolder folder;
+    NoProviders providers;
+    tl::ui::CreateWallpaperServices services {
+        .appState = state,
+        .imageService = providers,
+        .server = { transport, serverDefaults, clock, resources, { "com.example.tidelumine", "2.5.0" } },
+        .serverURL = [&] { return server.url(); },
+        .chooseImageFile = {},
+        .userDataFolder = {},
+        .temporaryFolder = folder.path(),
+        .poster = tl::postToMainThread,
+    };
+    tl::ui::CreateWallpaperSheet sheet(std::move(services), std::string(tl::ui::create_sheet::defaultModel));
+    sheet.show();
+    tl::testing::processEventsUntil([] { return false; }, 300);
+    bool ok = save(sheet, out / "create-sheet-empty.png");
+
+    auto& model = sheet.model();
+    model.setPrompt("A quiet alpine lake at dawn");
+    model.setTweenCount(1);
+    bool halfway = false;
+    bool finished = false;
+    auto observation = model.observe([&] {
+        const auto& status = model.status().phaseStatus;
+        const auto done = std::ranges::count(
+            status, tl::ui::PhaseStatus::completed, [](const auto& entry) { return entry.second; });
+        if (!halfway && done >= 5) halfway = save(sheet, out / "create-sheet-running.png");
+        if (!finished && model.status().progressMessage == "Tweening complete!")
+            finished = save(sheet, out / "create-sheet-finished.png");
+    });
+    model.startGeneration();
+    tl::testing::processEventsUntil([&] { return finished; }, 60000);
+    model.waitForWorkers();
+    return ok && halfway && finished ? 0 : 1;
+}
