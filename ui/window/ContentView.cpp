@@ -3,6 +3,7 @@
 #include "app/AppCommandCenter.h"
 #include "app/AppState.h"
 #include "app/AppUIState.h"
+#include "app/ProjectIO.h"
 #include "ui/common/ChildLifetime.h"
 #include "ui/common/SheetPresenter.h"
 #include "ui/export/ExportController.h"
