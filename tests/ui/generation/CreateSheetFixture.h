@@ -136,7 +136,7 @@ protected:
     InMemoryDefaults serverDefaults;
     ManualClock clock;
     FolderResources resources { {} };
-    BundleInfo bundle { "com.example.tidelumine", "2.5.0" };
+    BundleInfo bundle { "com.example.tidelumine", "2.5.0", std::nullopt };
     ScriptedImageService provider;
     TemporaryFolder folder;
     std::optional<std::filesystem::path> dataFolder = folder.path() / "data";

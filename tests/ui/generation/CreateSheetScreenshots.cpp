@@ -74,7 +74,7 @@ int main(int argc, char** argv)
     tl::ui::CreateWallpaperServices services {
         .appState = state,
         .imageService = providers,
-        .server = { transport, serverDefaults, clock, resources, { "com.example.tidelumine", "2.5.0" } },
+        .server = { transport, serverDefaults, clock, resources, { "com.example.tidelumine", "2.5.0", std::nullopt } },
         .serverURL = [&] { return server.url(); },
         .chooseImageFile = {},
         .userDataFolder = {},
