@@ -28,11 +28,6 @@ bool AppCommandCenter::hasTweens() const
     return std::ranges::any_of(appState.images.get(), &WallpaperImage::isTween);
 }
 
-bool AppCommandCenter::hasMultipleKeyImages() const
-{
-    return std::ranges::count(appState.images.get(), false, &WallpaperImage::isTween) > 1;
-}
-
 bool AppCommandCenter::canPlayTimeline() const
 {
     return appState.mode.get() == WallpaperMode::time && !appState.images.get().empty();
@@ -156,7 +151,7 @@ void AppCommandCenter::requestGenerateTimeline()
 
 void AppCommandCenter::requestAutoTween()
 {
-    if (hasMultipleKeyImages()) uiState.shouldTriggerAutoTween = true;
+    if (appState.hasMultipleKeyImages()) uiState.shouldTriggerAutoTween = true;
 }
 
 void AppCommandCenter::togglePlayback()

@@ -26,8 +26,6 @@ public:
 
     bool hasDocument() const;
     bool hasTweens() const;
-    // More than one key image: tweens never count.
-    bool hasMultipleKeyImages() const;
     bool canPlayTimeline() const;
 
     void newProject();

@@ -113,6 +113,8 @@ public:
     void toggleSelection(const Uuid& id);
     void extendSelection(const Uuid& target);
     std::optional<WallpaperImage> selectedImage() const;
+    // More than one key image: tweens never count.
+    bool hasMultipleKeyImages() const;
 
     // Hours of the day from sun positions, by the nearest row of a fixed table of
     // the sun's path on 2024-03-20 at latitude 40, longitude 0.

@@ -203,4 +203,9 @@ void AppState::normalizeImages()
     images = std::move(sorted);
 }
 
+bool AppState::hasMultipleKeyImages() const
+{
+    return std::ranges::count(images.get(), false, &WallpaperImage::isTween) > 1;
+}
+
 } // namespace tl

@@ -29,7 +29,7 @@ std::optional<TweenTarget> LibraryViewModel::tweenTarget(const WallpaperImage& s
 
 bool LibraryViewModel::canAutoTween() const
 {
-    return std::ranges::count(appState_.images.get(), false, &WallpaperImage::isTween) > 1;
+    return appState_.hasMultipleKeyImages();
 }
 
 bool LibraryViewModel::canGenerateTweensForSelection() const

@@ -177,7 +177,7 @@ void AppActions::updateActions()
                                                                     : QStringLiteral("Play Playback"));
     open.setIcon(symbolIcon(
         commandCenter_.uiState.isHoveringOpenButton.get() ? QStringLiteral("folder.fill") : QStringLiteral("folder")));
-    autoTween.setEnabled(commandCenter_.hasMultipleKeyImages());
+    autoTween.setEnabled(state.hasMultipleKeyImages());
     for (const auto& [mode, member] : viewModeActions) {
         QAction& action = this->*member;
         action.setEnabled(!state.images.get().empty());
