@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-positioning-dev libqt6positioning6-plugins
-  libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-dnn-dev
+  libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-dnn-dev libdnnl-dev
   libheif-dev libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libicu-dev
   liblcms2-dev libplist-dev
   libheif-examples libimage-exiftool-perl libplist-utils

@@ -1,12 +1,15 @@
 #include "bench/upscale/QualityTable.h"
 
 #include "bench/upscale/ImageQuality.h"
+#include "bench/upscale/OpenCvDnnTile.h"
 #include "engine/upscale/RealESRGAN512.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace tl::bench {
@@ -24,24 +27,51 @@ struct Score {
 
 struct Method {
     std::string name;
-    std::shared_ptr<const RealESRGAN512> model; // empty for the interpolation baselines
+    std::function<cv::Mat(const cv::Mat& tile)> upscaleTile; // empty for the interpolation baselines
     int interpolation = cv::INTER_CUBIC;
     Score total {};
+    double tileSeconds = 0;
+    int tiles = 0;
+    cv::Mat last {}; // this photograph's result, to compare the two runtimes pixel by pixel
+    double largestDifference = 0; // against the method after it, when that is the same model on OpenCV dnn
 };
 
-cv::Mat enlarge(const Method& method, const cv::Mat& input)
+cv::Mat enlarge(Method& method, const cv::Mat& input)
 {
     cv::Mat enlarged;
-    if (!method.model) {
+    if (!method.upscaleTile) {
         cv::resize(input, enlarged, {}, 4, 4, method.interpolation);
         return enlarged;
     }
     cv::Mat tile;
     const int pad = RealESRGAN512::inputSize - reduced;
     cv::copyMakeBorder(input, tile, 0, pad, 0, pad, cv::BORDER_REFLECT_101);
-    cv::Mat painted(RealESRGAN512::outputSize, RealESRGAN512::outputSize, CV_8UC3);
-    if (!method.model->upscaleTile(tile, painted)) return {};
+    const auto start = std::chrono::steady_clock::now();
+    const cv::Mat painted = method.upscaleTile(tile);
+    method.tileSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ++method.tiles;
+    if (painted.empty()) return {};
     return painted(cv::Rect(0, 0, reference, reference)).clone();
+}
+
+// The shipped runtime and, beside it, OpenCV's dnn module on the same file.
+void addCandidate(std::vector<Method>& methods, const std::filesystem::path& candidate)
+{
+    auto loaded = RealESRGAN512::load(candidate);
+    if (!loaded) {
+        std::printf("%s: %s\n", candidate.c_str(), loaded.error().description().c_str());
+    } else {
+        methods.push_back({ candidate.stem().string(), [model = loaded.value()](const cv::Mat& tile) {
+                               cv::Mat painted(RealESRGAN512::outputSize, RealESRGAN512::outputSize, CV_8UC3);
+                               return model->upscaleTile(tile, painted) ? painted : cv::Mat();
+                           } });
+    }
+    auto earlier = OpenCvDnnTile::load(candidate);
+    if (earlier) {
+        methods.push_back({ candidate.stem().string() + "/cvdnn",
+            [earlier = std::make_shared<OpenCvDnnTile>(std::move(*earlier))](
+                const cv::Mat& tile) { return earlier->upscale(tile); } });
+    }
 }
 
 } // namespace
@@ -62,16 +92,10 @@ void printQualityTable(
     const std::vector<std::filesystem::path>& candidates, const std::vector<std::filesystem::path>& photographs)
 {
     std::vector<Method> methods;
-    for (const auto& candidate : candidates) {
-        auto loaded = RealESRGAN512::load(candidate);
-        if (!loaded) {
-            std::printf("%s: %s\n", candidate.c_str(), loaded.error().description().c_str());
-            continue;
-        }
-        methods.push_back({ candidate.stem().string(), loaded.value() });
-    }
-    methods.push_back({ "lanczos", nullptr, cv::INTER_LANCZOS4 });
-    methods.push_back({ "bicubic", nullptr, cv::INTER_CUBIC });
+    for (const auto& candidate : candidates)
+        addCandidate(methods, candidate);
+    methods.push_back({ "lanczos", {}, cv::INTER_LANCZOS4 });
+    methods.push_back({ "bicubic", {}, cv::INTER_CUBIC });
 
     std::printf("\n%-14s", "photograph");
     for (const auto& method : methods)
@@ -87,27 +111,42 @@ void printQualityTable(
         cv::resize(original, input, cv::Size(reduced, reduced), 0, 0, cv::INTER_AREA);
         std::printf("%-14s", photograph.parent_path().parent_path().parent_path().filename().c_str());
         for (auto& method : methods) {
-            const cv::Mat enlarged = enlarge(method, input);
-            const Score score { psnr(enlarged, original), ssim(enlarged, original) };
+            method.last = enlarge(method, input);
+            if (method.last.empty()) {
+                std::printf(" | %13s", "failed");
+                continue;
+            }
+            const Score score { psnr(method.last, original), ssim(method.last, original) };
             method.total.psnr += score.psnr;
             method.total.ssim += score.ssim;
             std::printf(" | %6.2f %6.4f", score.psnr, score.ssim);
+        }
+        for (std::size_t index = 0; index + 1 < methods.size(); ++index) {
+            auto& ours = methods[index];
+            const auto& earlier = methods[index + 1];
+            if (earlier.name == ours.name + "/cvdnn" && !ours.last.empty() && !earlier.last.empty())
+                ours.largestDifference
+                    = std::max(ours.largestDifference, cv::norm(ours.last, earlier.last, cv::NORM_INF));
         }
         std::printf("\n");
         ++scored;
     }
     if (scored == 0) return;
     std::printf("%-14s", "mean");
-    for (const auto& method : methods) {
+    for (const auto& method : methods)
         std::printf(" | %6.2f %6.4f", method.total.psnr / scored, method.total.ssim / scored);
-    }
     std::printf("\n");
+    for (std::size_t index = 0; index + 1 < methods.size(); ++index) {
+        const auto& ours = methods[index];
+        const auto& earlier = methods[index + 1];
+        if (earlier.name != ours.name + "/cvdnn") continue;
+        std::printf("%s against OpenCV dnn: mean PSNR %+.4f dB, mean SSIM %+.5f, largest pixel difference %.0f\n",
+            ours.name.c_str(), (ours.total.psnr - earlier.total.psnr) / scored,
+            (ours.total.ssim - earlier.total.ssim) / scored, ours.largestDifference);
+    }
     for (const auto& method : methods) {
-        if (!method.model) continue;
-        const auto statistics = method.model->statistics();
-        std::printf("%s: %.0f ms per tile\n", method.name.c_str(),
-            std::chrono::duration<double, std::milli>(statistics.forwardTime).count()
-                / static_cast<double>(statistics.passes));
+        if (method.tiles == 0) continue;
+        std::printf("%s: %.0f ms per tile\n", method.name.c_str(), method.tileSeconds / method.tiles * 1000.0);
     }
 }
 

@@ -1,71 +1,69 @@
 #include "engine/upscale/RealESRGAN512.h"
 
+#include "engine/upscale/DnnlNetwork.h"
 #include "engine/upscale/ModelLocation.h"
 
 #include <opencv2/imgproc.hpp>
 
 #include <array>
+#include <vector>
 
 namespace tl {
 namespace {
 
 constexpr const char* inputName = "input";
+constexpr TensorShape inputShape { 3, RealESRGAN512::inputSize, RealESRGAN512::inputSize };
+constexpr TensorShape outputShape { 3, RealESRGAN512::outputSize, RealESRGAN512::outputSize };
 
-bool hasContractOutputShape(const cv::Mat& output)
+// Planar RGB float in [0, 1] from an 8-bit BGR(A) tile.
+std::vector<float> planarInput(const cv::Mat& tile)
 {
-    return output.dims == 4 && output.type() == CV_32F && output.size[0] == 1 && output.size[1] == 3
-        && output.size[2] == RealESRGAN512::outputSize && output.size[3] == RealESRGAN512::outputSize;
+    cv::Mat rgb, values;
+    cv::cvtColor(tile, rgb, tile.channels() == 4 ? cv::COLOR_BGRA2RGB : cv::COLOR_BGR2RGB);
+    rgb.convertTo(values, CV_32F, 1.0 / 255.0);
+    std::vector<float> planar(inputShape.elements());
+    std::array<cv::Mat, 3> planes;
+    for (int channel = 0; channel < 3; ++channel) {
+        planes[static_cast<std::size_t>(channel)]
+            = cv::Mat(tile.size(), CV_32F, planar.data() + static_cast<std::size_t>(channel) * tile.total());
+    }
+    cv::split(values, planes.data());
+    return planar;
 }
 
-// NCHW RGB float in [0, 1] from an 8-bit BGR(A) tile.
-cv::Mat blobFromTile(const cv::Mat& tile)
-{
-    cv::Mat bgr = tile;
-    if (tile.channels() == 4) cv::cvtColor(tile, bgr, cv::COLOR_BGRA2BGR);
-    return cv::dnn::blobFromImage(bgr, 1.0 / 255.0, cv::Size(), cv::Scalar(), /*swapRB=*/true, false, CV_32F);
-}
-
-// Writes the RGB planes of one output blob as 8-bit BGR (rounded, saturated) into destination.
-void paintOutput(const cv::Mat& output, cv::Mat& destination)
+// Writes the RGB planes of one output as 8-bit BGR (rounded, saturated) into destination.
+void paintOutput(const float* output, cv::Mat& destination)
 {
     const cv::Size size(RealESRGAN512::outputSize, RealESRGAN512::outputSize);
+    const auto plane = static_cast<std::size_t>(size.area());
     std::array<cv::Mat, 3> bgr;
     for (int channel = 0; channel < 3; ++channel) {
-        const cv::Mat plane(size, CV_32F, const_cast<float*>(output.ptr<float>(0, 2 - channel)));
-        plane.convertTo(bgr[channel], CV_8U, 255.0);
+        const cv::Mat values(size, CV_32F, const_cast<float*>(output + static_cast<std::size_t>(2 - channel) * plane));
+        values.convertTo(bgr[static_cast<std::size_t>(channel)], CV_8U, 255.0);
     }
     cv::merge(bgr.data(), bgr.size(), destination);
 }
 
 } // namespace
 
-RealESRGAN512::RealESRGAN512(cv::dnn::Net net)
-    : net_(std::move(net))
+RealESRGAN512::RealESRGAN512(std::unique_ptr<DnnlNetwork> network)
+    : network_(std::move(network))
 {
 }
+
+RealESRGAN512::~RealESRGAN512() = default;
 
 Result<std::shared_ptr<const RealESRGAN512>, UpscaleError> RealESRGAN512::load(const std::filesystem::path& file)
 {
     const auto failed = UpscaleError::of(UpscaleError::Kind::modelLoadFailed);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return failed;
-    std::shared_ptr<RealESRGAN512> model;
-    try {
-        auto net = cv::dnn::readNetFromONNX(file.string());
-        if (net.empty()) return failed;
-        net.setPreferableBackend(cv::dnn::DNN_BACKEND_OPENCV);
-        net.setPreferableTarget(cv::dnn::DNN_TARGET_CPU);
-        model.reset(new RealESRGAN512(std::move(net)));
-    } catch (const cv::Exception&) {
-        return failed;
-    }
-    // A probe pass refuses a model that loads but breaks the contract, before any frame is touched.
-    const int probeShape[] = { 1, 3, inputSize, inputSize };
-    const auto probe = model->forward(cv::Mat(4, probeShape, CV_32F, cv::Scalar(0.5)));
-    if (!probe) return failed;
-    model->passes_ = 0;
-    model->forwardNanoseconds_ = 0;
-    return std::shared_ptr<const RealESRGAN512>(std::move(model));
+    const auto graph = readOnnxGraph(file);
+    if (!graph || graph->inputs.size() != 1 || graph->inputs.front() != inputName) return failed;
+    // Planning infers every result's shape, so a model of the wrong shape is refused here.
+    const auto plan = planNetwork(*graph, inputShape);
+    if (!plan || plan->values[static_cast<std::size_t>(plan->output)].shape != outputShape) return failed;
+    auto network = DnnlNetwork::compile(*graph, *plan);
+    if (!network) return failed;
+    return std::shared_ptr<const RealESRGAN512>(new RealESRGAN512(std::move(network)));
 }
 
 Result<std::shared_ptr<const RealESRGAN512>, UpscaleError> RealESRGAN512::loadShipped()
@@ -75,26 +73,6 @@ Result<std::shared_ptr<const RealESRGAN512>, UpscaleError> RealESRGAN512::loadSh
     return load(*file);
 }
 
-Result<cv::Mat, UpscaleError> RealESRGAN512::forward(const cv::Mat& blob) const
-{
-    cv::Mat output;
-    try {
-        const std::lock_guard lock(mutex_);
-        const auto start = std::chrono::steady_clock::now();
-        net_.setInput(blob, inputName);
-        const cv::Mat result = net_.forward();
-        // The network reuses its buffers on the next pass, so the result leaves the lock as a copy.
-        if (hasContractOutputShape(result)) result.copyTo(output);
-        forwardNanoseconds_
-            += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
-        ++passes_;
-    } catch (const cv::Exception&) {
-        return UpscaleError::of(UpscaleError::Kind::missingOutput);
-    }
-    if (output.empty()) return UpscaleError::of(UpscaleError::Kind::missingOutput);
-    return output;
-}
-
 Result<void, UpscaleError> RealESRGAN512::upscaleTile(const cv::Mat& tile, cv::Mat destination) const
 {
     if (tile.rows != inputSize || tile.cols != inputSize || tile.depth() != CV_8U
@@ -102,9 +80,16 @@ Result<void, UpscaleError> RealESRGAN512::upscaleTile(const cv::Mat& tile, cv::M
         || destination.cols != outputSize || destination.type() != CV_8UC3) {
         return UpscaleError::of(UpscaleError::Kind::imageCreateFailed);
     }
-    const auto output = forward(blobFromTile(tile));
-    if (!output) return output.error();
-    paintOutput(output.value(), destination);
+    const auto input = planarInput(tile);
+    const std::lock_guard lock(mutex_);
+    const auto start = std::chrono::steady_clock::now();
+    const float* output = network_->run(input.data());
+    forwardNanoseconds_
+        += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+    ++passes_;
+    if (!output) return UpscaleError::of(UpscaleError::Kind::missingOutput);
+    // Painted under the lock: the output lives in the network's memory until the next pass.
+    paintOutput(output, destination);
     return {};
 }
 

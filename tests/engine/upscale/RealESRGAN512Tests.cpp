@@ -26,7 +26,7 @@ TEST(RealESRGAN512Test, RefusesModelsThatBreakTheContractAtLoading)
     }
 }
 
-TEST(RealESRGAN512Test, ProbePassIsNotCounted)
+TEST(RealESRGAN512Test, LoadingRunsNoPass)
 {
     const auto model = loadFixture("nearest4x.onnx");
     ASSERT_TRUE(model);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/upscale/NetworkPlan.h"
+
+#include <memory>
+
+namespace tl {
+
+// A planned network compiled into oneDNN primitives for the CPU: convolutions in the vectorised
+// blocked layout with their folded element-wise operations, weights reordered once at compile
+// time. Compiling runs nothing, so it costs well under a second even for a large model.
+//
+// One instance runs one pass at a time; its intermediate results live in memory it owns.
+class DnnlNetwork {
+public:
+    // Nothing when the plan asks for something oneDNN cannot build on this machine.
+    static std::unique_ptr<DnnlNetwork> compile(const OnnxGraph& graph, const NetworkPlan& plan);
+    ~DnnlNetwork();
+
+    TensorShape inputShape() const;
+    TensorShape outputShape() const;
+
+    // Runs one pass over a planar float input of inputShape() and returns the planar output,
+    // valid until the next pass; nothing when oneDNN reports a failure.
+    const float* run(const float* input);
+
+private:
+    struct Compiled;
+    explicit DnnlNetwork(std::unique_ptr<Compiled> compiled);
+    std::unique_ptr<Compiled> compiled_;
+};
+
+} // namespace tl
