@@ -1,11 +1,13 @@
 #include "engine/HeicEncoder.h"
 
 #include "engine/FileTypeBox.h"
+#include "engine/PrecodedHevcEncoder.h"
 #include "platform/FileReplacement.h"
 
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <string>
 
 namespace tl {
 namespace {
@@ -116,7 +118,7 @@ Result<HeicEncoder, HeicGeneratorError> HeicEncoder::create()
     return HeicEncoder(std::move(context), std::move(encoder), std::move(options), std::move(nclx));
 }
 
-Result<void, HeicGeneratorError> HeicEncoder::addImage(const cv::Mat& pixels, const std::optional<std::string>& xmp)
+Result<heif::ImageHandle, HeicGeneratorError> HeicEncoder::encode(const cv::Mat& pixels)
 {
     const cv::Mat bgr = evenOpaque(pixels);
     heif_image* rawImage = nullptr;
@@ -133,11 +135,51 @@ Result<void, HeicGeneratorError> HeicEncoder::addImage(const cv::Mat& pixels, co
     heif_image_handle* rawHandle = nullptr;
     if (!ok(heif_context_encode_image(context_.get(), image.get(), encoder_.get(), options_.get(), &rawHandle)))
         return failure(HeicGeneratorError::Kind::heicCreationFailed);
-    const heif::ImageHandle handle(rawHandle);
+    return heif::ImageHandle(rawHandle);
+}
+
+Result<void, HeicGeneratorError> HeicEncoder::attach(
+    const heif::ImageHandle& handle, const std::optional<std::string>& xmp)
+{
     if (xmp
         && !ok(heif_context_add_XMP_metadata(context_.get(), handle.get(), xmp->data(), static_cast<int>(xmp->size()))))
         return failure(HeicGeneratorError::Kind::metadataCreationFailed);
     return {};
+}
+
+Result<void, HeicGeneratorError> HeicEncoder::addImage(const cv::Mat& pixels, const std::optional<std::string>& xmp)
+{
+    auto handle = encode(pixels);
+    if (!handle) return handle.error();
+    return attach(handle.value(), xmp);
+}
+
+Result<HevcCodedImage, HeicGeneratorError> HeicEncoder::codeImage(const cv::Mat& pixels, int threads)
+{
+    auto single = create();
+    if (!single) return single.error();
+    heif_encoder_set_parameter_string(single.value().encoder_.get(), "x265:pools", std::to_string(threads).c_str());
+    if (auto encoded = single.value().encode(pixels); !encoded) return encoded.error();
+    std::string file;
+    heif_writer writer {};
+    writer.writer_api_version = 1;
+    writer.write = [](heif_context*, const void* data, size_t size, void* userdata) {
+        static_cast<std::string*>(userdata)->append(static_cast<const char*>(data), size);
+        return heif_error { heif_error_Ok, heif_suberror_Unspecified, "" };
+    };
+    if (!ok(heif_context_write(single.value().context_.get(), &writer, &file)))
+        return failure(HeicGeneratorError::Kind::heicCreationFailed);
+    auto coded = primaryHevcImage(file);
+    if (!coded) return failure(HeicGeneratorError::Kind::heicCreationFailed);
+    return std::move(*coded);
+}
+
+Result<void, HeicGeneratorError> HeicEncoder::addCodedImage(
+    const HevcCodedImage& image, const std::optional<std::string>& xmp)
+{
+    const auto handle = addPrecodedImage(context_.get(), image, options_.get());
+    if (!handle) return failure(HeicGeneratorError::Kind::heicCreationFailed);
+    return attach(handle, xmp);
 }
 
 Result<void, HeicGeneratorError> HeicEncoder::writeTo(const fs::path& path) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/HeicGeneratorError.h"
+#include "engine/HevcCodedImage.h"
 #include "platform/HeifHandles.h"
 #include "platform/Result.h"
 
@@ -30,11 +31,21 @@ public:
     Result<void, HeicGeneratorError> addImage(
         const cv::Mat& pixels, const std::optional<std::string>& xmp = std::nullopt);
 
+    // Codes one frame as addImage would, in a container of its own, so several frames can be coded
+    // at once; x265 gets `threads` worker threads.
+    static Result<HevcCodedImage, HeicGeneratorError> codeImage(const cv::Mat& pixels, int threads);
+    // Adds a frame coded by codeImage, as addImage adds pixels.
+    Result<void, HeicGeneratorError> addCodedImage(
+        const HevcCodedImage& image, const std::optional<std::string>& xmp = std::nullopt);
+
     // Writes the container through a temporary file in the same folder and a rename, so a failure
     // leaves any existing file untouched and nothing half-written.
     Result<void, HeicGeneratorError> writeTo(const std::filesystem::path& path) const;
 
 private:
+    Result<heif::ImageHandle, HeicGeneratorError> encode(const cv::Mat& pixels);
+    Result<void, HeicGeneratorError> attach(const heif::ImageHandle& handle, const std::optional<std::string>& xmp);
+
     HeicEncoder(heif::Context context, heif::Encoder encoder, heif::EncodingOptions options, heif::NclxProfile nclx);
 
     heif::Context context_;

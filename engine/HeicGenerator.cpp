@@ -1,5 +1,6 @@
 #include "engine/HeicGenerator.h"
 
+#include "engine/BoundedParallel.h"
 #include "engine/HeicEncoder.h"
 #include "engine/TweenRegeneration.h"
 #include "engine/WallpaperMetadata.h"
@@ -8,13 +9,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <future>
+#include <thread>
 
 namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
 using Frames = std::vector<HeicFrameSource>;
+
+// Frames coded at once: two keep all eight cores of a desktop busy, and bound memory to two frames.
+constexpr int concurrentCoders = 2;
 
 // Removes the working folder on every way out unless it is to be kept or was there before the run.
 class WorkingFolderGuard {
@@ -82,36 +86,53 @@ public:
         return std::move(session).value().frames;
     }
 
-    // Time mode: every frame in timeline order; frame i is decoded while frame i - 1 encodes.
+    // Time mode: every frame in timeline order. x265 keeps only part of the cores busy on one still
+    // image, so frames are decoded and coded a few at a time, the threads split between them, and
+    // placed in the container in order afterwards; only as many decoded frames as coders are held.
     Result<void, EngineError> encodeFrames(const Frames& frames, const std::string& xmp, const fs::path& output) const
     {
         auto encoder = HeicEncoder::create();
         if (!encoder) return EngineError(encoder.error());
-        const auto decodeAsync = [&](std::size_t i) {
-            return std::async(std::launch::async, [path = frames[i].url] { return decodeImageFile(path); });
-        };
-        std::future<cv::Mat> pending = decodeAsync(0);
         const int count = static_cast<int>(frames.size());
+        const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) / concurrentCoders);
+        int done = 0;
+        auto coded = runBounded<HevcCodedImage>(
+            count, concurrentCoders, stop_,
+            [&](int index, std::stop_token) -> Result<HevcCodedImage, EngineError> {
+                const auto& frame = frames[static_cast<std::size_t>(index)];
+                const cv::Mat pixels = decodeImageFile(frame.url);
+                if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(frame.url.string()));
+                warnBeyondLevel(pixels, index);
+                auto image = HeicEncoder::codeImage(pixels, threads);
+                if (!image) return EngineError(image.error());
+                return std::move(image).value();
+            },
+            [&](int, const HevcCodedImage&) {
+                ++done;
+                report(encodingOffset_ + done, "Encoded image " + std::to_string(done) + "/" + std::to_string(count));
+            });
+        if (!coded) return coded.error();
         for (int i = 0; i < count; ++i) {
-            cv::Mat pixels = pending.get();
-            if (i + 1 < count) pending = decodeAsync(static_cast<std::size_t>(i + 1));
-            if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(frames[i].url.string()));
-            if (auto added = addFrame(encoder.value(), pixels, i, i == 0 ? std::optional(xmp) : std::nullopt); !added)
-                return added.error();
-            pixels.release();
-            report(encodingOffset_ + i + 1, "Encoded image " + std::to_string(i + 1) + "/" + std::to_string(count));
-            if (stop_.stop_requested()) return EngineError(Cancelled {});
+            const auto& image = coded.value()[static_cast<std::size_t>(i)];
+            if (auto added = encoder.value().addCodedImage(image, i == 0 ? std::optional(xmp) : std::nullopt); !added)
+                return EngineError(added.error());
         }
+        if (stop_.stop_requested()) return EngineError(Cancelled {});
         if (auto written = encoder.value().writeTo(output); !written) return EngineError(written.error());
         return {};
+    }
+
+    static void warnBeyondLevel(const cv::Mat& pixels, int index)
+    {
+        if (pixels.cols > largestLevelWidth || pixels.rows > largestLevelHeight)
+            log("⚠️ Frame " + std::to_string(index + 1) + " is " + std::to_string(pixels.cols) + "x"
+                + std::to_string(pixels.rows) + ", larger than HEVC allows (8192x4352); some viewers may not show it");
     }
 
     static Result<void, EngineError> addFrame(
         HeicEncoder& encoder, const cv::Mat& pixels, int index, const std::optional<std::string>& xmp)
     {
-        if (pixels.cols > largestLevelWidth || pixels.rows > largestLevelHeight)
-            log("⚠️ Frame " + std::to_string(index + 1) + " is " + std::to_string(pixels.cols) + "x"
-                + std::to_string(pixels.rows) + ", larger than HEVC allows (8192x4352); some viewers may not show it");
+        warnBeyondLevel(pixels, index);
         if (auto added = encoder.addImage(pixels, xmp); !added) return EngineError(added.error());
         return {};
     }
