@@ -29,6 +29,11 @@ CoreMLUpscaleTool::CoreMLUpscaleTool(std::shared_ptr<const RealESRGAN512> model)
 {
 }
 
+int CoreMLUpscaleTool::tileCount(int width, int height)
+{
+    return static_cast<int>(distinctOrigins(width).size() * distinctOrigins(height).size());
+}
+
 std::set<int> CoreMLUpscaleTool::supportedScales() const
 {
     return { scaleFactor };

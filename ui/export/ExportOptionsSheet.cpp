@@ -1,5 +1,6 @@
 #include "ui/export/ExportOptionsSheet.h"
 
+#include "engine/upscale/CoreMLUpscaleTool.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
@@ -152,7 +153,8 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     auto* check = new QLabel(upscalerReady_);
     check->setPixmap(symbolIcon(QStringLiteral("checkmark.circle.fill"), QColor(52, 199, 89)).pixmap(16, 16));
     readyRow->addWidget(check);
-    readyRow->addWidget(makeLabel(QStringLiteral("Core ML upscaler ready"), TextStyle::callout, true, upscalerReady_));
+    readyRow->addWidget(makeLabel(QString::fromStdString(upscalerReadyText(CoreMLUpscaleTool::typicalSecondsPerTile)),
+        TextStyle::callout, true, upscalerReady_));
     readyRow->addStretch();
 
     auto* sections = new QWidget(this);

@@ -1,5 +1,9 @@
 #include "ui/export/ExportSheetModel.h"
 
+#include "engine/upscale/CoreMLUpscaleTool.h"
+
+#include <cmath>
+
 namespace tl::ui {
 
 std::string_view label(ExportQuality quality)
@@ -60,6 +64,16 @@ std::string_view label(HeicUpscaleStrategy strategy)
         return {};
     }
     return {};
+}
+
+std::string upscalerReadyText(double secondsPerTile)
+{
+    const int tiles = CoreMLUpscaleTool::tileCount(1920, 1080);
+    const double seconds = tiles * secondsPerTile;
+    const auto rounded = [](double value) { return std::to_string(static_cast<long>(std::lround(value))); };
+    const std::string frameTime = seconds < 90 ? rounded(seconds) + " s" : rounded(seconds / 60) + " min";
+    return "Core ML upscaler ready · about " + frameTime + " per 1920×1080 frame (" + std::to_string(tiles)
+        + " tiles × " + rounded(secondsPerTile) + " s)";
 }
 
 ExportSheetModel::ExportSheetModel(Observable<HeicExportOptions>& options)

@@ -25,6 +25,10 @@ std::string_view label(TargetDisplay display);
 std::string_view label(HeicCanvasPreset preset);
 std::string_view label(HeicUpscaleStrategy strategy);
 
+// The upscaler line: roughly how long upscaling one 1920×1080 frame takes (its tiles times the
+// measured time of one), so an export of many frames never comes as a surprise.
+std::string upscalerReadyText(double secondsPerTile);
+
 // The decisions of the export options sheet over the window's export options. Two selections,
 // quality and target display, are derived from the options and drive them in turn: choosing one
 // writes the options field by field, and a change of a watched option derives the selection
