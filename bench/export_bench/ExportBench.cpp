@@ -99,7 +99,9 @@ struct WriterFigures {
 
 double cpuSeconds(const rusage& usage)
 {
-    const auto of = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+    const auto of = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+    };
     return of(usage.ru_utime) + of(usage.ru_stime);
 }
 
