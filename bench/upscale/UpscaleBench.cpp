@@ -81,9 +81,10 @@ void benchRuntimes(const std::filesystem::path& modelFile, int tiles)
         std::printf("tile %d: oneDNN %.2f s, OpenCV dnn %.2f s, largest pixel difference %.0f\n", round + 1, oursNow,
             theirsNow, cv::norm(painted, reference, cv::NORM_INF));
     }
-    std::printf("per 512x512 tile: oneDNN %.2f s, OpenCV dnn %.2f s, %.2fx faster; per 1920x1080 frame (15 tiles) "
+    const int frameTiles = CoreMLUpscaleTool::tileCount(1920, 1080);
+    std::printf("per 512x512 tile: oneDNN %.2f s, OpenCV dnn %.2f s, %.2fx faster; per 1920x1080 frame (%d tiles) "
                 "about %.0f s\n",
-        ours / tiles, theirs / tiles, theirs / ours, ours / tiles * 15);
+        ours / tiles, theirs / tiles, theirs / ours, frameTiles, ours / tiles * frameTiles);
 }
 
 void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size)

@@ -193,11 +193,11 @@ TEST_F(ExportSheetModelTest, TheFirstButtonClosesOnceARunHasLeftAMessage)
     EXPECT_EQ(ExportSheetModel::dismissTitle("Export complete!"), "Close");
 }
 
-TEST(UpscalerReadyTextTest, EstimatesAFullHdFrameFromItsFifteenTiles)
+TEST(UpscalerReadyTextTest, EstimatesAFullHdFrameFromItsTwelveTiles)
 {
-    EXPECT_EQ(upscalerReadyText(12.4), "Core ML upscaler ready · about 3 min per 1920×1080 frame (15 tiles × 12 s)");
-    EXPECT_EQ(upscalerReadyText(2.0), "Core ML upscaler ready · about 30 s per 1920×1080 frame (15 tiles × 2 s)");
-    EXPECT_EQ(upscalerReadyText(40.0), "Core ML upscaler ready · about 10 min per 1920×1080 frame (15 tiles × 40 s)");
+    EXPECT_EQ(upscalerReadyText(12.4), "Core ML upscaler ready · about 2 min per 1920×1080 frame (12 tiles × 12 s)");
+    EXPECT_EQ(upscalerReadyText(2.0), "Core ML upscaler ready · about 24 s per 1920×1080 frame (12 tiles × 2 s)");
+    EXPECT_EQ(upscalerReadyText(40.0), "Core ML upscaler ready · about 8 min per 1920×1080 frame (12 tiles × 40 s)");
 }
 
 } // namespace
