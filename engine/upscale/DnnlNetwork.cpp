@@ -75,8 +75,9 @@ void depthToSpace(const float* source, TensorShape from, float* target, int bloc
     });
 }
 
-// Compiling reorders each kernel's weights, a few microseconds of work apiece; spread over all
-// threads, the start of every parallel region costs far more on a busy machine.
+// Reordering one kernel's weights is a few microseconds of work; spread over all threads, the
+// start of the parallel region costs far more on a busy machine. Only the reorders may run
+// this way: a primitive keeps the thread count it was created with for every later pass.
 class SingleThreaded {
 public:
     SingleThreaded()
@@ -211,8 +212,11 @@ struct DnnlNetwork::Compiled {
         const dnnl::convolution_forward::primitive_desc primitive(*description, attributes, engine);
         memory plain = constantMemory(kernel, kernelDims, Tag::oihw);
         memory reordered(primitive.weights_desc(), engine);
-        dnnl::reorder(plain, reordered).execute(stream, plain, reordered);
-        stream.wait();
+        {
+            const SingleThreaded reordering;
+            dnnl::reorder(plain, reordered).execute(stream, plain, reordered);
+            stream.wait();
+        }
         weights.push_back(reordered);
         arguments[DNNL_ARG_WEIGHTS] = reordered;
         addPrimitive(dnnl::convolution_forward(primitive), std::move(arguments));
@@ -291,7 +295,6 @@ DnnlNetwork::~DnnlNetwork() = default;
 
 std::unique_ptr<DnnlNetwork> DnnlNetwork::compile(const OnnxGraph& graph, const NetworkPlan& plan)
 {
-    const SingleThreaded compiling;
     try {
         auto compiled = std::make_unique<Compiled>();
         // Untouched pages cost nothing, so the blocks are taken now and filled on the first pass.

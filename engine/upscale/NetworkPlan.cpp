@@ -176,7 +176,8 @@ private:
 
     std::optional<NodeStep> depthToSpace(const OnnxNode& node, NodeStep result) const
     {
-        const auto input = node.inputs.size() == 1 ? shapeOf(node.inputs[0]) : std::nullopt;
+        if (node.inputs.size() != 1) return std::nullopt;
+        const auto input = shapeOf(node.inputs[0]);
         const auto block = node.integer("blocksize", 0);
         if (!input || block < 1 || block > 16 || node.text("mode", "DCR") != "DCR") return std::nullopt;
         const int size = static_cast<int>(block);
