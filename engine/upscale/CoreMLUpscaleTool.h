@@ -20,8 +20,8 @@ public:
     static constexpr int scaleFactor = 4;
     static constexpr int step = tileSize - overlap;
 
-    // Seconds one tile takes on an 8-core desktop, as bench/upscale measured it; for estimates only.
-    static constexpr double typicalSecondsPerTile = 34.0;
+    // Seconds one tile takes on a quiet 8-core desktop, as bench/upscale measured it; for estimates only.
+    static constexpr double typicalSecondsPerTile = 3.0;
 
     // The forward passes an image of this size costs.
     static int tileCount(int width, int height);

@@ -193,11 +193,15 @@ TEST_F(ExportSheetModelTest, TheFirstButtonClosesOnceARunHasLeftAMessage)
     EXPECT_EQ(ExportSheetModel::dismissTitle("Export complete!"), "Close");
 }
 
-TEST(UpscalerReadyTextTest, EstimatesAFullHdFrameFromItsTwelveTiles)
+TEST(UpscalerReadyTextTest, EstimatesFramesTimesTwelveTilesTimesTheTileTime)
 {
-    EXPECT_EQ(upscalerReadyText(12.4), "Core ML upscaler ready · about 2 min per 1920×1080 frame (12 tiles × 12 s)");
-    EXPECT_EQ(upscalerReadyText(2.0), "Core ML upscaler ready · about 24 s per 1920×1080 frame (12 tiles × 2 s)");
-    EXPECT_EQ(upscalerReadyText(40.0), "Core ML upscaler ready · about 8 min per 1920×1080 frame (12 tiles × 40 s)");
+    EXPECT_EQ(upscalerReadyText(1, 3.0),
+        "Core ML upscaler ready · roughly 36 s for 1 frame at 1920×1080 (12 tiles each, 3 s a tile)");
+    EXPECT_EQ(upscalerReadyText(10, 3.0),
+        "Core ML upscaler ready · roughly 6 min for 10 frames at 1920×1080 (12 tiles each, 3 s a tile)");
+    EXPECT_EQ(upscalerReadyText(16, 34.0),
+        "Core ML upscaler ready · roughly 1 h 49 min for 16 frames at 1920×1080 (12 tiles each, 34 s a tile)");
+    EXPECT_EQ(upscalerReadyText(0, 3.0), "Core ML upscaler ready");
 }
 
 } // namespace

@@ -153,8 +153,10 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     auto* check = new QLabel(upscalerReady_);
     check->setPixmap(symbolIcon(QStringLiteral("checkmark.circle.fill"), QColor(52, 199, 89)).pixmap(16, 16));
     readyRow->addWidget(check);
-    readyRow->addWidget(makeLabel(QString::fromStdString(upscalerReadyText(CoreMLUpscaleTool::typicalSecondsPerTile)),
-        TextStyle::callout, true, upscalerReady_));
+    upscalerLine_ = makeLabel(QString::fromStdString(upscalerReadyText(0, CoreMLUpscaleTool::typicalSecondsPerTile)),
+        TextStyle::callout, true, upscalerReady_);
+    upscalerLine_->setWordWrap(true);
+    readyRow->addWidget(upscalerLine_, 1);
     readyRow->addStretch();
 
     auto* sections = new QWidget(this);
@@ -406,6 +408,12 @@ bool ExportOptionsSheet::eventFilter(QObject* watched, QEvent* event)
 void ExportOptionsSheet::setThumbnails(ThumbnailCache& thumbnails)
 {
     progress_->setThumbnails(thumbnails);
+}
+
+void ExportOptionsSheet::setUpscaledFrameCount(int frames)
+{
+    upscalerLine_->setText(
+        QString::fromStdString(upscalerReadyText(frames, CoreMLUpscaleTool::typicalSecondsPerTile)));
 }
 
 void ExportOptionsSheet::reject()

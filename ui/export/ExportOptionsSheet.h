@@ -42,6 +42,8 @@ public:
     ExportSheetModel& model() { return model_; }
     // The running export's strip draws the key frames from these pictures.
     void setThumbnails(ThumbnailCache& thumbnails);
+    // The upscaler line estimates the time for this many upscaled frames.
+    void setUpscaledFrameCount(int frames);
     QPushButton& primaryButton() { return *primary_; }
     QPushButton& dismissButton() { return *dismiss_; }
 
@@ -66,6 +68,7 @@ private:
     QButtonGroup* targets_ = nullptr;
     CanvasSizeControls* targetCanvas_ = nullptr;
     QWidget* upscalerReady_ = nullptr;
+    QLabel* upscalerLine_ = nullptr;
     QToolButton* advancedToggle_ = nullptr;
     QWidget* advanced_ = nullptr;
     QCheckBox* resize_ = nullptr;

@@ -66,14 +66,28 @@ std::string_view label(HeicUpscaleStrategy strategy)
     return {};
 }
 
-std::string upscalerReadyText(double secondsPerTile)
+namespace {
+
+std::string roughDuration(double seconds)
 {
+    const auto whole = [](double value) { return std::to_string(static_cast<long>(std::lround(value))); };
+    if (seconds < 90) return whole(seconds) + " s";
+    const long minutes = std::lround(seconds / 60);
+    if (minutes < 120) return std::to_string(minutes) + " min";
+    return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+}
+
+} // namespace
+
+std::string upscalerReadyText(int upscaledFrames, double secondsPerTile)
+{
+    const std::string ready = "Core ML upscaler ready";
+    if (upscaledFrames <= 0) return ready;
     const int tiles = CoreMLUpscaleTool::tileCount(1920, 1080);
-    const double seconds = tiles * secondsPerTile;
-    const auto rounded = [](double value) { return std::to_string(static_cast<long>(std::lround(value))); };
-    const std::string frameTime = seconds < 90 ? rounded(seconds) + " s" : rounded(seconds / 60) + " min";
-    return "Core ML upscaler ready · about " + frameTime + " per 1920×1080 frame (" + std::to_string(tiles)
-        + " tiles × " + rounded(secondsPerTile) + " s)";
+    const double seconds = static_cast<double>(upscaledFrames) * tiles * secondsPerTile;
+    return ready + " · roughly " + roughDuration(seconds) + " for " + std::to_string(upscaledFrames)
+        + (upscaledFrames == 1 ? " frame" : " frames") + " at 1920×1080 (" + std::to_string(tiles) + " tiles each, "
+        + roughDuration(secondsPerTile) + " a tile)";
 }
 
 ExportSheetModel::ExportSheetModel(Observable<HeicExportOptions>& options)

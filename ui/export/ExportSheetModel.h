@@ -25,9 +25,9 @@ std::string_view label(TargetDisplay display);
 std::string_view label(HeicCanvasPreset preset);
 std::string_view label(HeicUpscaleStrategy strategy);
 
-// The upscaler line: roughly how long upscaling one 1920×1080 frame takes (its tiles times the
-// measured time of one), so an export of many frames never comes as a surprise.
-std::string upscalerReadyText(double secondsPerTile);
+// The upscaler line: roughly how long upscaling the export's key frames takes, taken as 1920×1080
+// photographs (frames × tiles × the measured time of one tile), so a long export is no surprise.
+std::string upscalerReadyText(int upscaledFrames, double secondsPerTile);
 
 // The decisions of the export options sheet over the window's export options. Two selections,
 // quality and target display, are derived from the options and drive them in turn: choosing one

@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace tl {
 namespace {
 
@@ -135,6 +137,9 @@ QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
             },
             window());
         exportSheet->setThumbnails(context_->thumbnails());
+        // Tweens are blended again from the upscaled key frames, so only key frames are upscaled.
+        exportSheet->setUpscaledFrameCount(
+            static_cast<int>(std::ranges::count(appState_.images.get(), false, &WallpaperImage::isTween)));
         return exportSheet;
     }
     case AppUIState::ActiveSheet::magicGenerate:
