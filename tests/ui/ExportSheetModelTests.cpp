@@ -201,6 +201,8 @@ TEST(UpscalerReadyTextTest, EstimatesFramesTimesTwelveTilesTimesTheTileTime)
         "Core ML upscaler ready · roughly 6 min for 10 frames at 1920×1080 (12 tiles each, 3 s a tile)");
     EXPECT_EQ(upscalerReadyText(16, 34.0),
         "Core ML upscaler ready · roughly 1 h 49 min for 16 frames at 1920×1080 (12 tiles each, 34 s a tile)");
+    EXPECT_EQ(upscalerReadyText(100, 3.0),
+        "Core ML upscaler ready · roughly 1 h for 100 frames at 1920×1080 (12 tiles each, 3 s a tile)");
     EXPECT_EQ(upscalerReadyText(0, 3.0), "Core ML upscaler ready");
 }
 

@@ -73,8 +73,9 @@ std::string roughDuration(double seconds)
     const auto whole = [](double value) { return std::to_string(static_cast<long>(std::lround(value))); };
     if (seconds < 90) return whole(seconds) + " s";
     const long minutes = std::lround(seconds / 60);
-    if (minutes < 120) return std::to_string(minutes) + " min";
-    return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+    if (minutes < 60) return std::to_string(minutes) + " min";
+    const std::string hours = std::to_string(minutes / 60) + " h";
+    return minutes % 60 == 0 ? hours : hours + " " + std::to_string(minutes % 60) + " min";
 }
 
 } // namespace
