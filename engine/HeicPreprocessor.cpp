@@ -5,6 +5,7 @@
 #include "engine/FramePng.h"
 #include "engine/LanczosResampler.h"
 #include "engine/UpscalePlan.h"
+#include "platform/FileReplacement.h"
 #include "platform/ImageDecoding.h"
 
 #include <cmath>
@@ -21,12 +22,6 @@ std::string frameStem(int index)
     char stem[32];
     std::snprintf(stem, sizeof stem, "frame_%04d", index + 1);
     return stem;
-}
-
-void removeQuietly(const fs::path& path)
-{
-    std::error_code ignored;
-    fs::remove(path, ignored);
 }
 
 bool usableCanvas(const PixelSize& size)
@@ -105,7 +100,7 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(const Wal
             for (int pass = 1; pass <= passes; ++pass) {
                 const fs::path next = folder / (stem + "_up" + std::to_string(pass) + ".png");
                 auto upscaled = config_.upscaler->upscale(current, next, plan.steps[pass - 1].scale, stop);
-                removeQuietly(current);
+                removeFileQuietly(current);
                 if (!upscaled) return EngineError(upscaled.error());
                 current = next;
                 if (progress)
@@ -113,12 +108,12 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(const Wal
                         "Upscaling frame " + std::to_string(index + 1) + "/" + std::to_string(total) + " (pass "
                             + std::to_string(pass) + "/" + std::to_string(passes) + ")");
                 if (stop.stop_requested()) {
-                    removeQuietly(current);
+                    removeFileQuietly(current);
                     return EngineError(Cancelled {});
                 }
             }
             pixels = decodeImageFile(current);
-            removeQuietly(current);
+            removeFileQuietly(current);
             if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(current.string()));
         }
     }

@@ -59,11 +59,14 @@ std::error_code replaceFileThroughTemporary(
         / (std::string(temporaryPrefix) + Uuid::random().text() + std::string(temporaryMark) + ending);
     std::error_code error = write(temporary);
     if (!error) fs::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-    }
+    if (error) removeFileQuietly(temporary);
     return error;
+}
+
+void removeFileQuietly(const fs::path& path)
+{
+    std::error_code ignored;
+    fs::remove(path, ignored);
 }
 
 std::error_code writeFileDurably(const fs::path& path, std::string_view bytes)

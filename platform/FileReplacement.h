@@ -23,6 +23,10 @@ std::error_code writeFileDurably(const std::filesystem::path& path, std::string_
 // Flushes an already written file to disk; the error of a write the system had delayed shows here.
 std::error_code syncFile(const std::filesystem::path& path);
 
+// Removes a leftover file on a way out; a file already gone or that cannot be removed is left to
+// the folder's later clean-ups rather than reported.
+void removeFileQuietly(const std::filesystem::path& path);
+
 // Whether a file name is one of the temporaries above (or of earlier versions of them).
 bool isReplacementTemporaryName(std::string_view name);
 

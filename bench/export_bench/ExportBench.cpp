@@ -13,14 +13,17 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,8 +93,8 @@ public:
     }
 };
 
-// The writer runs in a fresh process of this program, so its peak memory is its own.
-struct WriterFigures {
+// What one process, or a series of them, cost.
+struct ProcessFigures {
     double seconds = 0;
     double peakMegabytes = 0;
     double cpuSeconds = 0;
@@ -105,28 +108,50 @@ double cpuSeconds(const rusage& usage)
     return of(usage.ru_utime) + of(usage.ru_stime);
 }
 
-WriterFigures runWriterProcess(const std::string& configuration, const fs::path& folder, int frameCount)
+// Runs a program to its end with its output in `output` (or discarded); the figures are its own,
+// nothing when it failed.
+std::optional<ProcessFigures> runChild(const std::vector<std::string>& arguments, std::string* output = nullptr)
 {
-    int output[2];
-    if (pipe(output) != 0) return {};
-    const std::string count = std::to_string(frameCount);
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return std::nullopt;
+    std::vector<char*> argv;
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        dup2(output[1], STDOUT_FILENO);
-        close(output[0]);
-        execl("/proc/self/exe", "export_bench", "--writer", configuration.c_str(), folder.c_str(), count.c_str(),
-            static_cast<char*>(nullptr));
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        const int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) dup2(quiet, STDERR_FILENO);
+        close(pipeEnds[0]);
+        execv(argv[0], argv.data());
         _exit(127);
     }
-    close(output[1]);
-    char buffer[64] = {};
-    const ssize_t length = read(output[0], buffer, sizeof buffer - 1);
-    close(output[0]);
+    close(pipeEnds[1]);
+    char buffer[256];
+    ssize_t length = 0;
+    while ((length = read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
+        if (output) output->append(buffer, static_cast<std::size_t>(length));
+    }
+    close(pipeEnds[0]);
     int status = 0;
     rusage usage {};
-    wait4(child, &status, 0, &usage);
-    if (length <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
-    return { std::atof(buffer), static_cast<double>(usage.ru_maxrss) / 1024.0, cpuSeconds(usage) };
+    if (child < 0 || wait4(child, &status, 0, &usage) != child) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return ProcessFigures { seconds, static_cast<double>(usage.ru_maxrss) / 1024.0, cpuSeconds(usage) };
+}
+
+// The writer runs in a fresh process of this program, so its peak memory is its own; its own
+// timing of the writer call, printed as its only output, leaves out starting the process.
+ProcessFigures runWriterProcess(const std::string& configuration, const fs::path& folder, int frameCount)
+{
+    std::string output;
+    const auto run = runChild(
+        { "/proc/self/exe", "--writer", configuration, folder.string(), std::to_string(frameCount) }, &output);
+    if (!run) return {};
+    return { std::atof(output.c_str()), run->peakMegabytes, run->cpuSeconds };
 }
 
 std::vector<WallpaperImage> benchImages(const fs::path& folder, int frameCount)
@@ -208,31 +233,30 @@ void benchmarkResolution(const Resolution& resolution, int frameCount, const fs:
     stageFigures(resolution, files, folder);
 
     // The machine may be shared: ours and heif-enc alternate, and each keeps its best of two rounds.
-    WriterFigures reference { 1e9, 0, 0 };
-    WriterFigures plain { 1e9, 0, 0 };
+    ProcessFigures reference { 1e9, 0, 0 };
+    ProcessFigures plain { 1e9, 0, 0 };
     for (int round = 0; round < 2; ++round) {
-        rusage before {}, after {};
-        getrusage(RUSAGE_CHILDREN, &before);
-        double sequential = 0;
+        ProcessFigures sequential {};
         for (const auto& file : files) {
-            const std::string command = "heif-enc -q " + std::to_string(heicQuality) + " -p preset=" + heicPreset
-                + " -p chroma=420 --matrix_coefficients 6 --full_range_flag 1 -o '"
-                + (folder / "reference.heic").string() + "' '" + file.string() + "' > /dev/null 2>&1";
-            sequential += seconds([&] {
-                if (std::system(command.c_str()) != 0) print("  heif-enc failed on " + file.string());
-            });
+            const auto run = runChild({ "/usr/bin/heif-enc", "-q", std::to_string(heicQuality), "-p",
+                "preset=" + std::string(heicPreset), "-p", "chroma=420", "--matrix_coefficients", "6",
+                "--full_range_flag", "1", "-o", (folder / "reference.heic").string(), file.string() });
+            if (!run) {
+                print("  heif-enc failed on " + file.string());
+                continue;
+            }
+            sequential.seconds += run->seconds;
+            sequential.cpuSeconds += run->cpuSeconds;
+            sequential.peakMegabytes = std::max(sequential.peakMegabytes, run->peakMegabytes);
         }
-        getrusage(RUSAGE_CHILDREN, &after);
-        if (sequential < reference.seconds)
-            reference
-                = { sequential, static_cast<double>(after.ru_maxrss) / 1024.0, cpuSeconds(after) - cpuSeconds(before) };
-        const WriterFigures figures = runWriterProcess("plain", folder, frameCount);
+        if (sequential.seconds < reference.seconds) reference = sequential;
+        const ProcessFigures figures = runWriterProcess("plain", folder, frameCount);
         if (figures.seconds > 0 && figures.seconds < plain.seconds) plain = figures;
     }
     print("  heif-enc, one frame after another: " + format("%.2f s", reference.seconds) + ", CPU "
         + format("%.1f s", reference.cpuSeconds) + format(" (%.1f cores)", reference.cpuSeconds / reference.seconds)
         + ", peak RSS " + format("%.0f MB", reference.peakMegabytes));
-    const auto printWriter = [&](const std::string& label, const WriterFigures& figures) {
+    const auto printWriter = [&](const std::string& label, const ProcessFigures& figures) {
         if (figures.seconds <= 0 || figures.seconds >= 1e9) {
             print("  writer, " + label + ": failed");
             return;

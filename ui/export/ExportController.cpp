@@ -1,5 +1,6 @@
 #include "ui/export/ExportController.h"
 
+#include "platform/FileReplacement.h"
 #include "platform/Log.h"
 #include "platform/qt/EventLoop.h"
 #include "ui/common/NumberFormat.h"
@@ -29,12 +30,6 @@ std::filesystem::path partialPathFor(const std::filesystem::path& output)
     return output.parent_path() / ("." + output.stem().string() + "-" + Uuid::random().text() + ".partial.heic");
 }
 
-void removeQuietly(const std::filesystem::path& path)
-{
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-}
-
 } // namespace
 
 ExportController::ExportController(AppState& appState, AppUIState& uiState, ExportServices services, QObject* parent)
@@ -51,7 +46,7 @@ ExportController::~ExportController()
     runs_.stopAll();
     // A run that finished writing but whose end was still queued never moved its file.
     for (const auto& partial : pendingPartials_)
-        removeQuietly(partial);
+        removeFileQuietly(partial);
 }
 
 std::string ExportController::proposedFileName(const std::optional<std::filesystem::path>& projectPath)
@@ -89,7 +84,7 @@ void ExportController::runExport(const std::filesystem::path& output, const Heic
             run.post([this, current, total, message] { applyProgress(current, total, message); });
         };
         const ExportEnd end = runExportWork(job, partial, services_, status, progress, run.stopToken());
-        if (run.stopToken().stop_requested()) removeQuietly(partial);
+        if (run.stopToken().stop_requested()) removeFileQuietly(partial);
         // Always delivered, so a stale run still removes its partial file.
         run.postAlways([this, run, end, partial, output = job.output] { finish(run, end, partial, output); });
     });
@@ -108,7 +103,7 @@ void ExportController::finish(const WorkerRuns::Run& run, const ExportEnd& end, 
 {
     std::erase(pendingPartials_, partial);
     if (!run.isCurrent()) {
-        removeQuietly(partial);
+        removeFileQuietly(partial);
         return;
     }
     std::string message = end.message;
@@ -118,11 +113,11 @@ void ExportController::finish(const WorkerRuns::Run& run, const ExportEnd& end, 
         if (error) {
             log("=== EXPORT FAILED ===");
             log("Error: could not move the wallpaper to " + output.string() + ": " + error.message());
-            removeQuietly(partial);
+            removeFileQuietly(partial);
             message = export_text::failed;
         }
     } else {
-        removeQuietly(partial);
+        removeFileQuietly(partial);
     }
     uiState_.isExportingHeic = false;
     uiState_.exportMessage = message;

@@ -1,3 +1,4 @@
+#include "bench/upscale/OpenCvDnnTile.h"
 #include "engine/upscale/CoreMLUpscaleTool.h"
 #include "engine/upscale/ModelLocation.h"
 #include "tests/engine/upscale/UpscaleTestSupport.h"
@@ -44,6 +45,27 @@ TEST(ShippedModelTest, LoadsAndUpscalesAPhotographWithoutVisibleTileSeams)
         EXPECT_NEAR(step, referenceStep, 1.0) << "seam at output column " << seam;
     }
     EXPECT_NEAR(cv::mean(grey)[0], cv::mean(referenceGrey)[0], 2.0);
+}
+
+// The network's own runtime against OpenCV's dnn module, the earlier path, on one photograph tile:
+// float rounding may move a pixel by one level, never more, and the picture as a whole not at all.
+TEST(ShippedModelTest, PaintsWhatOpenCvDnnPaintsOnAPhotograph)
+{
+    const cv::Mat source = cv::imread(photograph, cv::IMREAD_COLOR);
+    if (source.empty()) GTEST_SKIP() << "photograph not installed: " << photograph;
+    const auto model = RealESRGAN512::loadShipped();
+    ASSERT_TRUE(model) << model.error().description();
+    auto reference = bench::OpenCvDnnTile::load(*findUpscaleModel());
+    ASSERT_TRUE(reference);
+    const cv::Mat tile = source(cv::Rect(1200, 500, RealESRGAN512::inputSize, RealESRGAN512::inputSize)).clone();
+
+    cv::Mat painted(RealESRGAN512::outputSize, RealESRGAN512::outputSize, CV_8UC3, cv::Scalar::all(0));
+    ASSERT_TRUE(model.value()->upscaleTile(tile, painted));
+    const cv::Mat expected = reference->upscale(tile);
+    ASSERT_EQ(expected.size(), painted.size());
+
+    EXPECT_LE(cv::norm(painted, expected, cv::NORM_INF), 1.0);
+    EXPECT_GT(cv::PSNR(painted, expected), 60.0);
 }
 
 } // namespace
