@@ -71,7 +71,9 @@ CreateWallpaperSheet::CreateWallpaperSheet(CreateWallpaperServices services, std
     auto* root = new QHBoxLayout(this);
     root->setContentsMargins(28, 28, 28, 28);
     root->setSpacing(24);
-    root->addWidget(buildForm(), 0, Qt::AlignTop);
+    form_ = buildForm();
+    form_->installEventFilter(this);
+    root->addWidget(form_, 0, Qt::AlignTop);
     root->addWidget(buildPreview(), 1);
     setMinimumWidth(860);
 
@@ -300,6 +302,21 @@ void CreateWallpaperSheet::closeEvent(QCloseEvent* event)
 {
     event->ignore();
     model_->cancelOrClose();
+}
+
+bool CreateWallpaperSheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == form_ && event->type() == QEvent::LayoutRequest) fitFormHeight();
+    return QDialog::eventFilter(watched, event);
+}
+
+// The form's wrapped captions make its height depend on its width, which a dialog's minimum
+// size leaves out; without this the sheet opened too short and squeezed the image well's button
+// over its caption. The form's width is fixed, so its height for that width is all it needs.
+void CreateWallpaperSheet::fitFormHeight()
+{
+    const auto margins = layout()->contentsMargins();
+    setMinimumHeight(form_->heightForWidth(form_->width()) + margins.top() + margins.bottom());
 }
 
 QDialog* makeCreateWallpaperSheet(LibraryContext& context, QWidget* parent)

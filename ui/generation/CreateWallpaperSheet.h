@@ -37,15 +37,18 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildForm();
+    void fitFormHeight();
     QWidget* buildPreview();
     void refresh();
     void showFailureAlert();
 
     std::unique_ptr<CreateWallpaperModel> model_;
     Observation observation_;
+    QWidget* form_ = nullptr;
     QButtonGroup* modes_ = nullptr;
     QButtonGroup* smoothness_ = nullptr;
     ImageWell* well_ = nullptr;

@@ -116,5 +116,31 @@ TEST_F(CreateSheetTest, EscapeDuringARunCancelsInsteadOfClosing)
     EXPECT_EQ(finished, 1);
 }
 
+// Wrapped captions make the form's height depend on its width; a sheet opened too short laid its
+// rows over each other, the image well's button over the well.
+TEST_F(CreateSheetTest, FormRowsNeverOverlapWhenTheSheetOpens)
+{
+    CreateWallpaperSheet sheet(services(), std::string(create_sheet::defaultModel));
+    sheet.show();
+    QCoreApplication::processEvents();
+    const auto* well = sheet.findChild<ImageWell*>();
+    ASSERT_NE(well, nullptr);
+    const auto overlapping = [](const QWidget& parent) {
+        std::vector<QRect> shown;
+        for (const auto* child : parent.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->isVisible() && !child->geometry().isEmpty()) shown.push_back(child->geometry());
+        }
+        int pairs = 0;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            for (std::size_t j = i + 1; j < shown.size(); ++j)
+                pairs += shown[i].intersects(shown[j]) ? 1 : 0;
+        }
+        return pairs;
+    };
+    EXPECT_EQ(overlapping(*well), 0);
+    EXPECT_EQ(overlapping(*well->parentWidget()), 0);
+    EXPECT_GE(sheet.height(), well->parentWidget()->heightForWidth(well->parentWidget()->width()));
+}
+
 } // namespace
 } // namespace tl::ui
