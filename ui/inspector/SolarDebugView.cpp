@@ -19,10 +19,14 @@ namespace {
 constexpr int coordinateFieldWidth = 120;
 
 // The sample moment as a short time in the user's locale: the one text here that follows it.
+// Qt's C locale keeps the seconds even in its short format, so there it is hours and minutes.
 QString shortTime(Date date)
 {
     const auto milliseconds = static_cast<qint64>(std::llround(date.secondsSinceUnixEpoch() * 1000));
-    return QLocale().toString(QDateTime::fromMSecsSinceEpoch(milliseconds).time(), QLocale::ShortFormat);
+    const QLocale locale;
+    const QString format = locale.language() == QLocale::C ? QStringLiteral("HH:mm")
+                                                           : locale.timeFormat(QLocale::ShortFormat);
+    return locale.toString(QDateTime::fromMSecsSinceEpoch(milliseconds).time(), format);
 }
 
 QLineEdit* coordinateField(const QString& title, QWidget* parent)

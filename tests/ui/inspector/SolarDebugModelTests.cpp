@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -186,6 +187,20 @@ TEST_F(SolarModelTest, TheViewDisablesItsButtonWhileUpdatingAndShowsOnlyPresentL
     EXPECT_EQ(view.errorLine()->text(), "Location error: The location service is not available.");
     EXPECT_FALSE(view.errorLine()->isHidden());
     EXPECT_FALSE(view.currentLocationButton()->autoDefault());
+}
+
+TEST_F(SolarModelTest, TheSunLineShowsHoursAndMinutesOnlyInTheCLocale)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale::c());
+    SolarDebugView view(state, std::make_unique<ScriptedLocation>());
+    view.model().setUseManualLocation(true);
+    view.model().setManualLatitude("48.85");
+    view.model().setManualLongitude("2.35");
+    QLocale::setDefault(previous);
+    ASSERT_FALSE(view.sunLine()->isHidden());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Now: \\d\\d:\\d\\d • ")).match(view.sunLine()->text()).hasMatch())
+        << view.sunLine()->text().toStdString();
 }
 
 class QtLocationTest : public tl::testing::AppStateTest { };
