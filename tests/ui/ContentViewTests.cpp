@@ -8,6 +8,7 @@
 #include "ui/library/sheets/ImageEditSheet.h"
 #include "ui/library/sheets/TweenConfigSheet.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -282,6 +283,36 @@ TEST_F(ContentViewTest, EditWithAIOpensTheEditSheetForThatImage)
     EXPECT_EQ(sheet->secondCaption().text(), "Current");
     EXPECT_FALSE(sheet->mainButton().isEnabled());
     harness.content().context().sheets().dismiss();
+}
+
+TEST_F(ContentViewTest, ApplyingAnEditSavesItOffTheGuiThreadThenClosesTheSheet)
+{
+    importPictures(2);
+    auto& library = harness.content().library();
+    const WallpaperImage second = state.images.get()[1];
+    library.editImage(second);
+    auto* sheet = qobject_cast<ImageEditSheet*>(harness.content().context().sheets().current());
+    ASSERT_NE(sheet, nullptr);
+    QImage fixed(16, 9, QImage::Format_RGB32);
+    fixed.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    fixed.save(&buffer, "PNG");
+    sheet->model().editPrompt = std::string("Fix the sky");
+    sheet->model().generatedPreview = png.toStdString();
+    ASSERT_TRUE(sheet->mainButton().isEnabled());
+
+    sheet->mainButton().click();
+    // The click returns before the file is written; Apply waits for the save.
+    EXPECT_FALSE(sheet->mainButton().isEnabled());
+    EXPECT_EQ(harness.content().context().sheets().current(), sheet);
+    ASSERT_TRUE(processEventsUntil([&] { return harness.content().context().sheets().current() == nullptr; }));
+    const auto& edited = state.images.get()[1];
+    ASSERT_TRUE(edited.sourcePath.has_value());
+    EXPECT_TRUE(std::filesystem::path(*edited.sourcePath).filename().string().starts_with("edited_"));
+    EXPECT_TRUE(std::filesystem::exists(*edited.sourcePath));
+    EXPECT_TRUE(state.isDirty.get());
 }
 
 } // namespace

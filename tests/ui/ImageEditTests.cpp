@@ -175,7 +175,10 @@ TEST_F(ImageEditTest, ApplyingWritesBesideTheSourceAndMarksTheProjectDirty)
     const Date when = Date::sinceUnixEpoch(1796700075); // 2026-12-08T03:21:15Z
     EXPECT_EQ(ui::editedImageFileName("sunrise.png", when), "edited_2026-12-08T03-21-15Z_sunrise.png");
 
-    EXPECT_FALSE(ui::saveEditedImage(state, pngBytes(), image, when).has_value());
+    const auto edited = ui::writeEditedImage(pngBytes(), image, when);
+    ASSERT_TRUE(edited);
+    EXPECT_FALSE(state.isDirty.get()); // writing alone changes nothing in the project
+    ui::applyEditedImage(state, image, edited.value());
     const fs::path written = folder.path() / "edited_2026-12-08T03-21-15Z_sunrise.png";
     EXPECT_EQ(readAll(written), pngBytes());
     EXPECT_EQ(state.images.get()[0].sourcePath, written.string());
@@ -194,14 +197,33 @@ TEST_F(ImageEditTest, AFailedWriteIsReportedAndChangesNothing)
     image.sourcePath = (folder.path() / "blocker" / "sunrise.png").string();
     state.setImages({ image }, std::nullopt, false);
     state.isDirty = false;
-    const auto failure = ui::saveEditedImage(state, pngBytes(), image);
-    ASSERT_TRUE(failure.has_value());
+    const auto failure = ui::writeEditedImage(pngBytes(), image);
+    ASSERT_FALSE(failure);
+    EXPECT_TRUE(failure.error().starts_with("Failed to save edited image: "));
     EXPECT_TRUE(log.anyStartsWith("❌ Failed to save edited image: "));
-    EXPECT_EQ(state.images.get()[0].sourcePath, image.sourcePath);
-    EXPECT_FALSE(state.isDirty.get());
 
-    EXPECT_TRUE(ui::saveEditedImage(state, pngBytes(), keyImage("nopath.png")).has_value());
+    EXPECT_FALSE(ui::writeEditedImage(pngBytes(), keyImage("nopath.png")));
     EXPECT_TRUE(log.contains("❌ No source path for image"));
+}
+
+TEST_F(ImageEditTest, AnEditLandsOnlyOnAFrameThatIsStillThereWithAPicture)
+{
+    const auto image = withFile(keyImage("sunrise.png"), "old");
+    state.setImages({ image }, std::nullopt, false);
+    state.isDirty = false;
+    const auto undecodable = ui::writeEditedImage("not a picture", image);
+    ASSERT_TRUE(undecodable);
+    EXPECT_FALSE(undecodable.value().thumbnail);
+    ui::applyEditedImage(state, image, undecodable.value());
+    EXPECT_EQ(state.images.get()[0].sourcePath, image.sourcePath);
+
+    const auto edited = ui::writeEditedImage(pngBytes(), image);
+    ASSERT_TRUE(edited);
+    state.setImages({}, std::nullopt, false);
+    state.isDirty = false;
+    ui::applyEditedImage(state, image, edited.value());
+    EXPECT_TRUE(state.images.get().empty());
+    EXPECT_FALSE(state.isDirty.get());
 }
 
 } // namespace

@@ -5,23 +5,10 @@
 #include "platform/Log.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace tl::ui {
-namespace {
 
 namespace fs = std::filesystem;
-
-std::error_code writeBytes(const fs::path& file, const std::string& bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return out ? std::error_code {} : std::make_error_code(std::errc::io_error);
-}
-
-} // namespace
 
 std::string editedImageFileName(const std::string& fileName, Date when)
 {
@@ -30,8 +17,7 @@ std::string editedImageFileName(const std::string& fileName, Date when)
     return "edited_" + stamp + "_" + fileName;
 }
 
-std::optional<std::string> saveEditedImage(
-    AppState& appState, const std::string& bytes, const WallpaperImage& image, Date when)
+Result<EditedImageFile, std::string> writeEditedImage(const std::string& bytes, const WallpaperImage& image, Date when)
 {
     if (!image.sourcePath) {
         log("❌ No source path for image");
@@ -43,27 +29,29 @@ std::optional<std::string> saveEditedImage(
     fs::create_directories(folder, error);
     if (!error)
         error = replaceFileThroughTemporary(
-            file, [&](const fs::path& temporary) { return writeBytes(temporary, bytes); });
+            file, [&](const fs::path& temporary) { return writeFileDurably(temporary, bytes); });
     if (error) {
         log("❌ Failed to save edited image: " + error.message());
         return "Failed to save edited image: " + error.message();
     }
     log("✅ Saved edited image to: " + file.string());
+    return EditedImageFile { file, loadThumbnail(file) };
+}
 
-    auto thumbnail = loadThumbnail(file);
-    if (!thumbnail) {
+void applyEditedImage(AppState& appState, const WallpaperImage& image, const EditedImageFile& edited)
+{
+    if (!edited.thumbnail) {
         log("❌ Failed to create NSImage from edited data");
-        return std::nullopt;
+        return;
     }
     const auto index = indexOfImage(appState.images.get(), image.id);
-    if (!index) return std::nullopt;
+    if (!index) return;
     appState.images.mutate([&](std::vector<WallpaperImage>& images) {
-        images[*index].sourcePath = file.string();
-        images[*index].thumbnail = std::move(thumbnail);
+        images[*index].sourcePath = edited.file.string();
+        images[*index].thumbnail = edited.thumbnail;
     });
     appState.isDirty = true;
     log("✅ Updated image in timeline: " + image.fileName);
-    return std::nullopt;
 }
 
 } // namespace tl::ui

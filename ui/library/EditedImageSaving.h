@@ -2,8 +2,11 @@
 
 #include "app/AppState.h"
 #include "platform/Date.h"
+#include "platform/Image.h"
+#include "platform/Result.h"
 
-#include <optional>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace tl::ui {
@@ -11,10 +14,20 @@ namespace tl::ui {
 // "edited_" + the UTC stamp with "-" for ":" + "_" + the frame's file name.
 std::string editedImageFileName(const std::string& fileName, Date when);
 
-// Writes an applied edit beside the frame's file (through a temporary file and a rename) and
-// points the frame at it with a new thumbnail. No undo step, but the project becomes dirty.
-// The failure's text when the file could not be written; nothing otherwise.
-std::optional<std::string> saveEditedImage(
-    AppState& appState, const std::string& bytes, const WallpaperImage& image, Date when = Date::now());
+// An applied edit as written beside its frame's file.
+struct EditedImageFile {
+    std::filesystem::path file;
+    std::shared_ptr<const Image> thumbnail; // none when the written bytes do not decode
+};
+
+// Writes an applied edit beside the frame's file (through a temporary file and a rename, every
+// write checked) and decodes its thumbnail. Blocking, for a worker thread; the failure's text
+// when the file could not be written.
+Result<EditedImageFile, std::string> writeEditedImage(
+    const std::string& bytes, const WallpaperImage& image, Date when = Date::now());
+
+// GUI thread: points the frame at the written file with its new thumbnail. No undo step, but the
+// project becomes dirty. A frame deleted meanwhile, or a picture that did not decode, is left alone.
+void applyEditedImage(AppState& appState, const WallpaperImage& image, const EditedImageFile& edited);
 
 } // namespace tl::ui

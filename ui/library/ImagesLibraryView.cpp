@@ -1,5 +1,6 @@
 #include "ui/library/ImagesLibraryView.h"
 
+#include "platform/qt/EventLoop.h"
 #include "ui/common/ChildLifetime.h"
 #include "ui/common/ImageConversion.h"
 #include "ui/common/Palette.h"
@@ -137,6 +138,7 @@ ImagesLibraryView::ImagesLibraryView(
     , handle_(new ResizeHandle(viewModel_, this))
     , scrubber_(new TimelineScrubberView(
           context.model(), *playback_, viewModel_.previewHour, uiState_.isTimelinePlaying, this))
+    , editSaves_(postToMainThread)
 {
     setAcceptDrops(true);
     model().setImportHandler([this](std::vector<std::filesystem::path> files) { importer_->import(std::move(files)); });
@@ -328,8 +330,23 @@ void ImagesLibraryView::editImage(const WallpaperImage& image)
     imageToEdit_ = image;
     auto* sheet
         = new ImageEditSheet(appState_, image, ImageEditModel::proxyRequest(context_.generation), context_.thumbnails(),
-            [this, image](const std::string& bytes) { return saveEditedImage(appState_, bytes, image); });
+            [this, image](const std::string& bytes, ImageEditSheet::SaveFinished finished) {
+                saveEditedImage(image, bytes, std::move(finished));
+            });
     context_.sheets().present(sheet);
+}
+
+void ImagesLibraryView::saveEditedImage(
+    const WallpaperImage& image, const std::string& bytes, std::function<void(std::optional<std::string>)> finished)
+{
+    editSaves_.start([this, image, bytes, finished = std::move(finished)](const WorkerRuns::Run& run) {
+        auto written = writeEditedImage(bytes, image);
+        // Every save ends: the file is written whatever else has happened meanwhile.
+        run.postAlways([this, image, written = std::move(written), finished] {
+            if (written) applyEditedImage(appState_, image, written.value());
+            finished(written ? std::nullopt : std::optional(written.error()));
+        });
+    });
 }
 
 void ImagesLibraryView::tweenSheetShownChanged()

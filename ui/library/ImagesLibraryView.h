@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "platform/Observation.h"
+#include "platform/WorkerRuns.h"
 #include "ui/library/ImageReorderDrop.h"
 #include "ui/library/LibraryViewModel.h"
 
@@ -10,6 +11,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QListView;
@@ -60,6 +63,9 @@ private:
     void layoutGrid();
     void showContextMenu(QListView& view, const QPoint& position, LibraryViewMode layout);
     void tweenSheetShownChanged();
+    // Writes an applied edit on a worker, points the frame at it, then tells the sheet.
+    void saveEditedImage(const WallpaperImage& image, const std::string& bytes,
+        std::function<void(std::optional<std::string>)> finished);
 
     LibraryContext& context_;
     AppState& appState_;
@@ -79,6 +85,8 @@ private:
     QWidget* handle_;
     TimelineScrubberView* scrubber_;
     std::vector<Observation> observations_;
+    // Applied edits are written and decoded here, off the GUI thread.
+    WorkerRuns editSaves_;
 };
 
 } // namespace tl::ui

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -224,20 +225,34 @@ void ImageEditSheet::refresh()
     progressText_->setText(QString::fromStdString(model_.progressMessage.get()));
 
     discard_->setVisible(model_.showsDiscard());
-    discard_->setEnabled(model_.discardEnabled());
     main_->setText(QString::fromStdString(model_.mainButtonTitle()));
-    main_->setEnabled(model_.mainButtonEnabled());
+    main_->setEnabled(model_.mainButtonEnabled() && !saving_);
+    discard_->setEnabled(model_.discardEnabled() && !saving_);
 }
 
 void ImageEditSheet::mainAction()
 {
-    if (!model_.mainButtonEnabled()) return;
+    if (!model_.mainButtonEnabled() || saving_) return;
     const auto& preview = model_.generatedPreview.get();
     if (!preview) {
         model_.regenerate();
         return;
     }
-    const auto failure = onImageEdited_ ? onImageEdited_(*preview) : std::nullopt;
+    if (!onImageEdited_) {
+        accept();
+        return;
+    }
+    saving_ = true;
+    refresh();
+    onImageEdited_(*preview, [sheet = QPointer(this)](std::optional<std::string> failure) {
+        if (sheet) sheet->saveFinished(failure);
+    });
+}
+
+void ImageEditSheet::saveFinished(const std::optional<std::string>& failure)
+{
+    saving_ = false;
+    refresh();
     if (!failure) {
         accept();
         return;

@@ -21,12 +21,14 @@ class ThumbnailCache;
 
 // "Edit Image with AI": the reference frame beside the frame to fix (or its regenerated
 // version), the instruction, and Generate Fix / Apply Changes. Apply hands the bytes to
-// `onImageEdited`, which answers with the failure's text when it could not save them; the sheet
-// then stays open with an alert instead of closing as if applied.
+// `onImageEdited`, which saves them off the GUI thread and then calls back, with the failure's
+// text when it could not; the sheet waits with Apply disabled, then closes, or stays open with
+// an alert instead of closing as if applied.
 class ImageEditSheet : public QDialog {
     Q_OBJECT
 public:
-    using OnImageEdited = std::function<std::optional<std::string>(const std::string& bytes)>;
+    using SaveFinished = std::function<void(std::optional<std::string> failure)>;
+    using OnImageEdited = std::function<void(const std::string& bytes, SaveFinished finished)>;
 
     ImageEditSheet(const AppState& appState, WallpaperImage imageToEdit, ImageEditModel::EditRequest request,
         ThumbnailCache& thumbnails, OnImageEdited onImageEdited, QWidget* parent = nullptr);
@@ -43,11 +45,13 @@ public:
 private:
     void refresh();
     void mainAction();
+    void saveFinished(const std::optional<std::string>& failure);
     QImage pictureOf(const WallpaperImage& image) const;
 
     ImageEditModel model_;
     ThumbnailCache& thumbnails_;
     OnImageEdited onImageEdited_;
+    bool saving_ = false;
     QWidget* originalColumn_;
     QLabel* originalPicture_;
     QLabel* secondCaption_;
