@@ -2,7 +2,10 @@
 
 #include "UiTestSupport.h"
 
+#include "platform/Image.h"
+
 #include <QImage>
+#include <opencv2/core.hpp>
 
 #include <filesystem>
 #include <fstream>
@@ -72,6 +75,36 @@ TEST_F(ThumbnailCacheTest, LookupsNeverTouchTheDiskAndARecheckPicksUpEditedAndRe
     cache.waitForIdle();
     QCoreApplication::processEvents();
     EXPECT_TRUE(cache.thumbnail(gone).isNull());
+}
+
+// An import has just decoded the file: its picture is used, not the file, and only once.
+TEST_F(ThumbnailCacheTest, APictureDecodedMomentsAgoIsScaledOnceInsteadOfReadingTheFile)
+{
+    const QString path = picture("imported.png", { 200, 100 }, Qt::red);
+    cv::Mat green(100, 200, CV_8UC4, cv::Scalar(0, 255, 0, 255));
+    const auto decoded = std::make_shared<const Image>(green);
+    cache.thumbnail(path, decoded);
+    cache.waitForIdle();
+    QCoreApplication::processEvents();
+    const QImage adopted = cache.thumbnail(path);
+    ASSERT_FALSE(adopted.isNull());
+    EXPECT_EQ(adopted.size(), QSize(64, 32));
+    EXPECT_EQ(QColor(adopted.pixel(5, 5)), QColor(Qt::green)) << "the file was decoded again";
+
+    // Once the file changes, the same picture is not taken again.
+    picture("imported.png", { 100, 100 }, Qt::blue);
+    arrivals.clear();
+    cache.recheckFiles();
+    tl::testing::processEventsUntil([&] { return arrivals.size() == 1; });
+    cache.thumbnail(path, decoded);
+    cache.waitForIdle();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QColor(cache.thumbnail(path).pixel(5, 5)), QColor(Qt::blue));
+
+    // A picture smaller than the cache's side is no substitute for the file.
+    const QString small = picture("small.png", { 200, 100 }, Qt::red);
+    cache.thumbnail(small, std::make_shared<const Image>(cv::Mat(10, 20, CV_8UC4, cv::Scalar(0, 255, 0, 255))));
+    EXPECT_EQ(QColor(waitFor(small).pixel(5, 5)), QColor(Qt::red));
 }
 
 TEST(ThumbnailCacheBudget, TheLeastRecentlyUsedPictureGoesFirstAndTheBytesStayWithinTheBudget)

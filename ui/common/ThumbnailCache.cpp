@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -39,7 +40,7 @@ ThumbnailCache::Stamp ThumbnailCache::stampOf(const QString& path)
     return { info.lastModified(), info.exists() ? info.size() : -1 };
 }
 
-QImage ThumbnailCache::thumbnail(const QString& path)
+QImage ThumbnailCache::thumbnail(const QString& path, std::shared_ptr<const Image> decoded)
 {
     if (path.isEmpty()) return {};
     if (const Picture* picture = pictures_.object(path)) return picture->image;
@@ -47,11 +48,19 @@ QImage ThumbnailCache::thumbnail(const QString& path)
 
     pending_.insert(path);
     const int maxSide = maxSide_;
+    const bool adopt = decoded && std::max(decoded->width(), decoded->height()) >= maxSide && !adopted_.contains(path);
+    if (adopt) {
+        adopted_.insert(path);
+    } else {
+        decoded.reset();
+    }
     // The destructor waits for the workers, and Qt drops queued calls to a deleted object.
-    pool_.start([this, path, maxSide] {
+    pool_.start([this, path, maxSide, decoded] {
         const Stamp stamp = stampOf(path);
-        const auto picture = Image::loadPreview(path.toStdString(), maxSide);
-        const QImage image = picture ? toQImage(*picture) : QImage();
+        const auto picture = decoded ? decoded : Image::loadPreview(path.toStdString(), maxSide);
+        QImage image = picture ? toQImage(*picture) : QImage();
+        if (image.width() > maxSide || image.height() > maxSide)
+            image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         QMetaObject::invokeMethod(
             this, [this, path, stamp, image] { store(path, stamp, image); }, Qt::QueuedConnection);
     });

@@ -8,6 +8,12 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <memory>
+
+namespace tl {
+class Image;
+}
+
 namespace tl::ui {
 
 // Downscaled pictures of image files, decoded on worker threads and kept by path, the least
@@ -25,7 +31,10 @@ public:
 
     // The cached picture, or a null image while it is being decoded (or when the file
     // cannot be read). Asking again for a file that failed does not decode it again.
-    QImage thumbnail(const QString& path);
+    // `decoded`, a picture of the file made moments ago (an import's), is scaled instead of
+    // decoding the file again when it is large enough; only once per file, so after an edit of the
+    // file or once the picture has been given up the file itself is read.
+    QImage thumbnail(const QString& path, std::shared_ptr<const Image> decoded = {});
 
     // Checks every file known here on a worker; pictures of changed files are dropped and
     // announced, so the views ask for them again.
@@ -60,6 +69,7 @@ private:
     QCache<QString, Picture> pictures_;
     QHash<QString, Stamp> failed_;
     QSet<QString> pending_;
+    QSet<QString> adopted_;
     QThreadPool pool_;
 };
 

@@ -121,7 +121,7 @@ std::optional<int> TimelineListModel::rowOf(const Uuid& id) const
 QImage TimelineListModel::thumbnail(int row) const
 {
     const auto& image = imageAt(row);
-    if (image.sourcePath) return thumbnails_.thumbnail(QString::fromStdString(*image.sourcePath));
+    if (image.sourcePath) return thumbnails_.thumbnail(QString::fromStdString(*image.sourcePath), image.thumbnail);
     if (!image.thumbnail) return {};
     // A frame without a file: convert its picture once. Edits share the picture, so they keep it.
     auto found = inMemoryPictures_.find(image.thumbnail);
