@@ -4,6 +4,8 @@
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/library/ImagesLibraryView.h"
 #include "ui/library/LibraryContext.h"
+#include "ui/library/LibraryDrop.h"
+#include "ui/library/LibraryItemView.h"
 #include "ui/library/TweenInsertion.h"
 #include "ui/library/sheets/ImageEditSheet.h"
 #include "ui/library/sheets/TweenConfigSheet.h"
@@ -283,6 +285,26 @@ TEST_F(ContentViewTest, EditWithAIOpensTheEditSheetForThatImage)
     EXPECT_EQ(sheet->secondCaption().text(), "Current");
     EXPECT_FALSE(sheet->mainButton().isEnabled());
     harness.content().context().sheets().dismiss();
+}
+
+TEST_F(ContentViewTest, ADragCarriesTheTileItBeganOnWhateverElseIsSelected)
+{
+    importPictures(3);
+    auto& grid = harness.content().library().gridView();
+    ASSERT_TRUE(processEventsUntil([&] { return grid.isVisible() && grid.model()->rowCount() == 3; }));
+    const auto& images = state.images.get();
+    state.selectedImageIds = std::set<Uuid> { images[0].id, images[2].id };
+    const QRect third = grid.visualRect(grid.model()->index(2, 0));
+    ASSERT_FALSE(third.isEmpty());
+    QTest::mousePress(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, third.center());
+    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, third.center());
+
+    auto& view = dynamic_cast<LibraryItemView&>(grid);
+    const std::unique_ptr<QMimeData> data(view.dragData());
+    ASSERT_TRUE(data);
+    const auto drop = classifyDrop(*data);
+    ASSERT_TRUE(std::holds_alternative<ReorderDrop>(drop));
+    EXPECT_EQ(std::get<ReorderDrop>(drop).moving, images[2].id);
 }
 
 TEST_F(ContentViewTest, ApplyingAnEditSavesItOffTheGuiThreadThenClosesTheSheet)

@@ -10,6 +10,7 @@
 #include "ui/library/ImageImporter.h"
 #include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDelegates.h"
+#include "ui/library/LibraryItemView.h"
 #include "ui/library/LibraryDrop.h"
 #include "ui/library/LibraryPanes.h"
 #include "ui/library/PlaybackController.h"
@@ -101,7 +102,7 @@ ClickModifiers currentModifiers()
 
 QListView* makeItemView(TimelineListModel& model, QItemSelectionModel& selection, QWidget* parent)
 {
-    auto* view = new QListView(parent);
+    auto* view = new LibraryItemView(parent);
     view->setModel(&model);
     view->setSelectionModel(&selection);
     view->setDragEnabled(true);
