@@ -6,6 +6,7 @@
 #include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDrop.h"
 #include "ui/library/LibraryItemView.h"
+#include "ui/library/ReorderDragTracker.h"
 #include "ui/library/TweenInsertion.h"
 #include "ui/library/sheets/ImageEditSheet.h"
 #include "ui/library/sheets/TweenConfigSheet.h"
@@ -305,6 +306,25 @@ TEST_F(ContentViewTest, ADragCarriesTheTileItBeganOnWhateverElseIsSelected)
     const auto drop = classifyDrop(*data);
     ASSERT_TRUE(std::holds_alternative<ReorderDrop>(drop));
     EXPECT_EQ(std::get<ReorderDrop>(drop).moving, images[2].id);
+}
+
+TEST_F(ContentViewTest, TheReorderMarkerAboveTheFirstRowStaysInSight)
+{
+    importPictures(2);
+    auto& library = harness.content().library();
+    ASSERT_TRUE(processEventsUntil([&] { return library.gridView().isVisible(); }));
+    for (auto* view : { &library.gridView(), &library.listView() }) {
+        ui.viewMode = view == &library.gridView() ? LibraryViewMode::grid : LibraryViewMode::list;
+        ASSERT_TRUE(processEventsUntil([&] { return view->isVisible(); }));
+        const auto* tracker = view->findChild<ReorderDragTracker*>();
+        ASSERT_NE(tracker, nullptr);
+        library.viewModel().dropTargetId = state.images.get()[0].id;
+        const QRect marker = tracker->markerRect();
+        EXPECT_FALSE(marker.isEmpty());
+        EXPECT_GE(marker.top(), 0);
+        EXPECT_LT(marker.bottom(), view->visualRect(view->model()->index(0, 0)).top() + 8);
+        library.viewModel().dropTargetId = std::nullopt;
+    }
 }
 
 TEST_F(ContentViewTest, ApplyingAnEditSavesItOffTheGuiThreadThenClosesTheSheet)

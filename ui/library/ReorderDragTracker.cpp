@@ -8,6 +8,8 @@
 #include <QListView>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace tl::ui {
 namespace {
 
@@ -71,7 +73,9 @@ QRect ReorderDragTracker::markerRect() const
     if (!row) return {};
     const QRect item = view_.visualRect(model_.index(*row));
     if (!item.isValid()) return {};
-    return QRect(item.left() + markerInset, item.top() - markerOffset_, item.width() - 2 * markerInset, markerHeight);
+    // Above the first row the gap is narrower than the offset; the marker stays in sight.
+    const int top = std::max(item.top() - markerOffset_, 0);
+    return QRect(item.left() + markerInset, top, item.width() - 2 * markerInset, markerHeight);
 }
 
 std::optional<WallpaperImage> ReorderDragTracker::imageAt(const QPoint& position) const
