@@ -216,6 +216,10 @@ ImagesLibraryView::~ImagesLibraryView()
         || qobject_cast<ImageEditSheet*>(context_.sheets().current()))
         context_.sheets().dismiss();
     // The strip's playback writes the preview hour of the view model on its way out.
+    // Deleting the children sends events through the filters here, which must not see a
+    // half-deleted grid.
+    grid_->viewport()->removeEventFilter(this);
+    single_->removeEventFilter(this);
     deleteChildrenFirst(*this);
 }
 

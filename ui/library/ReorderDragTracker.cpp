@@ -49,6 +49,7 @@ ReorderDragTracker::ReorderDragTracker(QListView& view, TimelineListModel& model
     Observable<std::optional<Uuid>>& dropTargetId, int markerOffset)
     : QObject(&view)
     , view_(view)
+    , viewport_(view.viewport())
     , model_(model)
     , rules_(rules)
     , dropTargetId_(dropTargetId)
@@ -96,7 +97,7 @@ void ReorderDragTracker::hover(std::optional<WallpaperImage> image)
 
 bool ReorderDragTracker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != view_.viewport()) return false;
+    if (watched != viewport_) return false;
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {

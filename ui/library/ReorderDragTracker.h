@@ -36,6 +36,8 @@ private:
     void hover(std::optional<WallpaperImage> image);
 
     QListView& view_;
+    // Kept apart from the view: its events still arrive while the view is half destroyed.
+    QWidget* const viewport_;
     TimelineListModel& model_;
     ImageReorderDrop& rules_;
     Observable<std::optional<Uuid>>& dropTargetId_;

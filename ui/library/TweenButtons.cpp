@@ -25,6 +25,7 @@ TweenHoverButton::TweenHoverButton(QListView& view, TimelineListModel& model, Pl
     std::function<bool(const WallpaperImage&)> canGenerate, std::function<void(const WallpaperImage&)> onGenerate)
     : QObject(&view)
     , view_(view)
+    , viewport_(view.viewport())
     , model_(model)
     , placement_(placement)
     , canGenerate_(std::move(canGenerate))
@@ -66,12 +67,12 @@ void TweenHoverButton::hover(const QPoint& position)
 
 bool TweenHoverButton::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != view_.viewport()) return false;
+    if (watched != viewport_) return false;
     if (event->type() == QEvent::MouseMove) {
         hover(static_cast<QMouseEvent*>(event)->position().toPoint());
     } else if (event->type() == QEvent::Leave) {
         // Moving onto the button itself leaves the viewport but not the item.
-        if (!button_->geometry().contains(view_.viewport()->mapFromGlobal(QCursor::pos()))) {
+        if (!button_->geometry().contains(viewport_->mapFromGlobal(QCursor::pos()))) {
             hovered_.reset();
             button_->hide();
         }

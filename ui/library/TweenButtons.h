@@ -37,6 +37,8 @@ protected:
 
 private:
     QListView& view_;
+    // Kept apart from the view: its events still arrive while the view is half destroyed.
+    QWidget* const viewport_;
     TimelineListModel& model_;
     Placement placement_;
     std::function<bool(const WallpaperImage&)> canGenerate_;
