@@ -11,7 +11,6 @@
 #include "ui/library/sheets/ImageEditSheet.h"
 #include "ui/library/sheets/TweenConfigSheet.h"
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -335,14 +334,8 @@ TEST_F(ContentViewTest, ApplyingAnEditSavesItOffTheGuiThreadThenClosesTheSheet)
     library.editImage(second);
     auto* sheet = qobject_cast<ImageEditSheet*>(harness.content().context().sheets().current());
     ASSERT_NE(sheet, nullptr);
-    QImage fixed(16, 9, QImage::Format_RGB32);
-    fixed.fill(Qt::blue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    fixed.save(&buffer, "PNG");
     sheet->model().editPrompt = std::string("Fix the sky");
-    sheet->model().generatedPreview = png.toStdString();
+    sheet->model().generatedPreview = tl::testing::pngBytes(Qt::blue, { 16, 9 });
     ASSERT_TRUE(sheet->mainButton().isEnabled());
 
     sheet->mainButton().click();

@@ -6,9 +6,6 @@
 #include "ui/library/sheets/ImageEditModel.h"
 #include "ui/library/sheets/ImageEditPrompt.h"
 
-#include <QBuffer>
-#include <QImage>
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -18,17 +15,6 @@ namespace tl::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string pngBytes()
-{
-    QImage picture(8, 6, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
 
 std::string readAll(const fs::path& path)
 {

@@ -3,11 +3,15 @@
 #include "app/AppUIState.h"
 #include "support/AppStateFixture.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QImage>
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 namespace tl::testing {
 
@@ -21,6 +25,18 @@ inline bool processEventsUntil(const std::function<bool()>& done, int timeoutMs 
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// The bytes of a PNG file of one colour, as a server would answer with a picture.
+inline std::string pngBytes(QColor colour = Qt::red, QSize size = { 8, 6 })
+{
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return bytes.toStdString();
 }
 
 // A store and a window state over in-memory defaults.
