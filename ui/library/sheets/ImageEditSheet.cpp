@@ -157,7 +157,8 @@ ImageEditSheet::ImageEditSheet(const AppState& appState, WallpaperImage imageToE
     scroll->setWidget(content);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Scroll indicators show when there is something to scroll, never as an empty track.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* footer = new QWidget(this);
     footer->setAutoFillBackground(true);
