@@ -113,6 +113,8 @@ public:
     void toggleSelection(const Uuid& id);
     void extendSelection(const Uuid& target);
     std::optional<WallpaperImage> selectedImage() const;
+    // The images that are not tweens.
+    int keyImageCount() const;
     // More than one key image: tweens never count.
     bool hasMultipleKeyImages() const;
 

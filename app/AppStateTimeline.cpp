@@ -203,9 +203,14 @@ void AppState::normalizeImages()
     images = std::move(sorted);
 }
 
+int AppState::keyImageCount() const
+{
+    return static_cast<int>(std::ranges::count(images.get(), false, &WallpaperImage::isTween));
+}
+
 bool AppState::hasMultipleKeyImages() const
 {
-    return std::ranges::count(images.get(), false, &WallpaperImage::isTween) > 1;
+    return keyImageCount() > 1;
 }
 
 } // namespace tl

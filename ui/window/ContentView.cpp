@@ -21,8 +21,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include <algorithm>
-
 namespace tl {
 namespace {
 
@@ -138,8 +136,7 @@ QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
             window());
         exportSheet->setThumbnails(context_->thumbnails());
         // Tweens are blended again from the upscaled key frames, so only key frames are upscaled.
-        exportSheet->setUpscaledFrameCount(
-            static_cast<int>(std::ranges::count(appState_.images.get(), false, &WallpaperImage::isTween)));
+        exportSheet->setUpscaledFrameCount(appState_.keyImageCount());
         return exportSheet;
     }
     case AppUIState::ActiveSheet::magicGenerate:
