@@ -7,7 +7,11 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tl {
 namespace {
@@ -22,6 +26,27 @@ bool ok(const heif_error& error)
 HeicGeneratorError failure(HeicGeneratorError::Kind kind)
 {
     return HeicGeneratorError::of(kind);
+}
+
+// The whole container in memory. libheif's own file writer reports success even when the disk
+// fills up, so files are written from these bytes with every write checked.
+std::optional<std::vector<std::uint8_t>> containerBytes(heif_context* context)
+{
+    std::vector<std::uint8_t> bytes;
+    heif_writer collect { .writer_api_version = 1,
+        .write = [](heif_context*, const void* data, std::size_t size, void* userdata) {
+            auto& collected = *static_cast<std::vector<std::uint8_t>*>(userdata);
+            const auto* first = static_cast<const std::uint8_t*>(data);
+            collected.insert(collected.end(), first, first + size);
+            return heif_error { heif_error_Ok, heif_suberror_Unspecified, "" };
+        } };
+    if (!ok(heif_context_write(context, &collect, &bytes))) return std::nullopt;
+    return bytes;
+}
+
+std::string_view asText(const std::vector<std::uint8_t>& bytes)
+{
+    return { reinterpret_cast<const char*>(bytes.data()), bytes.size() };
 }
 
 // Even sides for 4:2:0, and no alpha (a transparent area shows black).
@@ -160,16 +185,9 @@ Result<HevcCodedImage, HeicGeneratorError> HeicEncoder::codeImage(const cv::Mat&
     if (!single) return single.error();
     heif_encoder_set_parameter_string(single.value().encoder_.get(), "x265:pools", std::to_string(threads).c_str());
     if (auto encoded = single.value().encode(pixels); !encoded) return encoded.error();
-    std::string file;
-    heif_writer writer {};
-    writer.writer_api_version = 1;
-    writer.write = [](heif_context*, const void* data, size_t size, void* userdata) {
-        static_cast<std::string*>(userdata)->append(static_cast<const char*>(data), size);
-        return heif_error { heif_error_Ok, heif_suberror_Unspecified, "" };
-    };
-    if (!ok(heif_context_write(single.value().context_.get(), &writer, &file)))
-        return failure(HeicGeneratorError::Kind::heicCreationFailed);
-    auto coded = primaryHevcImage(file);
+    const auto file = containerBytes(single.value().context_.get());
+    if (!file) return failure(HeicGeneratorError::Kind::heicCreationFailed);
+    auto coded = primaryHevcImage(asText(*file));
     if (!coded) return failure(HeicGeneratorError::Kind::heicCreationFailed);
     return std::move(*coded);
 }
@@ -184,22 +202,10 @@ Result<void, HeicGeneratorError> HeicEncoder::addCodedImage(
 
 Result<void, HeicGeneratorError> HeicEncoder::writeTo(const fs::path& path) const
 {
-    // libheif's own file writer reports success even when the disk fills up, so the container is
-    // taken in memory and written with every write checked.
-    std::vector<std::uint8_t> container;
-    heif_writer collect { .writer_api_version = 1,
-        .write = [](heif_context*, const void* data, std::size_t size, void* bytes) {
-            const auto* first = static_cast<const std::uint8_t*>(data);
-            static_cast<std::vector<std::uint8_t>*>(bytes)->insert(
-                static_cast<std::vector<std::uint8_t>*>(bytes)->end(), first, first + size);
-            return heif_error { heif_error_Ok, heif_suberror_Unspecified, "" };
-        } };
-    if (!ok(heif_context_write(context_.get(), &collect, &container)) || !compactFileTypeBox(container))
-        return failure(HeicGeneratorError::Kind::fileWriteFailed);
-    const auto error = replaceFileThroughTemporary(path, [&](const fs::path& temporary) {
-        return writeFileDurably(
-            temporary, std::string_view(reinterpret_cast<const char*>(container.data()), container.size()));
-    });
+    auto container = containerBytes(context_.get());
+    if (!container || !compactFileTypeBox(*container)) return failure(HeicGeneratorError::Kind::fileWriteFailed);
+    const auto error = replaceFileThroughTemporary(
+        path, [&](const fs::path& temporary) { return writeFileDurably(temporary, asText(*container)); });
     if (error) return failure(HeicGeneratorError::Kind::fileWriteFailed);
     return {};
 }
