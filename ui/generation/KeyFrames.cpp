@@ -3,8 +3,6 @@
 #include "platform/FileReplacement.h"
 #include "platform/Image.h"
 
-#include <fstream>
-
 namespace tl::ui {
 
 Result<void, RunError> makeFolder(const std::filesystem::path& folder)
@@ -18,12 +16,8 @@ Result<void, RunError> makeFolder(const std::filesystem::path& folder)
 Result<WallpaperImage, RunError> saveKeyFrame(
     const std::string& bytes, const std::filesystem::path& file, const TimeOfDayRow& row)
 {
-    const auto written = replaceFileThroughTemporary(file, [&](const std::filesystem::path& temporary) {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        return out ? std::error_code() : std::make_error_code(std::errc::io_error);
-    });
+    const auto written = replaceFileThroughTemporary(
+        file, [&](const std::filesystem::path& temporary) { return writeFileDurably(temporary, bytes); });
     if (written) return RunError(RunFileError { file, written });
     auto picture = Image::load(file);
     if (!picture) return RunError(GenerationFailure(ImageGenerationError::decodeFailed()));
