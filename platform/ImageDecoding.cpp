@@ -10,6 +10,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <span>
 #include <system_error>
 #include <vector>
 
@@ -63,11 +64,9 @@ int jpegReducedFlag(const ContainerFacts& facts, int maxLongSide)
     return cv::IMREAD_COLOR;
 }
 
-cv::Mat decode(const fs::path& path, int maxLongSide)
+cv::Mat decode(std::span<const std::uint8_t> bytes, int maxLongSide)
 {
-    const auto read = readImageFileBytes(path);
-    if (!read || read->empty()) return {};
-    const std::vector<std::uint8_t>& bytes = *read;
+    if (bytes.empty() || bytes.size() > kLargestImageFileBytes) return {};
     if (isHeifFile(bytes)) return decodeHeif(bytes, maxLongSide);
 
     const ContainerFacts facts = readContainerFacts(bytes);
@@ -77,9 +76,10 @@ cv::Mat decode(const fs::path& path, int maxLongSide)
     // other formats are read as stored so alpha and depth survive.
     const bool jpeg = bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
     const int flags = jpeg ? jpegReducedFlag(facts, maxLongSide) : cv::IMREAD_UNCHANGED;
+    const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, const_cast<std::uint8_t*>(bytes.data()));
     cv::Mat decoded;
     try {
-        decoded = cv::imdecode(bytes, flags);
+        decoded = cv::imdecode(encoded, flags);
     } catch (const cv::Exception&) {
         return {};
     }
@@ -99,11 +99,22 @@ cv::Mat shrinkToFit(cv::Mat pixels, int maxLongSide)
     return smaller;
 }
 
+cv::Mat decode(const fs::path& path, int maxLongSide)
+{
+    const auto read = readImageFileBytes(path);
+    return read ? decode(std::span<const std::uint8_t>(*read), maxLongSide) : cv::Mat();
+}
+
 } // namespace
 
 cv::Mat decodeImageFile(const fs::path& path)
 {
     return decode(path, 0);
+}
+
+cv::Mat decodeImageBytes(std::string_view bytes)
+{
+    return decode(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), 0);
 }
 
 cv::Mat decodePreview(const fs::path& path, int maxLongSide)

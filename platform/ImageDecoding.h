@@ -3,6 +3,7 @@
 #include <opencv2/core.hpp>
 
 #include <filesystem>
+#include <string_view>
 
 namespace tl {
 
@@ -12,6 +13,10 @@ namespace tl {
 // HEIF rotations are applied. Empty when the file is missing, larger than kLargestImageFileBytes, states a
 // size beyond largestImagePixels or largestImageSide in its header, or does not decode.
 cv::Mat decodeImageFile(const std::filesystem::path& path);
+
+// The same for a picture already in memory (an image service's answer, a dropped picture), with
+// the same limits.
+cv::Mat decodeImageBytes(std::string_view bytes);
 
 // The same picture, made smaller when needed (never larger) so that its longer side is at most
 // maxLongSide pixels. Decodes less where the format allows (JPEG scaled decoding, HEIF thumbnails).

@@ -122,6 +122,7 @@ TEST_F(ImageDecodingTest, PicturesBeyondTheLargestCanvasAreRefusedByTheirHeader)
         const fs::path path = encoded(std::string("strip") + extension, strip);
         EXPECT_TRUE(decodeImageFile(path).empty()) << extension;
         EXPECT_TRUE(decodePreview(path, 200).empty()) << extension;
+        EXPECT_TRUE(decodeImageBytes(readBytes(path)).empty()) << extension << " in memory";
     }
     const fs::path widest = encoded("widest.png", cv::Mat(2, 32768, CV_8UC1, cv::Scalar::all(90)));
     EXPECT_EQ(decodeImageFile(widest).size(), cv::Size(32768, 2));
@@ -134,6 +135,15 @@ TEST_F(ImageDecodingTest, PicturesBeyondTheLargestCanvasAreRefusedByTheirHeader)
     writeBytes(bomb,
         "\x89PNG\r\n\x1a\n" + test::bigEndian32(13) + header + test::bigEndian32(static_cast<std::uint32_t>(crc)));
     EXPECT_TRUE(decodePreview(bomb, 200).empty());
+    EXPECT_TRUE(decodeImageBytes(readBytes(bomb)).empty());
+
+    // Pictures in memory decode as their files do; bytes that are no picture give nothing.
+    const cv::Mat grey(3, 5, CV_8UC1, cv::Scalar::all(90));
+    const cv::Mat fromMemory = decodeImageBytes(readBytes(encoded("grey.png", grey)));
+    ASSERT_EQ(fromMemory.type(), CV_8UC3);
+    EXPECT_EQ(fromMemory.size(), cv::Size(5, 3));
+    EXPECT_TRUE(decodeImageBytes("not a picture").empty());
+    EXPECT_TRUE(decodeImageBytes("").empty());
 }
 
 TEST_F(ImageDecodingTest, WritePngReplacesWholeFilesAndLeavesNoTemporaryFile)

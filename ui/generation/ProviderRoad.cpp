@@ -1,6 +1,7 @@
 #include "ui/generation/ProviderRoad.h"
 
 #include "app/TimeOfDayTable.h"
+#include "platform/ImageDecoding.h"
 #include "platform/Uuid.h"
 #include "ui/generation/CreateWallpaperTables.h"
 #include "ui/generation/GenerationRun.h"
@@ -198,8 +199,7 @@ std::filesystem::path providerRunFolder(
 std::string pngData(const std::string& bytes)
 {
     if (bytes.empty()) return bytes;
-    const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, const_cast<char*>(bytes.data()));
-    const cv::Mat pixels = cv::imdecode(encoded, cv::IMREAD_UNCHANGED);
+    const cv::Mat pixels = decodeImageBytes(bytes);
     std::vector<uchar> png;
     if (pixels.empty() || !cv::imencode(".png", pixels, png)) return bytes;
     return std::string(png.begin(), png.end());

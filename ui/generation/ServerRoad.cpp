@@ -2,13 +2,11 @@
 
 #include "app/TimeOfDayTable.h"
 #include "generation/ClientSideImageGenerator.h"
-#include "platform/ImageFileBytes.h"
+#include "platform/ImageDecoding.h"
 #include "platform/Log.h"
 #include "ui/generation/GenerationRun.h"
 #include "ui/generation/KeyFrames.h"
 #include "ui/generation/SheetTweenPass.h"
-
-#include <opencv2/imgcodecs.hpp>
 
 #include <algorithm>
 
@@ -18,9 +16,7 @@ namespace {
 // A starting image is checked before anything is sent: the server would only fail later on it.
 bool isUsableStartingImage(const std::string& bytes)
 {
-    if (bytes.size() > kLargestImageFileBytes) return false;
-    const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, const_cast<char*>(bytes.data()));
-    return !cv::imdecode(encoded, cv::IMREAD_UNCHANGED).empty();
+    return !decodeImageBytes(bytes).empty();
 }
 
 std::string frameFileName(std::size_t position)
