@@ -20,10 +20,10 @@ void LibraryItemView::mousePressEvent(QMouseEvent* event)
 
 void LibraryItemView::startDrag(Qt::DropActions supportedActions)
 {
-    QMimeData* data = dragData();
-    if (!data) return;
+    QMimeData* mime = dragData();
+    if (!mime) return;
     auto* drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(mime);
     const QRect tile = visualRect(pressed_).intersected(viewport()->rect());
     if (!tile.isEmpty()) {
         drag->setPixmap(viewport()->grab(tile));
