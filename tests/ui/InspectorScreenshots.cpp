@@ -1,6 +1,7 @@
 // Pictures of the inspector column and the settings window, taken by
 // ui_screenshots.
 #include "InspectorScreenshots.h"
+#include "ScreenshotSupport.h"
 
 #include "shell/SettingsView.h"
 #include "ui/inspector/InspectorColumn.h"
@@ -15,25 +16,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include <iostream>
-
 namespace tl::testing {
-namespace {
-
-bool save(QWidget& widget, const std::filesystem::path& file)
-{
-    const bool saved = widget.grab().save(QString::fromStdString(file.string()));
-    std::cout << (saved ? "saved " : "FAILED ") << file.string() << '\n';
-    return saved;
-}
-
-void settle(int ms = 150)
-{
-    processEventsUntil([] { return false; }, ms);
-}
-
-} // namespace
-
 bool saveInspectorScreenshots(MainWindowHarness& harness, const std::filesystem::path& out)
 {
     auto& state = harness.app.appState;
@@ -41,10 +24,10 @@ bool saveInspectorScreenshots(MainWindowHarness& harness, const std::filesystem:
     if (!column || state.images.get().empty()) return false;
     state.select(state.images.get()[1].id);
     settle();
-    bool ok = save(harness.window(), out / "inspector-time.png");
+    bool ok = saveScreenshot(harness.window(), out / "inspector-time.png");
     ui::InspectorView& inspector = column->inspector();
     if (!inspector.presets() || !inspector.solarView()) return false;
-    ok &= save(*inspector.presets(), out / "inspector-presets.png");
+    ok &= saveScreenshot(*inspector.presets(), out / "inspector-presets.png");
 
     ui::SolarDebugView& solar = *inspector.solarView();
     solar.manualSwitch()->click();
@@ -53,18 +36,18 @@ bool saveInspectorScreenshots(MainWindowHarness& harness, const std::filesystem:
     settle();
     inspector.ensureWidgetVisible(&solar);
     settle();
-    ok &= save(*column, out / "inspector-solar-manual.png");
+    ok &= saveScreenshot(*column, out / "inspector-solar-manual.png");
     solar.manualSwitch()->click();
     solar.currentLocationButton()->click();
     // Without a location daemon the request fails within its timeout.
     processEventsUntil([&] { return solar.currentLocationButton()->isEnabled(); }, 20000);
     inspector.ensureWidgetVisible(&solar);
     settle();
-    ok &= save(*column, out / "inspector-solar-error.png");
+    ok &= saveScreenshot(*column, out / "inspector-solar-error.png");
 
     state.setMode(WallpaperMode::appearance);
     settle();
-    ok &= save(*column, out / "inspector-appearance.png");
+    ok &= saveScreenshot(*column, out / "inspector-appearance.png");
     state.setMode(WallpaperMode::time);
 
     // The column hides with the selection, so the empty state is drawn on its
@@ -74,7 +57,7 @@ bool saveInspectorScreenshots(MainWindowHarness& harness, const std::filesystem:
     empty.resize(300, 500);
     empty.show();
     settle();
-    ok &= save(empty, out / "inspector-no-selection.png");
+    ok &= saveScreenshot(empty, out / "inspector-no-selection.png");
     state.select(state.images.get()[1].id);
 
     SettingsView settings(harness.app.settings());
@@ -87,7 +70,7 @@ bool saveInspectorScreenshots(MainWindowHarness& harness, const std::filesystem:
         }
         settle();
         const std::string_view title = rawValue(tab);
-        ok &= save(settings, out / ("settings-" + std::string(title) + ".png"));
+        ok &= saveScreenshot(settings, out / ("settings-" + std::string(title) + ".png"));
     }
     harness.app.settings().resetToDefaults();
     return ok;

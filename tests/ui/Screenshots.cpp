@@ -2,45 +2,29 @@
 // as the first argument, for a person to look at. Run under Xvfb; fails when a picture is missing.
 #include "InspectorScreenshots.h"
 #include "MainWindowHarness.h"
+#include "ScreenshotSupport.h"
 
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/library/ImagesLibraryView.h"
 
 #include <QApplication>
-#include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
-
-#include <iostream>
-
-namespace {
-
-bool save(QWidget& widget, const std::filesystem::path& file)
-{
-    const bool saved = widget.grab().save(QString::fromStdString(file.string()));
-    std::cout << (saved ? "saved " : "FAILED ") << file.string() << '\n';
-    return saved;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::cerr << "usage: ui_screenshots <output folder>\n";
-        return 2;
-    }
-    const std::filesystem::path out = argv[1];
-    std::filesystem::create_directories(out);
+    const auto outFolder = tl::testing::screenshotFolder(argc, argv, "ui_screenshots");
+    if (!outFolder) return 2;
+    const std::filesystem::path& out = *outFolder;
 
     tl::testing::MainWindowHarness harness;
     auto& ui = harness.app.uiState;
     auto& state = harness.app.appState;
     harness.window().resize(1200, 800);
     harness.window().show();
-    tl::testing::processEventsUntil([] { return false; }, 200);
-    bool ok = save(harness.window(), out / "main-window-empty.png");
+    tl::testing::settle(200);
+    bool ok = tl::testing::saveScreenshot(harness.window(), out / "main-window-empty.png");
     ok &= harness.importThroughToolbar(
         harness.writePictures({ QColor(20, 30, 80), QColor(230, 140, 60), QColor(90, 170, 230), QColor(250, 200, 90),
                                   QColor(200, 90, 60), QColor(30, 40, 70) },
@@ -53,11 +37,11 @@ int main(int argc, char** argv)
         state.updateImage(image);
     }
     state.select(state.images.get()[1].id);
-    tl::testing::processEventsUntil([] { return false; }, 800); // thumbnails arrive
-    ok &= save(harness.window(), out / "main-window.png");
+    tl::testing::settle(800); // thumbnails arrive
+    ok &= tl::testing::saveScreenshot(harness.window(), out / "main-window.png");
     ui.viewMode = tl::LibraryViewMode::list;
-    tl::testing::processEventsUntil([] { return false; }, 200);
-    ok &= save(harness.window(), out / "main-window-list.png");
+    tl::testing::settle(200);
+    ok &= tl::testing::saveScreenshot(harness.window(), out / "main-window-list.png");
     ui.viewMode = tl::LibraryViewMode::grid;
     ok &= tl::testing::saveInspectorScreenshots(harness, out);
 
@@ -65,13 +49,13 @@ int main(int argc, char** argv)
     auto* sheet = harness.content().exportSheet();
     tl::testing::processEventsUntil([&] { return sheet && sheet->isVisible(); }, 2000);
     if (!sheet) return 1;
-    ok &= save(*sheet, out / "export-sheet.png");
+    ok &= tl::testing::saveScreenshot(*sheet, out / "export-sheet.png");
     if (auto* advanced = sheet->findChild<QToolButton*>(); advanced && advanced->text() == "Advanced") {
         advanced->click();
         sheet->model().setTargetDisplay(tl::ui::TargetDisplay::custom);
         sheet->model().edit([](tl::HeicExportOptions& o) { o.customWidth = "wide"; });
-        tl::testing::processEventsUntil([] { return false; }, 100);
-        ok &= save(*sheet, out / "export-sheet-advanced.png");
+        tl::testing::settle(100);
+        ok &= tl::testing::saveScreenshot(*sheet, out / "export-sheet-advanced.png");
         advanced->click();
     }
 
@@ -88,13 +72,13 @@ int main(int argc, char** argv)
         const bool preparing = std::ranges::any_of(
             frames, [](const auto& frame) { return frame.status == tl::ExportFrameStatus::upscaling; });
         if (!grabbed && preparing) {
-            grabbed = save(*sheet, out / "export-running.png");
+            grabbed = tl::testing::saveScreenshot(*sheet, out / "export-running.png");
         }
     });
     sheet->primaryButton().click();
     tl::testing::processEventsUntil([&] { return grabbed; }, 60000);
     tl::testing::processEventsUntil([&] { return !ui.isExportingHeic.get(); }, 120000);
     ok &= grabbed;
-    ok &= save(*sheet, out / "export-finished.png");
+    ok &= tl::testing::saveScreenshot(*sheet, out / "export-finished.png");
     return ok ? 0 : 1;
 }

@@ -4,25 +4,15 @@
 #include "generation/RecordingTransport.h"
 #include "generation/fakes/FakeProductServer.h"
 #include "platform/qt/EventLoop.h"
-#include "ui/UiTestSupport.h"
+#include "ui/ScreenshotSupport.h"
 #include "ui/generation/CreateWallpaperSheet.h"
 
 #include <QApplication>
-#include <QPixmap>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include <iostream>
-
 namespace {
-
-bool save(QWidget& widget, const std::filesystem::path& file)
-{
-    const bool saved = widget.grab().save(QString::fromStdString(file.string()));
-    std::cout << (saved ? "saved " : "FAILED ") << file.string() << '\n';
-    return saved;
-}
 
 // A landscape whose sky brightens with the phase named in the prompt.
 std::string scene(const std::string& prompt)
@@ -53,12 +43,9 @@ public:
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::cerr << "usage: create_sheet_screenshots <output folder>\n";
-        return 2;
-    }
-    const std::filesystem::path out = argv[1];
-    std::filesystem::create_directories(out);
+    const auto outFolder = tl::testing::screenshotFolder(argc, argv, "create_sheet_screenshots");
+    if (!outFolder) return 2;
+    const std::filesystem::path& out = *outFolder;
 
     tl::InMemoryDefaults defaults;
     tl::AppState state(defaults);
@@ -83,8 +70,8 @@ int main(int argc, char** argv)
     };
     tl::ui::CreateWallpaperSheet sheet(std::move(services), std::string(tl::ui::create_sheet::defaultModel));
     sheet.show();
-    tl::testing::processEventsUntil([] { return false; }, 300);
-    bool ok = save(sheet, out / "create-sheet-empty.png");
+    tl::testing::settle(300);
+    bool ok = tl::testing::saveScreenshot(sheet, out / "create-sheet-empty.png");
 
     auto& model = sheet.model();
     model.setPrompt("A quiet alpine lake at dawn");
@@ -95,9 +82,9 @@ int main(int argc, char** argv)
         const auto& status = model.status().phaseStatus;
         const auto done = std::ranges::count(
             status, tl::ui::PhaseStatus::completed, [](const auto& entry) { return entry.second; });
-        if (!halfway && done >= 5) halfway = save(sheet, out / "create-sheet-running.png");
+        if (!halfway && done >= 5) halfway = tl::testing::saveScreenshot(sheet, out / "create-sheet-running.png");
         if (!finished && model.status().progressMessage == "Tweening complete!")
-            finished = save(sheet, out / "create-sheet-finished.png");
+            finished = tl::testing::saveScreenshot(sheet, out / "create-sheet-finished.png");
     });
     model.startGeneration();
     tl::testing::processEventsUntil([&] { return finished; }, 60000);
