@@ -54,4 +54,13 @@ QLabel* makeLabel(const QString& text, TextStyle style, bool secondary, QWidget*
     return label;
 }
 
+QLabel* makeSectionHeading(const QString& text, QWidget* parent)
+{
+    auto* label = makeLabel(text, TextStyle::subheadline, false, parent);
+    QFont font = label->font();
+    font.setWeight(QFont::DemiBold);
+    label->setFont(font);
+    return label;
+}
+
 } // namespace tl::ui

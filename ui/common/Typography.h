@@ -18,4 +18,7 @@ void useSecondaryColour(QWidget& widget);
 
 QLabel* makeLabel(const QString& text, TextStyle style, bool secondary, QWidget* parent);
 
+// A semibold subheadline: the title of a section in a sheet.
+QLabel* makeSectionHeading(const QString& text, QWidget* parent);
+
 } // namespace tl::ui

@@ -30,15 +30,6 @@ namespace {
 
 using namespace create_sheet;
 
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* label = makeLabel(text, TextStyle::subheadline, false, parent);
-    auto font = label->font();
-    font.setWeight(QFont::DemiBold);
-    label->setFont(font);
-    return label;
-}
-
 QString qText(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -100,11 +91,7 @@ QWidget* CreateWallpaperSheet::buildForm()
 
     auto* header = new QVBoxLayout;
     header->setSpacing(6);
-    auto* title = makeLabel(QStringLiteral("Create Dynamic Wallpaper"), TextStyle::title2, false, form);
-    auto titleFont = title->font();
-    titleFont.setWeight(QFont::DemiBold);
-    title->setFont(titleFont);
-    header->addWidget(title);
+    header->addWidget(makeLabel(QStringLiteral("Create Dynamic Wallpaper"), TextStyle::title2, false, form));
     auto* subtitle
         = makeLabel(QStringLiteral("Enter a prompt, then preview your new time-of-day sequence as it builds."),
             TextStyle::subheadline, true, form);
@@ -129,7 +116,7 @@ QWidget* CreateWallpaperSheet::buildForm()
 
     auto* promptBlock = new QVBoxLayout;
     promptBlock->setSpacing(8);
-    promptHeading_ = heading({}, form);
+    promptHeading_ = makeSectionHeading({}, form);
     promptBlock->addWidget(promptHeading_);
     prompt_ = new MoodField(QStringLiteral("A quiet alpine lake, soft fog, cinematic light"), form);
     connect(prompt_, &QPlainTextEdit::textChanged, this,
@@ -141,7 +128,7 @@ QWidget* CreateWallpaperSheet::buildForm()
 
     auto* smoothBlock = new QVBoxLayout;
     smoothBlock->setSpacing(8);
-    smoothBlock->addWidget(heading(QStringLiteral("Transition smoothness"), form));
+    smoothBlock->addWidget(makeSectionHeading(QStringLiteral("Transition smoothness"), form));
     QHBoxLayout* smoothRow = nullptr;
     smoothness_ = segments(allSmoothnessPresets, form, smoothRow);
     smoothBlock->addLayout(smoothRow);
@@ -163,7 +150,7 @@ QWidget* CreateWallpaperSheet::buildForm()
     advancedColumn->setSpacing(12);
     auto* sizeBlock = new QVBoxLayout;
     sizeBlock->setSpacing(6);
-    sizeBlock->addWidget(heading(QStringLiteral("Size"), advanced_));
+    sizeBlock->addWidget(makeSectionHeading(QStringLiteral("Size"), advanced_));
     size_ = new QComboBox(advanced_);
     size_->setAccessibleName(QStringLiteral("Size"));
     for (const auto& option : sizeOptions)
@@ -177,7 +164,7 @@ QWidget* CreateWallpaperSheet::buildForm()
     sizeBlock->addWidget(sizeNote);
     advancedColumn->addLayout(sizeBlock);
     auto* stepperRow = new QHBoxLayout;
-    tweensLabel_ = heading({}, advanced_);
+    tweensLabel_ = makeSectionHeading({}, advanced_);
     stepperRow->addWidget(tweensLabel_);
     stepperRow->addStretch();
     tweens_ = new QSpinBox(advanced_);
@@ -216,7 +203,7 @@ QWidget* CreateWallpaperSheet::buildPreview()
     auto* column = new QVBoxLayout(side);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(12);
-    column->addWidget(heading(QStringLiteral("Preview"), side));
+    column->addWidget(makeSectionHeading(QStringLiteral("Preview"), side));
 
     preview_ = new PreviewBox(side);
     auto* overlay = new QGridLayout(preview_);

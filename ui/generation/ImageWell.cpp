@@ -71,11 +71,7 @@ ImageWell::ImageWell(Actions actions, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(8);
-    auto* title = makeLabel(QStringLiteral("Starting Image"), TextStyle::subheadline, false, this);
-    auto titleFont = title->font();
-    titleFont.setWeight(QFont::DemiBold);
-    title->setFont(titleFont);
-    column->addWidget(title);
+    column->addWidget(makeSectionHeading(QStringLiteral("Starting Image"), this));
 
     well_->setFixedHeight(wellHeight);
     well_->setAcceptDrops(true);
