@@ -1,5 +1,6 @@
 #include "shell/SettingsView.h"
 
+#include "platform/qt/QtText.h"
 #include "shell/SettingsPages.h"
 #include "ui/common/Symbols.h"
 
@@ -52,8 +53,7 @@ SettingsView::SettingsView(AppSettings& settings, BundleInfo bundle, QWidget* pa
             break;
         }
         const std::string_view title = rawValue(tab);
-        tabs_->addTab(page, ui::symbolIcon(QString::fromLatin1(tabSymbol(tab))),
-            QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+        tabs_->addTab(page, ui::symbolIcon(QString::fromLatin1(tabSymbol(tab))), toQString(title));
     }
 }
 

@@ -1,21 +1,13 @@
 #include "platform/qt/QSettingsDefaults.h"
 
 #include "platform/Overloaded.h"
+#include "platform/qt/QtText.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
 
 namespace tl {
-namespace {
-
-QString qtKey(std::string_view key)
-{
-    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-}
-
-} // namespace
-
 QSettingsDefaults::QSettingsDefaults() = default;
 
 QSettingsDefaults::QSettingsDefaults(const QString& fileName)
@@ -26,7 +18,7 @@ QSettingsDefaults::QSettingsDefaults(const QString& fileName)
 std::optional<Defaults::Value> QSettingsDefaults::value(std::string_view key) const
 {
     std::lock_guard lock(mutex_);
-    const QVariant stored = settings_.value(qtKey(key));
+    const QVariant stored = settings_.value(toQString(key));
     if (!stored.isValid()) return std::nullopt;
     switch (stored.typeId()) {
     case QMetaType::Bool:
@@ -59,13 +51,13 @@ void QSettingsDefaults::set(std::string_view key, Value value)
                      },
             value);
     std::lock_guard lock(mutex_);
-    settings_.setValue(qtKey(key), stored);
+    settings_.setValue(toQString(key), stored);
 }
 
 void QSettingsDefaults::remove(std::string_view key)
 {
     std::lock_guard lock(mutex_);
-    settings_.remove(qtKey(key));
+    settings_.remove(toQString(key));
 }
 
 } // namespace tl

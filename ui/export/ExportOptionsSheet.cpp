@@ -1,6 +1,7 @@
 #include "ui/export/ExportOptionsSheet.h"
 
 #include "engine/upscale/CoreMLUpscaleTool.h"
+#include "platform/qt/QtText.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
@@ -28,11 +29,6 @@ namespace {
 constexpr int sheetWidth = 800;
 constexpr int inset = 32;
 constexpr int sectionSpacing = 24;
-
-QString text(std::string_view value)
-{
-    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
-}
 
 QFrame* divider(QWidget* parent)
 {
@@ -72,7 +68,7 @@ public:
     {
         presets_->setAccessibleName(QStringLiteral("Canvas size"));
         for (const auto preset : allHeicCanvasPresets)
-            presets_->addItem(text(label(preset)));
+            presets_->addItem(toQString(label(preset)));
         width_->setPlaceholderText(QStringLiteral("Width"));
         height_->setPlaceholderText(QStringLiteral("Height"));
         width_->setFixedWidth(90);
@@ -239,7 +235,7 @@ QWidget* ExportOptionsSheet::makeQualitySection()
     segments->setSpacing(0);
     qualities_ = new QButtonGroup(section);
     for (std::size_t i = 0; i < allExportQualities.size(); ++i) {
-        auto* segment = new QPushButton(text(label(allExportQualities[i])), section);
+        auto* segment = new QPushButton(toQString(label(allExportQualities[i])), section);
         segment->setCheckable(true);
         segment->setAutoDefault(false);
         segment->setMinimumHeight(30);
@@ -260,7 +256,7 @@ QWidget* ExportOptionsSheet::makeTargetSection()
     layout->addWidget(makeLabel(QStringLiteral("Target Display"), TextStyle::headline, false, section));
     targets_ = new QButtonGroup(section);
     for (std::size_t i = 0; i < allTargetDisplays.size(); ++i) {
-        auto* choice = new QRadioButton(text(label(allTargetDisplays[i])), section);
+        auto* choice = new QRadioButton(toQString(label(allTargetDisplays[i])), section);
         targets_->addButton(choice, static_cast<int>(i));
         layout->addWidget(choice);
     }
@@ -295,7 +291,7 @@ QWidget* ExportOptionsSheet::makeAdvancedSection()
     strategies_ = new QComboBox(strategyRow_);
     auto* strategies = strategies_;
     for (const auto strategy : offeredUpscaleStrategies)
-        strategies->addItem(text(label(strategy)));
+        strategies->addItem(toQString(label(strategy)));
     strategyPicker->addWidget(new QLabel(QStringLiteral("Upscale strategy"), strategyRow_));
     strategyPicker->addWidget(strategies);
     strategyPicker->addStretch();
@@ -368,7 +364,7 @@ void ExportOptionsSheet::refresh()
     status_->setVisible(!exporting && !status.empty());
     status_->setText(QString::fromStdString(status));
 
-    dismiss_->setText(exporting ? QStringLiteral("Cancel Export") : text(ExportSheetModel::dismissTitle(status)));
+    dismiss_->setText(exporting ? QStringLiteral("Cancel Export") : toQString(ExportSheetModel::dismissTitle(status)));
     primary_->setText(exporting ? QStringLiteral("Exporting...") : QStringLiteral("Export"));
     primary_->setEnabled(!exporting && model_.canExport());
     fitToScreen();
@@ -412,8 +408,7 @@ void ExportOptionsSheet::setThumbnails(ThumbnailCache& thumbnails)
 
 void ExportOptionsSheet::setUpscaledFrameCount(int frames)
 {
-    upscalerLine_->setText(
-        QString::fromStdString(upscalerReadyText(frames, CoreMLUpscaleTool::typicalSecondsPerTile)));
+    upscalerLine_->setText(QString::fromStdString(upscalerReadyText(frames, CoreMLUpscaleTool::typicalSecondsPerTile)));
 }
 
 void ExportOptionsSheet::reject()

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/UserFolders.h"
 #include "platform/qt/EventLoop.h"
+#include "platform/qt/QtText.h"
 #include "ui/common/ChildLifetime.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
@@ -30,11 +31,6 @@ namespace {
 
 using namespace create_sheet;
 
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // A row of checkable buttons standing in for a segmented control.
 template <class Values> QButtonGroup* segments(const Values& values, QWidget* parent, QHBoxLayout*& row)
 {
@@ -43,7 +39,7 @@ template <class Values> QButtonGroup* segments(const Values& values, QWidget* pa
     row->setSpacing(0);
     int id = 0;
     for (const auto value : values) {
-        auto* button = new QPushButton(qText(label(value)), parent);
+        auto* button = new QPushButton(toQString(label(value)), parent);
         button->setCheckable(true);
         group->addButton(button, id++);
         row->addWidget(button);
@@ -154,7 +150,7 @@ QWidget* CreateWallpaperSheet::buildForm()
     size_ = new QComboBox(advanced_);
     size_->setAccessibleName(QStringLiteral("Size"));
     for (const auto& option : sizeOptions)
-        size_->addItem(qText(option.label), qText(option.value));
+        size_->addItem(toQString(option.label), toQString(option.value));
     connect(size_, &QComboBox::activated, this,
         [this](int index) { model_->setSize(size_->itemData(index).toString().toStdString()); });
     sizeBlock->addWidget(size_);

@@ -1,5 +1,6 @@
 #include "ui/generation/MoodWidgets.h"
 
+#include "platform/qt/QtText.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Typography.h"
 #include "ui/generation/FlowLayout.h"
@@ -82,8 +83,7 @@ void MoodChips::build(const std::vector<std::string_view>& suggestions, std::fun
     std::set<std::string_view> shown;
     for (const auto suggestion : suggestions) {
         if (!shown.insert(suggestion).second) continue;
-        auto* chip
-            = new QPushButton(QString::fromUtf8(suggestion.data(), static_cast<qsizetype>(suggestion.size())), this);
+        auto* chip = new QPushButton(toQString(suggestion), this);
         chip->setFont(styledFont(TextStyle::caption));
         chip->setFlat(true);
         chip->setCursor(Qt::PointingHandCursor);

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/TimeOfDayTable.h"
+#include "platform/qt/QtText.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
 #include "ui/inspector/PresetArtwork.h"
@@ -21,11 +22,6 @@ namespace {
 
 constexpr int spacing = 8;
 constexpr int labelPadding = 8;
-
-QString text(std::string_view view)
-{
-    return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
-}
 
 } // namespace
 
@@ -51,7 +47,8 @@ PresetsView::PresetsView(AppState& appState, QWidget* parent)
         auto* row = new QHBoxLayout;
         row->setSpacing(spacing);
         for (const auto& preset : kAppearancePresets) {
-            auto* button = addButton(text(preset.title), symbolIcon(text(preset.symbol)), text(preset.helpText));
+            auto* button
+                = addButton(toQString(preset.title), symbolIcon(toQString(preset.symbol)), toQString(preset.helpText));
             connect(button, &QPushButton::clicked, this,
                 [&appState, isLight = preset.isLight] { setLight(appState, isLight); });
             row->addWidget(button);
@@ -63,7 +60,7 @@ PresetsView::PresetsView(AppState& appState, QWidget* parent)
     grid_->setSpacing(spacing);
     layout->addLayout(grid_);
     for (const auto& row : kTimeOfDayTable) {
-        auto* button = addButton(text(row.label), presetArtwork(text(row.iconName)), text(row.helpText));
+        auto* button = addButton(toQString(row.label), presetArtwork(toQString(row.iconName)), toQString(row.helpText));
         connect(button, &QPushButton::clicked, this,
             [&appState, altitude = row.altitude, azimuth = row.azimuth] { applyPreset(appState, altitude, azimuth); });
     }

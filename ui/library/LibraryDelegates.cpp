@@ -1,5 +1,6 @@
 #include "ui/library/LibraryDelegates.h"
 
+#include "platform/qt/QtText.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
@@ -51,7 +52,7 @@ void drawPresetBadge(QPainter& painter, const QRectF& thumbnail, std::string_vie
     font.setPixelSize(9);
     font.setBold(true);
     painter.setFont(font);
-    const QString text = QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+    const QString text = toQString(label);
     const QSizeF textSize = QFontMetricsF(font).size(Qt::TextSingleLine, text);
     const QRectF badge(thumbnail.topLeft() + QPointF(6, 6), textSize + QSizeF(10, 6));
     painter.setRenderHint(QPainter::Antialiasing);
