@@ -12,8 +12,11 @@ namespace tl {
 // user hands us checks it.
 inline constexpr std::uintmax_t kLargestImageFileBytes = std::uintmax_t { 1 } << 30;
 
-// The whole contents of a regular file of at most kLargestImageFileBytes; none when the file is
-// missing, not a regular file, too large or unreadable.
+// The whole contents of a regular file of at most `largest` bytes; none when the file is missing,
+// not a regular file, too large or unreadable.
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& path, std::uintmax_t largest);
+
+// readFileBytes bounded by kLargestImageFileBytes.
 std::optional<std::vector<std::uint8_t>> readImageFileBytes(const std::filesystem::path& path);
 
 } // namespace tl

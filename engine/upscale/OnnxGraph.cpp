@@ -1,7 +1,8 @@
 #include "engine/upscale/OnnxGraph.h"
 
+#include "platform/ImageFileBytes.h"
+
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
 namespace tl {
@@ -288,14 +289,10 @@ std::string OnnxNode::text(const std::string& name, const std::string& fallback)
 
 std::optional<OnnxGraph> readOnnxGraph(const std::filesystem::path& file)
 {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(file, error);
     // The shipped model is under 30 MB; a file far larger is not one this program would run.
-    if (error || size > maximumModelBytes) return std::nullopt;
-    std::ifstream stream(file, std::ios::binary);
-    std::string data(static_cast<std::size_t>(size), '\0');
-    if (!stream.read(data.data(), static_cast<std::streamsize>(size))) return std::nullopt;
-    WireReader reader(data);
+    const auto bytes = readFileBytes(file, maximumModelBytes);
+    if (!bytes) return std::nullopt;
+    WireReader reader(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     std::optional<OnnxGraph> graph;
     while (const auto field = reader.next()) {
         if (field->number != 7 || field->type != WireType::bytes) continue;
