@@ -1,6 +1,7 @@
 #include "engine/HeicEncoder.h"
 
 #include "engine/FileTypeBox.h"
+#include "engine/HeifYuvImage.h"
 #include "engine/PrecodedHevcEncoder.h"
 #include "platform/FileReplacement.h"
 
@@ -146,16 +147,9 @@ Result<HeicEncoder, HeicGeneratorError> HeicEncoder::create()
 Result<heif::ImageHandle, HeicGeneratorError> HeicEncoder::encode(const cv::Mat& pixels)
 {
     const cv::Mat bgr = evenOpaque(pixels);
-    heif_image* rawImage = nullptr;
-    if (!ok(heif_image_create(bgr.cols, bgr.rows, heif_colorspace_YCbCr, heif_chroma_420, &rawImage)))
-        return failure(HeicGeneratorError::Kind::heicCreationFailed);
-    const heif::Image image(rawImage);
-    for (const auto& [channel, divisor] :
-        { std::pair { heif_channel_Y, 1 }, std::pair { heif_channel_Cb, 2 }, std::pair { heif_channel_Cr, 2 } })
-        if (!ok(heif_image_add_plane(image.get(), channel, bgr.cols / divisor, bgr.rows / divisor, 8)))
-            return failure(HeicGeneratorError::Kind::heicCreationFailed);
+    const heif::Image image = makeYuv420Image(bgr.cols, bgr.rows, nclx_.get());
+    if (!image) return failure(HeicGeneratorError::Kind::heicCreationFailed);
     fillPlanes(bgr, image.get());
-    heif_image_set_nclx_color_profile(image.get(), nclx_.get());
 
     heif_image_handle* rawHandle = nullptr;
     if (!ok(heif_context_encode_image(context_.get(), image.get(), encoder_.get(), options_.get(), &rawHandle)))

@@ -1,5 +1,7 @@
 #include "engine/PrecodedHevcEncoder.h"
 
+#include "engine/HeifYuvImage.h"
+
 #include <libheif/heif_plugin.h>
 
 #include <mutex>
@@ -171,19 +173,9 @@ heif::ImageHandle addPrecodedImage(
     const auto encoder = precodedEncoder(context);
     if (!encoder) return nullptr;
     // libheif takes the image's size from this stand-in; its planes are never read.
-    heif_image* rawImage = nullptr;
-    if (heif_image_create(image.width, image.height, heif_colorspace_YCbCr, heif_chroma_420, &rawImage).code
-        != heif_error_Ok)
-        return nullptr;
-    const heif::Image standIn(rawImage);
-    for (const auto& [channel, divisor] :
-        { std::pair { heif_channel_Y, 1 }, std::pair { heif_channel_Cb, 2 }, std::pair { heif_channel_Cr, 2 } }) {
-        if (heif_image_add_plane(standIn.get(), channel, image.width / divisor, image.height / divisor, 8).code
-            != heif_error_Ok)
-            return nullptr;
-    }
-    if (options && options->output_nclx_profile)
-        heif_image_set_nclx_color_profile(standIn.get(), options->output_nclx_profile);
+    const heif::Image standIn
+        = makeYuv420Image(image.width, image.height, options ? options->output_nclx_profile : nullptr);
+    if (!standIn) return nullptr;
     pending = &image;
     heif_image_handle* handle = nullptr;
     const auto encoded = heif_context_encode_image(context, standIn.get(), encoder.get(), options, &handle);
