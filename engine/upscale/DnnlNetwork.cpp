@@ -329,11 +329,6 @@ std::unique_ptr<DnnlNetwork> DnnlNetwork::compile(const OnnxGraph& graph, const 
     }
 }
 
-TensorShape DnnlNetwork::inputShape() const
-{
-    return compiled_->inputShape;
-}
-
 TensorShape DnnlNetwork::outputShape() const
 {
     return compiled_->outputShape;

@@ -17,10 +17,9 @@ public:
     static std::unique_ptr<DnnlNetwork> compile(const OnnxGraph& graph, const NetworkPlan& plan);
     ~DnnlNetwork();
 
-    TensorShape inputShape() const;
     TensorShape outputShape() const;
 
-    // Runs one pass over a planar float input of inputShape() and returns the planar output,
+    // Runs one pass over a planar float input of the plan's input shape and returns the planar output,
     // valid until the next pass; nothing when oneDNN reports a failure.
     const float* run(const float* input);
 
