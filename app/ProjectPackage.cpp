@@ -60,9 +60,7 @@ Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path&
 
 Result<void, PackageError> writeFileInPlace(const fs::path& target, const std::string& bytes)
 {
-    const auto error = replaceFileThroughTemporary(
-        target, [&](const fs::path& temporary) { return writeFileDurably(temporary, bytes); });
-    if (error) return fileError(target, error);
+    if (const auto error = replaceFileWithBytes(target, bytes)) return fileError(target, error);
     return {};
 }
 

@@ -198,9 +198,7 @@ Result<void, HeicGeneratorError> HeicEncoder::writeTo(const fs::path& path) cons
 {
     auto container = containerBytes(context_.get());
     if (!container || !compactFileTypeBox(*container)) return failure(HeicGeneratorError::Kind::fileWriteFailed);
-    const auto error = replaceFileThroughTemporary(
-        path, [&](const fs::path& temporary) { return writeFileDurably(temporary, asText(*container)); });
-    if (error) return failure(HeicGeneratorError::Kind::fileWriteFailed);
+    if (replaceFileWithBytes(path, asText(*container))) return failure(HeicGeneratorError::Kind::fileWriteFailed);
     return {};
 }
 

@@ -87,6 +87,12 @@ std::error_code writeFileDurably(const fs::path& path, std::string_view bytes)
     return error;
 }
 
+std::error_code replaceFileWithBytes(const fs::path& target, std::string_view bytes)
+{
+    return replaceFileThroughTemporary(
+        target, [bytes](const fs::path& temporary) { return writeFileDurably(temporary, bytes); });
+}
+
 std::error_code syncFile(const fs::path& path)
 {
     const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

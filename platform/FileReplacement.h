@@ -20,6 +20,9 @@ std::error_code replaceFileThroughTemporary(const std::filesystem::path& target,
 // full disk is reported (as its own error, "No space left on device") instead of a cut-off file.
 std::error_code writeFileDurably(const std::filesystem::path& path, std::string_view bytes);
 
+// Replaces `target` whole with `bytes`: the two above together.
+std::error_code replaceFileWithBytes(const std::filesystem::path& target, std::string_view bytes);
+
 // Flushes an already written file to disk; the error of a write the system had delayed shows here.
 std::error_code syncFile(const std::filesystem::path& path);
 

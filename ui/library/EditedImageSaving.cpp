@@ -27,9 +27,7 @@ Result<EditedImageFile, std::string> writeEditedImage(const std::string& bytes, 
     const fs::path file = folder / editedImageFileName(image.fileName, when);
     std::error_code error;
     fs::create_directories(folder, error);
-    if (!error)
-        error = replaceFileThroughTemporary(
-            file, [&](const fs::path& temporary) { return writeFileDurably(temporary, bytes); });
+    if (!error) error = replaceFileWithBytes(file, bytes);
     if (error) {
         log("❌ Failed to save edited image: " + error.message());
         return "Failed to save edited image: " + error.message();
