@@ -28,9 +28,9 @@ TEST(Symbols, EveryNameTheViewsUseDrawsAGlyph)
     const QStringList used { "plus", "sparkles", "wand.and.stars", "folder", "folder.fill", "internaldrive",
         "arrow.up.doc", "square.grid.2x2", "list.bullet", "photo", "sidebar.right", "backward.end.fill", "play.fill",
         "pause.fill", "forward.end.fill", "checkmark", "checkmark.circle.fill", "exclamationmark.triangle",
-        "arrow.left.and.right", "photo.on.rectangle.angled", "tray.and.arrow.down", "plus.circle", "cursorarrow",
-        "sun.max", "moon.stars", "gear", "arrow.down.circle", "wrench.and.screwdriver", "photo.on.rectangle",
-        "xmark.circle.fill" };
+        "exclamationmark.triangle.fill", "arrow.left.and.right", "photo.on.rectangle.angled", "tray.and.arrow.down",
+        "plus.circle", "cursorarrow", "sun.max", "moon.stars", "gear", "arrow.down.circle", "wrench.and.screwdriver",
+        "photo.on.rectangle", "xmark.circle.fill" };
     for (const auto& name : used) {
         EXPECT_TRUE(hasSymbol(name)) << name.toStdString();
         EXPECT_GT(paintedPixels(name), 20) << name.toStdString();
@@ -38,9 +38,10 @@ TEST(Symbols, EveryNameTheViewsUseDrawsAGlyph)
     EXPECT_EQ(paintedPixels("no.such.symbol"), 0);
 }
 
-TEST(Symbols, FilledAndOutlinedFoldersDiffer)
+TEST(Symbols, FilledAndOutlinedVariantsDiffer)
 {
     EXPECT_GT(paintedPixels("folder.fill"), paintedPixels("folder"));
+    EXPECT_GT(paintedPixels("exclamationmark.triangle.fill"), paintedPixels("exclamationmark.triangle"));
 }
 
 } // namespace

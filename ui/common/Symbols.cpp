@@ -310,6 +310,20 @@ void exclamationTriangle(QPainter& p, const QColor& c)
     p.drawEllipse(QPointF(12, 17), 1.2, 1.2);
 }
 
+void exclamationTriangleFill(QPainter& p, const QColor& c)
+{
+    fill(p, c);
+    QPolygonF shape;
+    shape << QPointF(12, 2.5) << QPointF(22.5, 20.5) << QPointF(1.5, 20.5);
+    p.drawPolygon(shape);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    stroke(p, Qt::black, 2.0);
+    p.drawLine(QPointF(12, 9), QPointF(12, 13.5));
+    fill(p, Qt::black);
+    p.drawEllipse(QPointF(12, 17), 1.3, 1.3);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
 void arrowLeftAndRight(QPainter& p, const QColor& c)
 {
     stroke(p, c, 2);
@@ -432,6 +446,7 @@ const std::map<QString, Glyph>& glyphs()
         { QStringLiteral("checkmark.circle.fill"), checkmarkCircleFill },
         { QStringLiteral("xmark.circle.fill"), xmarkCircleFill },
         { QStringLiteral("exclamationmark.triangle"), exclamationTriangle },
+        { QStringLiteral("exclamationmark.triangle.fill"), exclamationTriangleFill },
         { QStringLiteral("arrow.left.and.right"), arrowLeftAndRight },
         { QStringLiteral("tray.and.arrow.down"), trayAndArrowDown },
         { QStringLiteral("cursorarrow"), cursorArrow },
