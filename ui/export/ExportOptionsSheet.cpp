@@ -2,6 +2,7 @@
 
 #include "engine/upscale/CoreMLUpscaleTool.h"
 #include "platform/qt/QtText.h"
+#include "ui/common/PaintedIcon.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
@@ -29,14 +30,6 @@ namespace {
 constexpr int sheetWidth = 800;
 constexpr int inset = 32;
 constexpr int sectionSpacing = 24;
-
-QFrame* divider(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 void setChecked(QAbstractButton& button, bool checked)
 {
@@ -302,8 +295,9 @@ QWidget* ExportOptionsSheet::makeAdvancedSection()
     keep_ = new QCheckBox(QStringLiteral("Keep preprocessed frames on disk"), advanced_);
     keepNote_ = makeLabel(
         QStringLiteral("Preprocessed frames will be kept after export."), TextStyle::caption, true, advanced_);
-    for (QWidget* widget : std::initializer_list<QWidget*> { resize_, advancedCanvas_, divider(advanced_), upscale_,
-             strategyRow_, divider(advanced_), dither_, keep_, keepNote_ }) {
+    for (QWidget* widget :
+        std::initializer_list<QWidget*> { resize_, advancedCanvas_, makeDivider(Qt::Horizontal, advanced_), upscale_,
+            strategyRow_, makeDivider(Qt::Horizontal, advanced_), dither_, keep_, keepNote_ }) {
         content->addWidget(widget);
     }
     layout->addWidget(advanced_);

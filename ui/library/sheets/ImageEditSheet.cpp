@@ -1,6 +1,7 @@
 #include "ui/library/sheets/ImageEditSheet.h"
 
 #include "ui/common/ImageConversion.h"
+#include "ui/common/PaintedIcon.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/ThumbnailCache.h"
@@ -23,14 +24,6 @@ namespace tl::ui {
 namespace {
 
 constexpr QSize pictureBounds(300, 200);
-
-QFrame* divider(QWidget* parent)
-{
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
 
 // The picture fitted into 300 by 200, rounded, with a thin or an accent outline.
 QPixmap framedPicture(const QImage& picture, const QColor& stroke, double strokeWidth)
@@ -173,9 +166,9 @@ ImageEditSheet::ImageEditSheet(const AppState& appState, WallpaperImage imageToE
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(header);
-    layout->addWidget(divider(this));
+    layout->addWidget(makeDivider(Qt::Horizontal, this));
     layout->addWidget(scroll, 1);
-    layout->addWidget(divider(this));
+    layout->addWidget(makeDivider(Qt::Horizontal, this));
     layout->addWidget(footer);
 
     connect(instruction_, &QPlainTextEdit::textChanged, this,
