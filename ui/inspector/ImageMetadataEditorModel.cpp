@@ -1,6 +1,7 @@
 #include "ui/inspector/ImageMetadataEditorModel.h"
 
 #include "app/AppState.h"
+#include "ui/inspector/Presets.h"
 
 namespace tl::ui {
 
@@ -51,15 +52,10 @@ void ImageMetadataEditorModel::setLight(bool isLight)
 
 void ImageMetadataEditorModel::pushUpdate()
 {
-    auto image = appState_.selectedImage();
-    if (!image) return;
-    if (mode_ == WallpaperMode::appearance) {
-        image->isLight = isLight_;
-    } else {
-        image->altitude = altitude_;
-        image->azimuth = azimuth_;
-    }
-    appState_.updateImage(*image);
+    if (mode_ == WallpaperMode::appearance)
+        ui::setLight(appState_, isLight_);
+    else
+        applyPreset(appState_, altitude_, azimuth_);
 }
 
 void ImageMetadataEditorModel::beginGesture()
