@@ -10,8 +10,8 @@
 #include "ui/library/ImageImporter.h"
 #include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDelegates.h"
-#include "ui/library/LibraryItemView.h"
 #include "ui/library/LibraryDrop.h"
+#include "ui/library/LibraryItemView.h"
 #include "ui/library/LibraryPanes.h"
 #include "ui/library/PlaybackController.h"
 #include "ui/library/ReorderDragTracker.h"
@@ -269,8 +269,13 @@ void ImagesLibraryView::showSelectedImage()
         picture = toQImage(*image->thumbnail);
     }
     single_->show(image, picture);
-    // Below the picture and its name, centred.
     singleTweens_->setVisible(viewModel_.canGenerateTweensForSelection());
+    placeSingleTweensButton();
+}
+
+void ImagesLibraryView::placeSingleTweensButton()
+{
+    // Below the picture and its name, centred.
     const QSize button = singleTweens_->sizeHint();
     singleTweens_->setGeometry(
         QRect(QPoint((single_->width() - button.width()) / 2, single_->height() - button.height() - 16), button));
@@ -287,7 +292,8 @@ void ImagesLibraryView::layoutGrid()
 
 bool ImagesLibraryView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == single_ && event->type() == QEvent::Resize) showSelectedImage();
+    // Only the button depends on the size; the picture is redrawn by the view itself.
+    if (watched == single_ && event->type() == QEvent::Resize) placeSingleTweensButton();
     if (watched == grid_->viewport()) {
         if (event->type() == QEvent::Resize) layoutGrid();
         if (event->type() == QEvent::MouseButtonPress) {
@@ -333,11 +339,10 @@ void ImagesLibraryView::showContextMenu(QListView& view, const QPoint& position,
 void ImagesLibraryView::editImage(const WallpaperImage& image)
 {
     imageToEdit_ = image;
-    auto* sheet
-        = new ImageEditSheet(appState_, image, ImageEditModel::proxyRequest(context_.generation), context_.thumbnails(),
-            [this, image](const std::string& bytes, ImageEditSheet::SaveFinished finished) {
-                saveEditedImage(image, bytes, std::move(finished));
-            });
+    auto* sheet = new ImageEditSheet(appState_, image, ImageEditModel::proxyRequest(context_.generation),
+        context_.thumbnails(), [this, image](const std::string& bytes, ImageEditSheet::SaveFinished finished) {
+            saveEditedImage(image, bytes, std::move(finished));
+        });
     context_.sheets().present(sheet);
 }
 

@@ -60,6 +60,7 @@ protected:
 private:
     void showLayout();
     void showSelectedImage();
+    void placeSingleTweensButton();
     void layoutGrid();
     void showContextMenu(QListView& view, const QPoint& position, LibraryViewMode layout);
     void tweenSheetShownChanged();
