@@ -31,10 +31,7 @@ bool ImageReorderDrop::perform(const WallpaperImage& target, const QMimeData& da
     if (!validate(target, data)) return false;
     dropTargetId_ = std::nullopt;
     const auto drop = classifyDrop(data);
-    if (const auto* reorder = std::get_if<ReorderDrop>(&drop)) {
-        appState_.reorderImages(reorder->moving, target.id);
-        dropTargetId_ = std::nullopt;
-    }
+    if (const auto* reorder = std::get_if<ReorderDrop>(&drop)) appState_.reorderImages(reorder->moving, target.id);
     return true;
 }
 

@@ -42,7 +42,6 @@ public:
     LibraryViewModel& viewModel() { return viewModel_; }
     ImageImporter& importer() { return *importer_; }
     TweenInsertion& tweens() { return *tweens_; }
-    ImageReorderDrop& reorder() { return reorder_; }
     // Opens the image edit sheet for `image`; an applied edit is saved beside its file.
     void editImage(const WallpaperImage& image);
     // The image the edit sheet was last opened for.
