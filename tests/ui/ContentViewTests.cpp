@@ -287,6 +287,29 @@ TEST_F(ContentViewTest, EditWithAIOpensTheEditSheetForThatImage)
     harness.content().context().sheets().dismiss();
 }
 
+TEST_F(ContentViewTest, TheEditSheetShowsBothFramesThenTheEditedPreviewInPlaceOfTheCurrentOne)
+{
+    importPictures(2);
+    harness.content().library().editImage(state.images.get()[1]);
+    auto* sheet = qobject_cast<ImageEditSheet*>(harness.content().context().sheets().current());
+    ASSERT_NE(sheet, nullptr);
+    const auto shown = [](QLabel& label) { return !label.pixmap().isNull(); };
+    ASSERT_TRUE(processEventsUntil([&] { return shown(sheet->originalPicture()) && shown(sheet->secondPicture()); }));
+    const QSize current = sheet->secondPicture().pixmap().size();
+
+    // As an answer arrives: the decoded picture first, then the bytes that announce it.
+    QImage answer(16, 9, QImage::Format_RGB32);
+    answer.fill(Qt::blue);
+    sheet->model().previewPicture = answer;
+    sheet->model().generatedPreview = tl::testing::pngBytes(Qt::blue, { 16, 9 });
+    EXPECT_EQ(sheet->secondCaption().text(), "Edited");
+    EXPECT_EQ(sheet->secondPicture().pixmap().size(), QSize(300, 168)); // 16:9 fitted into 300 by 200
+    sheet->model().discard();
+    EXPECT_EQ(sheet->secondCaption().text(), "Current");
+    EXPECT_EQ(sheet->secondPicture().pixmap().size(), current);
+    harness.content().context().sheets().dismiss();
+}
+
 TEST_F(ContentViewTest, ADragCarriesTheTileItBeganOnWhateverElseIsSelected)
 {
     importPictures(3);

@@ -175,15 +175,22 @@ ImageEditSheet::ImageEditSheet(const AppState& appState, WallpaperImage imageToE
         [this] { model_.editPrompt = instruction_->toPlainText().toStdString(); });
     connect(discard_, &QPushButton::clicked, this, [this] { model_.discard(); });
     connect(main_, &QPushButton::clicked, this, &ImageEditSheet::mainAction);
-    connect(&thumbnails_, &ThumbnailCache::thumbnailReady, this, &ImageEditSheet::refresh);
+    // The library decodes many pictures while the sheet is open; only ours change what it shows.
+    connect(&thumbnails_, &ThumbnailCache::thumbnailReady, this, [this](const QString& path) {
+        if (showsPictureOf(path)) refreshPictures();
+    });
 
     const auto update = [this] { refresh(); };
     observations_.push_back(model_.editPrompt.observe(update));
     observations_.push_back(model_.isGenerating.observe(update));
     observations_.push_back(model_.progress.observe(update));
     observations_.push_back(model_.progressMessage.observe(update));
-    observations_.push_back(model_.generatedPreview.observe(update));
+    observations_.push_back(model_.generatedPreview.observe([this] {
+        refreshPictures();
+        refresh();
+    }));
     observations_.push_back(model_.errorMessage.observe(update));
+    refreshPictures();
     refresh();
 }
 
@@ -196,7 +203,16 @@ QImage ImageEditSheet::pictureOf(const WallpaperImage& image) const
     return {};
 }
 
-void ImageEditSheet::refresh()
+bool ImageEditSheet::showsPictureOf(const QString& path) const
+{
+    const auto isPictureOf = [&path](const WallpaperImage& image) {
+        return image.sourcePath && QString::fromStdString(*image.sourcePath) == path;
+    };
+    const auto reference = model_.referenceImage();
+    return isPictureOf(model_.imageToEdit()) || (reference && isPictureOf(*reference));
+}
+
+void ImageEditSheet::refreshPictures()
 {
     const auto reference = model_.referenceImage();
     originalColumn_->setVisible(reference.has_value());
@@ -207,7 +223,10 @@ void ImageEditSheet::refresh()
     secondCaption_->setText(previewing ? QStringLiteral("Edited") : QStringLiteral("Current"));
     secondPicture_->setPixmap(previewing ? framedPicture(model_.previewPicture, accentColor(palette()), 2)
                                          : framedPicture(pictureOf(model_.imageToEdit()), thin, 1));
+}
 
+void ImageEditSheet::refresh()
+{
     const bool generating = model_.isGenerating.get();
     instruction_->setReadOnly(generating);
     instruction_->setEnabled(!generating);

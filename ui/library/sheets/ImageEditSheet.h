@@ -40,9 +40,15 @@ public:
     QPlainTextEdit& instruction() { return *instruction_; }
     QLabel& errorText() { return *errorText_; }
     QLabel& secondCaption() { return *secondCaption_; }
+    QLabel& originalPicture() { return *originalPicture_; }
+    QLabel& secondPicture() { return *secondPicture_; }
     QWidget& originalColumn() { return *originalColumn_; }
 
 private:
+    // The two pictures: only a new preview or a newly decoded picture of ours changes them.
+    void refreshPictures();
+    bool showsPictureOf(const QString& path) const;
+    // Texts, progress and buttons.
     void refresh();
     void mainAction();
     void saveFinished(const std::optional<std::string>& failure);
