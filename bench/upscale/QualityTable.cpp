@@ -33,8 +33,17 @@ struct Method {
     double tileSeconds = 0;
     int tiles = 0;
     cv::Mat last {}; // this photograph's result, to compare the two runtimes pixel by pixel
-    double largestDifference = 0; // against the method after it, when that is the same model on OpenCV dnn
+    double largestDifference = 0; // against its OpenCV dnn twin, when it has one
 };
+
+// Each candidate's OpenCV dnn run is named after it and added right after it.
+constexpr const char* openCvSuffix = "/cvdnn";
+
+const Method* openCvTwin(const std::vector<Method>& methods, std::size_t index)
+{
+    if (index + 1 >= methods.size() || methods[index + 1].name != methods[index].name + openCvSuffix) return nullptr;
+    return &methods[index + 1];
+}
 
 cv::Mat enlarge(Method& method, const cv::Mat& input)
 {
@@ -68,7 +77,7 @@ void addCandidate(std::vector<Method>& methods, const std::filesystem::path& can
     }
     auto earlier = OpenCvDnnTile::load(candidate);
     if (earlier) {
-        methods.push_back({ candidate.stem().string() + "/cvdnn",
+        methods.push_back({ candidate.stem().string() + openCvSuffix,
             [earlier = std::make_shared<OpenCvDnnTile>(std::move(*earlier))](
                 const cv::Mat& tile) { return earlier->upscale(tile); } });
     }
@@ -121,12 +130,12 @@ void printQualityTable(
             method.total.ssim += score.ssim;
             std::printf(" | %6.2f %6.4f", score.psnr, score.ssim);
         }
-        for (std::size_t index = 0; index + 1 < methods.size(); ++index) {
+        for (std::size_t index = 0; index < methods.size(); ++index) {
             auto& ours = methods[index];
-            const auto& earlier = methods[index + 1];
-            if (earlier.name == ours.name + "/cvdnn" && !ours.last.empty() && !earlier.last.empty())
+            const Method* earlier = openCvTwin(methods, index);
+            if (earlier && !ours.last.empty() && !earlier->last.empty())
                 ours.largestDifference
-                    = std::max(ours.largestDifference, cv::norm(ours.last, earlier.last, cv::NORM_INF));
+                    = std::max(ours.largestDifference, cv::norm(ours.last, earlier->last, cv::NORM_INF));
         }
         std::printf("\n");
         ++scored;
@@ -136,13 +145,13 @@ void printQualityTable(
     for (const auto& method : methods)
         std::printf(" | %6.2f %6.4f", method.total.psnr / scored, method.total.ssim / scored);
     std::printf("\n");
-    for (std::size_t index = 0; index + 1 < methods.size(); ++index) {
+    for (std::size_t index = 0; index < methods.size(); ++index) {
         const auto& ours = methods[index];
-        const auto& earlier = methods[index + 1];
-        if (earlier.name != ours.name + "/cvdnn") continue;
+        const Method* earlier = openCvTwin(methods, index);
+        if (!earlier) continue;
         std::printf("%s against OpenCV dnn: mean PSNR %+.4f dB, mean SSIM %+.5f, largest pixel difference %.0f\n",
-            ours.name.c_str(), (ours.total.psnr - earlier.total.psnr) / scored,
-            (ours.total.ssim - earlier.total.ssim) / scored, ours.largestDifference);
+            ours.name.c_str(), (ours.total.psnr - earlier->total.psnr) / scored,
+            (ours.total.ssim - earlier->total.ssim) / scored, ours.largestDifference);
     }
     for (const auto& method : methods) {
         if (method.tiles == 0) continue;
