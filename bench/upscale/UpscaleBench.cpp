@@ -96,7 +96,7 @@ void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size
     const auto before = model->statistics();
     const auto start = Clock::now();
     const auto result = tool.upscale(input, output, 4, {});
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double seconds = secondsSince(start);
     const auto after = model->statistics();
     std::filesystem::remove(input);
     std::filesystem::remove(output);
