@@ -163,20 +163,35 @@ std::vector<QPointF> evenSamples(const std::vector<PathSegment>& segments, int c
     return samples;
 }
 
-QPointF pointOnArc(const QRectF& box, double fraction)
+ArcPlacement::ArcPlacement(const QRectF& box, const QPainterPath& path)
+    : samples_(evenSamples(segmentsOf(path), sampleCount))
+    , centre_(box.center())
 {
-    const auto samples = evenSamples(segmentsOf(arcPath(box)), sampleCount);
-    if (samples.empty()) return box.center();
-    const auto last = static_cast<std::ptrdiff_t>(samples.size()) - 1;
+}
+
+QPointF ArcPlacement::pointAt(double fraction) const
+{
+    if (samples_.empty()) return centre_;
+    const auto last = static_cast<std::ptrdiff_t>(samples_.size()) - 1;
     const auto index
         = std::clamp(static_cast<std::ptrdiff_t>(static_cast<double>(last) * fraction), std::ptrdiff_t { 0 }, last);
-    return samples[static_cast<std::size_t>(index)];
+    return samples_[static_cast<std::size_t>(index)];
+}
+
+QPointF ArcPlacement::dotPosition(std::size_t index, std::size_t count) const
+{
+    const double fraction = count < 2 ? 0.5 : static_cast<double>(index) / static_cast<double>(count - 1);
+    return pointAt(fraction);
+}
+
+QPointF pointOnArc(const QRectF& box, double fraction)
+{
+    return ArcPlacement(box, arcPath(box)).pointAt(fraction);
 }
 
 QPointF dotPosition(const QRectF& box, std::size_t index, std::size_t count)
 {
-    const double fraction = count < 2 ? 0.5 : static_cast<double>(index) / static_cast<double>(count - 1);
-    return pointOnArc(box, fraction);
+    return ArcPlacement(box, arcPath(box)).dotPosition(index, count);
 }
 
 bool isNextPending(const std::vector<std::string>& phaseIds, const PhaseStatusMap& status, const std::string& id)

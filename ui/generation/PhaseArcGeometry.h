@@ -48,9 +48,24 @@ QPainterPath arcPath(const QRectF& box);
 std::vector<PathSegment> segmentsOf(const QPainterPath& path);
 // `count` points evenly spaced by length along the pieces; nothing below three or without length.
 std::vector<QPointF> evenSamples(const std::vector<PathSegment>& segments, int count);
-// The point at `fraction` of the curve's length in `box`, by the nearest sample below it.
+// The curve in a box measured once, so every dot of one paint picks from the same samples.
+class ArcPlacement {
+public:
+    // `path` is the curve drawn in `box`.
+    ArcPlacement(const QRectF& box, const QPainterPath& path);
+    // The point at `fraction` of the curve's length, by the nearest sample below it; the box's
+    // centre for a curve without length.
+    QPointF pointAt(double fraction) const;
+    // Where the dot of phase `index` of `count` sits: evenly along the curve, the middle for one.
+    QPointF dotPosition(std::size_t index, std::size_t count) const;
+
+private:
+    std::vector<QPointF> samples_;
+    QPointF centre_;
+};
+
+// One point or one dot, measuring the curve in `box` afresh.
 QPointF pointOnArc(const QRectF& box, double fraction);
-// Where the dot of phase `index` of `count` sits: evenly along the curve, the middle for one.
 QPointF dotPosition(const QRectF& box, std::size_t index, std::size_t count);
 
 // Whether `id` is the first phase, in table order, that has not started.

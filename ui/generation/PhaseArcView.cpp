@@ -106,11 +106,13 @@ void PhaseArcView::paintEvent(QPaintEvent*)
         painter.strokePath(path, roundPen(curveGradient(width(), 0.55 * 0.9 * 0.35), lineWidth + spread));
     painter.strokePath(path, roundPen(curveGradient(width(), 1.0), lineWidth));
 
+    // Measured once per paint: the pulse repaints many times a second.
+    const phase_arc::ArcPlacement placement(box, path);
     for (std::size_t i = 0; i < phaseIds_.size(); ++i) {
         const auto& id = phaseIds_[i];
         const auto look = phase_arc::dotLook(statusOf(status_, id), phase_arc::isNextPending(phaseIds_, status_, id));
         if (look == phase_arc::DotLook::none) continue;
-        drawDot(painter, phase_arc::dotPosition(box, i, phaseIds_.size()), look);
+        drawDot(painter, placement.dotPosition(i, phaseIds_.size()), look);
     }
 }
 

@@ -98,6 +98,27 @@ TEST(PhaseArcGeometry, DotsSpreadFromEndToEndAndOneDotSitsMidway)
     EXPECT_LT(dotPosition(box, 4, 11).x(), dotPosition(box, 5, 11).x());
 }
 
+TEST(PhaseArcGeometry, SharedPlacementPutsEachDotWhereAFreshMeasurementWould)
+{
+    for (const double width : { 10.0, 80.0, 333.0, 900.0 }) {
+        const QRectF box = layoutBox(width);
+        const ArcPlacement placement(box, arcPath(box));
+        for (const std::size_t count : { 1u, 2u, 7u, 11u }) {
+            for (std::size_t i = 0; i < count; ++i) {
+                // Measured afresh for this dot alone: all samples, then the one at or below its fraction.
+                const auto samples = evenSamples(segmentsOf(arcPath(box)), sampleCount);
+                ASSERT_EQ(samples.size(), static_cast<std::size_t>(sampleCount));
+                const double fraction = count == 1 ? 0.5 : static_cast<double>(i) / static_cast<double>(count - 1);
+                const auto index = static_cast<std::size_t>(static_cast<double>(sampleCount - 1) * fraction);
+                EXPECT_EQ(placement.dotPosition(i, count), samples[index]) << width << ' ' << i << '/' << count;
+            }
+        }
+    }
+    // Without a curve every dot sits in the middle of the box.
+    const QRectF box(5, 5, 40, 20);
+    EXPECT_EQ(ArcPlacement(box, QPainterPath()).dotPosition(3, 11), box.center());
+}
+
 TEST(PhaseArcGeometry, NarrowViewCollapsesTheDotsOntoOneColumn)
 {
     const QRectF box = layoutBox(10);
