@@ -4,6 +4,7 @@
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
+#include "ui/generation/PanelPainting.h"
 
 #include <QBuffer>
 #include <QDragEnterEvent>
@@ -12,7 +13,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
@@ -185,18 +185,13 @@ void ImageWell::paintWell(QWidget& well)
     QPainter painter(&well);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF bounds = QRectF(well.rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath shape;
-    shape.addRoundedRect(bounds, cornerRadius, cornerRadius);
+    const QRectF bounds = panelBounds(well.rect());
     const QColor secondary = secondaryColor(well.palette());
-    painter.fillPath(shape, withOpacity(secondary, targeted_ ? 0.18 : 0.08));
-
-    if (!image_.isNull()) {
-        const QRectF room = bounds.adjusted(10, 10, -10, -10);
-        QSizeF fitted = QSizeF(image_.size()).scaled(room.size(), Qt::KeepAspectRatio);
-        const QRectF target(room.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
-        painter.drawImage(target, image_);
-    } else {
+    drawFaintPanel(painter, bounds, cornerRadius, secondary, targeted_ ? 0.18 : 0.08, [&] {
+        if (!image_.isNull()) {
+            painter.drawImage(fittedRect(QSizeF(image_.size()), bounds.adjusted(10, 10, -10, -10)), image_);
+            return;
+        }
         const QFont caption = styledFont(TextStyle::caption);
         const int textHeight = QFontMetrics(caption).height();
         const double blockHeight = 28 + 6 + textHeight;
@@ -207,10 +202,7 @@ void ImageWell::paintWell(QWidget& well)
         painter.setPen(secondary);
         painter.drawText(QRectF(bounds.left(), top + 34, bounds.width(), textHeight), Qt::AlignCenter,
             QStringLiteral("Drop an image or click to choose"));
-    }
-    painter.setPen(QPen(withOpacity(secondary, 0.2), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(shape);
+    });
 }
 
 } // namespace tl::ui

@@ -4,9 +4,9 @@
 #include "ui/common/Palette.h"
 #include "ui/common/Typography.h"
 #include "ui/generation/FlowLayout.h"
+#include "ui/generation/PanelPainting.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QTextBlock>
 
@@ -68,11 +68,7 @@ void MoodField::paintEvent(QPaintEvent* event)
     {
         QPainter painter(viewport());
         painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(viewport()->rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-        painter.fillPath(shape, withOpacity(secondaryColor(), 0.08));
-        painter.setPen(QPen(withOpacity(secondaryColor(), 0.2), 1));
-        painter.drawPath(shape);
+        drawFaintPanel(painter, panelBounds(viewport()->rect()), 10, secondaryColor(), 0.08);
     }
     QPlainTextEdit::paintEvent(event);
 }

@@ -5,6 +5,7 @@
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
 #include "ui/generation/CreateWallpaperModel.h"
+#include "ui/generation/PanelPainting.h"
 #include "ui/generation/PhaseArcView.h"
 
 #include <QLabel>
@@ -80,24 +81,19 @@ void PreviewBox::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath shape;
-    shape.addRoundedRect(bounds, 18, 18);
+    const QRectF bounds = panelBounds(rect());
     const QColor secondary = secondaryColor(palette());
-    painter.fillPath(shape, withOpacity(secondary, 0.08));
-    const double inset = CreateWallpaperModel::previewInset(hasImage());
-    const QRectF room = bounds.adjusted(inset, inset, -inset, -inset);
-    if (hasImage()) {
-        const QSizeF fitted = QSizeF(image_.size()).scaled(room.size(), Qt::KeepAspectRatio);
-        painter.drawImage(QRectF(room.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted), image_);
-    } else {
+    drawFaintPanel(painter, bounds, 18, secondary, 0.08, [&] {
+        const double inset = CreateWallpaperModel::previewInset(hasImage());
+        const QRectF room = bounds.adjusted(inset, inset, -inset, -inset);
+        if (hasImage()) {
+            painter.drawImage(fittedRect(QSizeF(image_.size()), room), image_);
+            return;
+        }
         const double side = std::min(room.width(), room.height());
         drawSymbol(painter, QStringLiteral("photo"),
             QRectF(room.center() - QPointF(side / 2, side / 2), QSizeF(side, side)), secondary);
-    }
-    painter.setPen(QPen(withOpacity(secondary, 0.2), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(shape);
+    });
 }
 
 } // namespace tl::ui
