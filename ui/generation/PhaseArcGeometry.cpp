@@ -184,16 +184,6 @@ QPointF ArcPlacement::dotPosition(std::size_t index, std::size_t count) const
     return pointAt(fraction);
 }
 
-QPointF pointOnArc(const QRectF& box, double fraction)
-{
-    return ArcPlacement(box, arcPath(box)).pointAt(fraction);
-}
-
-QPointF dotPosition(const QRectF& box, std::size_t index, std::size_t count)
-{
-    return ArcPlacement(box, arcPath(box)).dotPosition(index, count);
-}
-
 bool isNextPending(const std::vector<std::string>& phaseIds, const PhaseStatusMap& status, const std::string& id)
 {
     if (statusOf(status, id) != PhaseStatus::pending) return false;

@@ -64,10 +64,6 @@ private:
     QPointF centre_;
 };
 
-// One point or one dot, measuring the curve in `box` afresh.
-QPointF pointOnArc(const QRectF& box, double fraction);
-QPointF dotPosition(const QRectF& box, std::size_t index, std::size_t count);
-
 // Whether `id` is the first phase, in table order, that has not started.
 bool isNextPending(const std::vector<std::string>& phaseIds, const PhaseStatusMap& status, const std::string& id);
 

@@ -88,14 +88,15 @@ TEST(PhaseArcGeometry, DotsSpreadFromEndToEndAndOneDotSitsMidway)
 {
     const QRectF box = layoutBox(400);
     const auto points = curvePoints(box);
-    expectNear(dotPosition(box, 0, 11), points.front(), 1e-6);
-    expectNear(dotPosition(box, 10, 11), points.back(), 1e-6);
-    expectNear(dotPosition(box, 0, 1), pointOnArc(box, 0.5));
+    const ArcPlacement arc(box, arcPath(box));
+    expectNear(arc.dotPosition(0, 11), points.front(), 1e-6);
+    expectNear(arc.dotPosition(10, 11), points.back(), 1e-6);
+    expectNear(arc.dotPosition(0, 1), arc.pointAt(0.5));
     // Fractions past the ends clamp to the end samples.
-    expectNear(pointOnArc(box, 3), points.back(), 1e-6);
-    expectNear(pointOnArc(box, -1), points.front(), 1e-6);
+    expectNear(arc.pointAt(3), points.back(), 1e-6);
+    expectNear(arc.pointAt(-1), points.front(), 1e-6);
     // Later dots lie further right along a curve that only moves right.
-    EXPECT_LT(dotPosition(box, 4, 11).x(), dotPosition(box, 5, 11).x());
+    EXPECT_LT(arc.dotPosition(4, 11).x(), arc.dotPosition(5, 11).x());
 }
 
 TEST(PhaseArcGeometry, SharedPlacementPutsEachDotWhereAFreshMeasurementWould)
@@ -122,9 +123,10 @@ TEST(PhaseArcGeometry, SharedPlacementPutsEachDotWhereAFreshMeasurementWould)
 TEST(PhaseArcGeometry, NarrowViewCollapsesTheDotsOntoOneColumn)
 {
     const QRectF box = layoutBox(10);
+    const ArcPlacement arc(box, arcPath(box));
     EXPECT_DOUBLE_EQ(box.width(), 1);
     for (std::size_t i = 0; i < 11; ++i)
-        EXPECT_NEAR(dotPosition(box, i, 11).x(), dotPosition(box, 0, 11).x(), 1.0);
+        EXPECT_NEAR(arc.dotPosition(i, 11).x(), arc.dotPosition(0, 11).x(), 1.0);
 }
 
 TEST(PhaseArcGeometry, NextPendingIsTheFirstUnstartedPhase)
