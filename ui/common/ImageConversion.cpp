@@ -12,4 +12,9 @@ QImage toQImage(const Image& image)
     return wrapped.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+QImage qImageFromBytes(std::string_view bytes)
+{
+    return QImage::fromData(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
 } // namespace tl::ui

@@ -16,12 +16,6 @@ namespace {
 
 constexpr std::string_view undoName = "Generate Timeline";
 
-QImage decoded(const std::optional<std::string>& bytes)
-{
-    if (!bytes) return {};
-    return QImage::fromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()));
-}
-
 QImage latestTimelineImage(const std::vector<WallpaperImage>& images)
 {
     if (images.empty()) return {};
@@ -114,6 +108,7 @@ void CreateWallpaperModel::chooseStartingImage()
     }
     form_.startingImageURL = *chosen;
     form_.startingImageData = std::string(bytes->begin(), bytes->end());
+    form_.startingPicture = qImageFromBytes(*form_.startingImageData);
     services_.appState.lastMagicStartingImageFileName = chosen->filename().string();
     changed();
 }
@@ -121,6 +116,7 @@ void CreateWallpaperModel::chooseStartingImage()
 void CreateWallpaperModel::acceptDroppedImage(std::string data, std::optional<std::filesystem::path> url)
 {
     form_.startingImageData = std::move(data);
+    form_.startingPicture = qImageFromBytes(*form_.startingImageData);
     form_.startingImageURL = url;
     if (url) services_.appState.lastMagicStartingImageFileName = url->filename().string();
     changed();
@@ -130,6 +126,7 @@ void CreateWallpaperModel::clearStartingImage()
 {
     form_.startingImageURL.reset();
     form_.startingImageData.reset();
+    form_.startingPicture = QImage();
     services_.appState.lastMagicStartingImageFileName = std::string();
     changed();
 }
@@ -199,7 +196,7 @@ void CreateWallpaperModel::launch(const std::string& prompt, std::string runMode
     status_.progress = 0;
     status_.progressMessage = "Preparing...";
     status_.errorMessage.reset();
-    status_.livePreviewData.reset();
+    status_.livePreview = QImage();
     status_.phaseStatus.clear();
     for (const auto& row : kTimeOfDayTable)
         status_.phaseStatus[std::string(row.id)] = PhaseStatus::pending;
@@ -212,6 +209,7 @@ void CreateWallpaperModel::launch(const std::string& prompt, std::string runMode
     // The batch opens here, on the GUI thread, before any report of the run can arrive.
     store.beginBatch(std::string(undoName));
     store.setImages({}, WallpaperMode::time, true);
+    latestPublishedPicture_ = QImage();
     const auto serial = ++serial_;
     batchHeldBy_ = serial;
     serverRoad_ = serverRoad;
@@ -262,10 +260,10 @@ std::optional<std::string> CreateWallpaperModel::currentPhaseLabel() const
 QImage CreateWallpaperModel::previewImage() const
 {
     if (status_.isGenerating) {
-        if (auto live = decoded(status_.livePreviewData); !live.isNull()) return live;
-        if (auto latest = latestTimelineImage(services_.appState.images.get()); !latest.isNull()) return latest;
+        if (!status_.livePreview.isNull()) return status_.livePreview;
+        if (!latestPublishedPicture_.isNull()) return latestPublishedPicture_;
     }
-    return decoded(form_.startingImageData);
+    return form_.startingPicture;
 }
 
 void CreateWallpaperModel::waitForWorkers()
@@ -289,14 +287,16 @@ void CreateWallpaperModel::applyProgress(std::optional<double> fraction, std::op
     changed();
 }
 
-void CreateWallpaperModel::applyPreview(std::string bytes)
+void CreateWallpaperModel::applyPreview(QImage picture)
 {
-    status_.livePreviewData = std::move(bytes);
+    status_.livePreview = std::move(picture);
     changed();
 }
 
 void CreateWallpaperModel::applyPublication(std::vector<WallpaperImage> images)
 {
+    // While the sheet is open it is window-modal, so only its run changes the timeline.
+    latestPublishedPicture_ = latestTimelineImage(images);
     services_.appState.setImages(std::move(images), WallpaperMode::time, true);
 }
 

@@ -50,6 +50,8 @@ struct CreateWallpaperForm {
     bool showAdvanced = false;
     std::optional<std::filesystem::path> startingImageURL;
     std::optional<std::string> startingImageData;
+    // The starting image decoded once when it is set; null when none is set or it does not decode.
+    QImage startingPicture;
 };
 
 // What a run shows while it goes.
@@ -59,7 +61,8 @@ struct CreateWallpaperStatus {
     std::string progressMessage;
     std::optional<std::string> errorMessage;
     PhaseStatusMap phaseStatus;
-    std::optional<std::string> livePreviewData;
+    // The newest frame the run reported, decoded on its worker; null until one decodes.
+    QImage livePreview;
 };
 
 // The create-wallpaper sheet without its widgets: the form, the start and cancel rules, and at
@@ -120,7 +123,7 @@ private:
     // Applied on the GUI thread for run `serial`.
     void applyPhase(const std::string& id, PhaseStatus status);
     void applyProgress(std::optional<double> fraction, std::optional<std::string> message);
-    void applyPreview(std::string bytes);
+    void applyPreview(QImage picture);
     void applyPublication(std::vector<WallpaperImage> images);
     void releaseBatch(std::uint64_t serial);
     void applyEnd(std::uint64_t serial, const RunOutcome& outcome);
@@ -133,6 +136,8 @@ private:
     ChangeNotifier changed_;
     std::uint64_t serial_ = 0;
     std::optional<std::uint64_t> batchHeldBy_;
+    // The newest published frame, decoded once per publication rather than at every report.
+    QImage latestPublishedPicture_;
     std::stop_source generationTask_;
     bool serverRoad_ = true;
     // Last, so its workers are stopped and joined before anything they post to goes.

@@ -222,7 +222,7 @@ void CreateWallpaperSheet::refresh()
     modes_->button(static_cast<int>(form.mode))->setChecked(true);
     const bool relight = form.mode == GenerationMode::relight;
     well_->setVisible(relight);
-    well_->setImage(form.startingImageData,
+    well_->setImage(form.startingPicture, form.startingImageData.has_value(),
         form.startingImageURL ? std::optional<std::string>(form.startingImageURL->filename().string()) : std::nullopt);
     promptHeading_->setText(relight ? QStringLiteral("Prompt (optional)") : QStringLiteral("Prompt"));
     {

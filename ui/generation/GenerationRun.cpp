@@ -1,5 +1,6 @@
 #include "ui/generation/GenerationRun.h"
 
+#include "ui/common/ImageConversion.h"
 #include "ui/generation/CreateWallpaperModel.h"
 
 namespace tl::ui {
@@ -28,9 +29,10 @@ void RunChannel::progress(std::optional<double> fraction, std::optional<std::str
     run_.post([model = model_, fraction, message = std::move(message)] { model->applyProgress(fraction, message); });
 }
 
-void RunChannel::preview(std::string bytes) const
+void RunChannel::preview(std::string_view bytes) const
 {
-    run_.post([model = model_, bytes = std::move(bytes)]() mutable { model->applyPreview(std::move(bytes)); });
+    run_.post(
+        [model = model_, picture = qImageFromBytes(bytes)]() mutable { model->applyPreview(std::move(picture)); });
 }
 
 void RunChannel::publish(std::vector<WallpaperImage> images) const

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tl::ui {
@@ -51,7 +52,8 @@ public:
 
     void phase(std::string id, PhaseStatus status) const;
     void progress(std::optional<double> fraction, std::optional<std::string> message = std::nullopt) const;
-    void preview(std::string bytes) const;
+    // Decodes the frame here, on the worker.
+    void preview(std::string_view bytes) const;
     // Writes the timeline in time mode with the project path cleared.
     void publish(std::vector<WallpaperImage> images) const;
     void closeBatch() const;

@@ -104,16 +104,14 @@ ImageWell::ImageWell(Actions actions, QWidget* parent)
         TextStyle::caption, true, this);
     note->setWordWrap(true);
     column->addWidget(note);
-    setImage(std::nullopt, std::nullopt);
+    setImage(QImage(), false, std::nullopt);
 }
 
-void ImageWell::setImage(const std::optional<std::string>& imageData, const std::optional<std::string>& fileName)
+void ImageWell::setImage(const QImage& picture, bool isSet, const std::optional<std::string>& fileName)
 {
-    hasData_ = imageData.has_value();
-    image_ = hasData_
-        ? QImage::fromData(reinterpret_cast<const uchar*>(imageData->data()), static_cast<int>(imageData->size()))
-        : QImage();
-    pickButton_->setText(hasData_ ? QStringLiteral("Replace image") : QStringLiteral("Choose an image"));
+    isSet_ = isSet;
+    image_ = picture;
+    pickButton_->setText(isSet ? QStringLiteral("Replace image") : QStringLiteral("Choose an image"));
     fileName_->setText(fileName ? QString::fromStdString(*fileName) : QString());
     fileName_->setVisible(fileName.has_value());
     clearButton_->setVisible(clearButtonShown());
@@ -122,7 +120,7 @@ void ImageWell::setImage(const std::optional<std::string>& imageData, const std:
 
 bool ImageWell::clearButtonShown() const
 {
-    return hasData_ && hovering_;
+    return isSet_ && hovering_;
 }
 
 void ImageWell::setHovering(bool hovering)

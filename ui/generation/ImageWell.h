@@ -39,7 +39,9 @@ public:
 
     explicit ImageWell(Actions actions, QWidget* parent = nullptr);
 
-    void setImage(const std::optional<std::string>& imageData, const std::optional<std::string>& fileName);
+    // `isSet` says whether a starting image is set at all; one that does not decode is set but
+    // shows the placeholder.
+    void setImage(const QImage& picture, bool isSet, const std::optional<std::string>& fileName);
 
     bool isTargeted() const { return targeted_; }
     bool isHovering() const { return hovering_; }
@@ -58,7 +60,7 @@ private:
     QPushButton* pickButton_;
     QLabel* fileName_;
     QImage image_;
-    bool hasData_ = false;
+    bool isSet_ = false;
     bool targeted_ = false;
     bool hovering_ = false;
 };

@@ -91,6 +91,7 @@ TEST_F(CreateSheetTest, StartingImageChoiceDropAndClear)
 
     sheet.clearStartingImage();
     EXPECT_FALSE(sheet.form().startingImageData);
+    EXPECT_TRUE(sheet.previewImage().isNull());
     EXPECT_EQ(state.lastMagicStartingImageFileName.get(), "");
 }
 

@@ -59,12 +59,12 @@ TEST(ImageWellView, ClearButtonOnlyWhileHoveringASetImage)
     ImageWell well({ .onPick = {}, .onClear = [&] { ++cleared; }, .onDropData = {} });
     well.resize(360, 240);
     well.show();
-    well.setImage(std::string("undecodable"), std::string("a.png"));
+    well.setImage(QImage(), true, std::string("a.png"));
     EXPECT_FALSE(well.clearButtonShown());
     auto* button = well.findChild<QPushButton*>();
     ASSERT_TRUE(button);
     EXPECT_EQ(button->text(), "Replace image");
-    well.setImage(std::nullopt, std::nullopt);
+    well.setImage(QImage(), false, std::nullopt);
     EXPECT_EQ(button->text(), "Choose an image");
 }
 

@@ -5,6 +5,7 @@
 #include "generation/OpenRouterProxyClient.h"
 #include "platform/ImageFileBytes.h"
 #include "platform/qt/EventLoop.h"
+#include "ui/common/ImageConversion.h"
 #include "ui/library/sheets/ImageEditPrompt.h"
 
 #include <algorithm>
@@ -96,8 +97,7 @@ void ImageEditModel::regenerate()
             return run.post([this, text = describe(edited.error())] { fail("Failed to regenerate: " + text); });
         }
         // An answer that is not a picture cannot be applied: it is a failed regeneration.
-        QImage picture = QImage::fromData(reinterpret_cast<const uchar*>(edited.value().data()),
-            static_cast<int>(std::min<std::size_t>(edited.value().size(), INT32_MAX)));
+        QImage picture = qImageFromBytes(edited.value());
         if (picture.isNull()) {
             return run.post(
                 [this] { fail("Failed to regenerate: " + ImageGenerationError::decodeFailed().description()); });
