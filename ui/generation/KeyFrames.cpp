@@ -1,7 +1,7 @@
 #include "ui/generation/KeyFrames.h"
 
+#include "app/Thumbnail.h"
 #include "platform/FileReplacement.h"
-#include "platform/Image.h"
 
 namespace tl::ui {
 
@@ -19,7 +19,8 @@ Result<WallpaperImage, RunError> saveKeyFrame(
     const auto written = replaceFileThroughTemporary(
         file, [&](const std::filesystem::path& temporary) { return writeFileDurably(temporary, bytes); });
     if (written) return RunError(RunFileError { file, written });
-    auto picture = Image::load(file);
+    // The record holds a preview only: full-size frames stay on disk.
+    auto picture = loadThumbnail(file);
     if (!picture) return RunError(GenerationFailure(ImageGenerationError::decodeFailed()));
     return WallpaperImage {
         .id = Uuid::random(),

@@ -1,12 +1,12 @@
 #include "ui/generation/SheetTweenPass.h"
 
-#include "app/TweenRecord.h"
 #include "engine/TweenGenerator.h"
-#include "platform/Image.h"
 #include "ui/generation/GenerationRun.h"
+#include "ui/library/TweenRuns.h"
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <ranges>
 
 namespace tl::ui {
@@ -58,13 +58,9 @@ Result<std::vector<WallpaperImage>, RunError> runTweenPass(const std::vector<Wal
             channel.stopToken());
         if (!files) return RunError(files.error());
 
-        int number = 0;
-        for (const auto& file : files.value()) {
-            if (channel.stopRequested()) return RunError(EngineError(Cancelled {}));
-            auto record = makeTweenRecord(source, target, { ++number, count }, WallpaperMode::time, file);
-            record.thumbnail = Image::load(file);
-            list.push_back(std::move(record));
-        }
+        auto records = tweenRecords(source, target, files.value(), count, WallpaperMode::time);
+        if (channel.stopRequested()) return RunError(EngineError(Cancelled {}));
+        std::ranges::move(records, std::back_inserter(list));
         completed += count;
         moveTweensBehindSource(list, source.id);
         channel.publish(list);

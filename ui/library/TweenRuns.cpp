@@ -31,8 +31,8 @@ TweenEngine::Progress passProgress(const RunProgress& progress)
     };
 }
 
-// The records of one pair's written files, each with its thumbnail decoded here on the worker;
-// a file that does not decode still gives a record, without a thumbnail.
+} // namespace
+
 std::vector<WallpaperImage> tweenRecords(const WallpaperImage& source, const WallpaperImage& target,
     const std::vector<std::string>& paths, int count, WallpaperMode mode)
 {
@@ -45,8 +45,6 @@ std::vector<WallpaperImage> tweenRecords(const WallpaperImage& source, const Wal
     }
     return records;
 }
-
-} // namespace
 
 fs::path newTweenRunFolder()
 {

@@ -29,6 +29,12 @@ std::filesystem::path newTweenRunFolder();
 std::string manualTweenBaseName(const std::string& sourceFileName);
 std::string autoTweenBaseName(const std::string& sourceFileName, const std::string& targetFileName);
 
+// The records of one pair's written files, numbered 1...`count`, each with a preview-sized
+// thumbnail decoded on the calling thread; a file that does not decode still gives a record,
+// without a thumbnail.
+std::vector<WallpaperImage> tweenRecords(const WallpaperImage& source, const WallpaperImage& target,
+    const std::vector<std::string>& paths, int count, WallpaperMode mode);
+
 // One key image, the image its tweens end at, and how many to make.
 struct ManualTweenJob {
     WallpaperImage source;

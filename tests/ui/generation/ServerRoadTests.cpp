@@ -1,5 +1,6 @@
 #include "ui/generation/CreateSheetFixture.h"
 
+#include "app/Thumbnail.h"
 #include "app/TimeOfDayTable.h"
 #include "support/TestImageFiles.h"
 
@@ -16,6 +17,31 @@ std::vector<double> altitudes(const std::vector<WallpaperImage>& images, bool tw
     for (const auto& image : images)
         if (image.isTween == tweens) values.push_back(image.altitude.value_or(999));
     return values;
+}
+
+// Undo snapshots share the records' thumbnails, so a full-size frame held there would stay in
+// memory once per key and tween.
+TEST_F(CreateSheetTest, ServerRunHoldsOnlyPreviewSizedThumbnails)
+{
+    server.imageFor = [](const std::string&) {
+        const cv::Mat pixels(700, 1200, CV_8UC3, cv::Scalar(40, 120, 200));
+        std::vector<uchar> png;
+        cv::imencode(".png", pixels, png);
+        return std::string(png.begin(), png.end());
+    };
+    auto& sheet = makeModel();
+    sheet.setPrompt("lake");
+    sheet.setTweenCount(1);
+    sheet.startGeneration();
+    ASSERT_TRUE(finishRun());
+
+    const auto& images = state.images.get();
+    ASSERT_EQ(images.size(), 20u);
+    for (const auto& image : images) {
+        ASSERT_TRUE(image.thumbnail) << image.fileName;
+        EXPECT_LE(std::max(image.thumbnail->width(), image.thumbnail->height()), thumbnailMaximumSide)
+            << image.fileName;
+    }
 }
 
 TEST_F(CreateSheetTest, ServerRunPublishesTheDayWithTweensAsOneUndoStep)
