@@ -7,31 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <iterator>
-#include <ranges>
 
 namespace tl::ui {
-namespace {
-
-// Takes the tweens of `source` out of the list and puts them right after it, in their order.
-void moveTweensBehindSource(std::vector<WallpaperImage>& list, const Uuid& source)
-{
-    if (!indexOfImage(list, source)) return;
-    std::vector<WallpaperImage> tweens;
-    std::vector<WallpaperImage> rest;
-    for (auto& image : list)
-        (image.parentId == source ? tweens : rest).push_back(std::move(image));
-    const auto at = rest.begin() + static_cast<std::ptrdiff_t>(*indexOfImage(rest, source)) + 1;
-    rest.insert(at, std::make_move_iterator(tweens.begin()), std::make_move_iterator(tweens.end()));
-    list = std::move(rest);
-}
-
-} // namespace
 
 std::string tweenBaseName(const std::string& fileName)
 {
-    std::string base = fileName;
-    std::ranges::replace(base, '.', '_');
-    return base + "_tween";
+    return manualTweenBaseName(fileName) + "_tween";
 }
 
 Result<std::vector<WallpaperImage>, RunError> runTweenPass(const std::vector<WallpaperImage>& keys,
@@ -60,9 +41,10 @@ Result<std::vector<WallpaperImage>, RunError> runTweenPass(const std::vector<Wal
 
         auto records = tweenRecords(source, target, files.value(), count, WallpaperMode::time);
         if (channel.stopRequested()) return RunError(EngineError(Cancelled {}));
-        std::ranges::move(records, std::back_inserter(list));
+        // The source is always in the list: it starts as the keys and only ever grows.
+        const auto behindSource = list.begin() + static_cast<std::ptrdiff_t>(*indexOfImage(list, source.id)) + 1;
+        list.insert(behindSource, std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
         completed += count;
-        moveTweensBehindSource(list, source.id);
         channel.publish(list);
     }
     return list;
