@@ -38,7 +38,6 @@ CreateWallpaperModel::CreateWallpaperModel(
 
 CreateWallpaperModel::~CreateWallpaperModel()
 {
-    generationTask_.request_stop();
     runs_.reset();
     // A run stopped by the sheet going away never gets to close its batch.
     if (batchHeldBy_) services_.appState.endBatch();
@@ -148,6 +147,11 @@ bool CreateWallpaperModel::isServerModel() const
     return model_.starts_with(create_sheet::serverModelPrefix);
 }
 
+bool CreateWallpaperModel::usesServerRoad() const
+{
+    return text::trimmed(model_).starts_with(create_sheet::serverModelPrefix);
+}
+
 bool CreateWallpaperModel::canGenerate() const
 {
     if (status_.isGenerating) return false;
@@ -174,7 +178,7 @@ void CreateWallpaperModel::startGeneration()
 
 void CreateWallpaperModel::launch(const std::string& prompt, std::string runModel)
 {
-    const bool serverRoad = runModel.starts_with(create_sheet::serverModelPrefix);
+    const bool serverRoad = usesServerRoad();
     if (serverRoad) {
         for (auto at = runModel.find(create_sheet::serverModelPrefix); at != std::string::npos;
              at = runModel.find(create_sheet::serverModelPrefix))
@@ -212,28 +216,25 @@ void CreateWallpaperModel::launch(const std::string& prompt, std::string runMode
     latestPublishedPicture_ = QImage();
     const auto serial = ++serial_;
     batchHeldBy_ = serial;
-    serverRoad_ = serverRoad;
 
-    generationTask_.request_stop();
+    std::function<Result<void, RunError>(const RunChannel&)> road;
     if (serverRoad) {
-        ServerRoadSetup setup {
-            .serverURL = services_.serverURL(), .server = services_.server, .temporaryFolder = services_.temporaryFolder
-        };
-        generationTask_ = runs_->start(
-            [this, serial, inputs = std::move(inputs), setup = std::move(setup)](const WorkerRuns::Run& run) {
-                const RunChannel channel(*this, run, serial);
-                channel.end(outcomeOf(runServerRoad(inputs, setup, channel), channel.stopRequested()));
-            });
+        road = [inputs = std::move(inputs),
+                   setup = ServerRoadSetup { .serverURL = services_.serverURL(),
+                       .server = services_.server,
+                       .temporaryFolder = services_.temporaryFolder }](
+                   const RunChannel& channel) { return runServerRoad(inputs, setup, channel); };
     } else {
-        ProviderRoadSetup setup { .service = services_.imageService,
-            .userDataFolder = services_.userDataFolder ? services_.userDataFolder() : std::nullopt,
-            .runKey = store.currentGenerationIdempotencyKey.get() };
-        generationTask_ = runs_->start(
-            [this, serial, inputs = std::move(inputs), setup = std::move(setup)](const WorkerRuns::Run& run) {
-                const RunChannel channel(*this, run, serial);
-                channel.end(outcomeOf(runProviderRoad(inputs, setup, channel), channel.stopRequested()));
-            });
+        road = [inputs = std::move(inputs),
+                   setup = ProviderRoadSetup { .service = services_.imageService,
+                       .userDataFolder = services_.userDataFolder ? services_.userDataFolder() : std::nullopt,
+                       .runKey = store.currentGenerationIdempotencyKey.get() }](
+                   const RunChannel& channel) { return runProviderRoad(inputs, setup, channel); };
     }
+    generationTask_ = runs_->start([this, serial, road = std::move(road)](const WorkerRuns::Run& run) {
+        const RunChannel channel(*this, run, serial);
+        channel.end(outcomeOf(road(channel), channel.stopRequested()));
+    });
     changed();
 }
 
@@ -314,17 +315,17 @@ void CreateWallpaperModel::applyEnd(std::uint64_t serial, const RunOutcome& outc
     generationTask_ = std::stop_source(std::nostopstate);
     switch (outcome.kind) {
     case RunOutcome::Kind::completed:
-        if (!serverRoad_) status_.progressMessage = "Generation complete!";
+        if (!usesServerRoad()) status_.progressMessage = "Generation complete!";
         changed();
         if (onClose_) onClose_();
         return;
     case RunOutcome::Kind::cancelled:
-        status_.progressMessage = serverRoad_ ? "Cancelled" : "Generation cancelled.";
-        if (serverRoad_) log("⚠️  Generation cancelled by user");
+        status_.progressMessage = usesServerRoad() ? "Cancelled" : "Generation cancelled.";
+        if (usesServerRoad()) log("⚠️  Generation cancelled by user");
         break;
     case RunOutcome::Kind::failed:
         status_.errorMessage = outcome.message;
-        if (serverRoad_) {
+        if (usesServerRoad()) {
             status_.progressMessage = "Failed";
             log("❌ Generation error: " + outcome.message);
         }

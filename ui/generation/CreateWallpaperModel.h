@@ -117,6 +117,8 @@ private:
     friend class RunChannel;
 
     bool isServerModel() const;
+    // Which road a run takes: the model named without its surrounding blanks.
+    bool usesServerRoad() const;
     void launch(const std::string& prompt, std::string runModel);
     void changed() { changed_.notify(); }
 
@@ -139,7 +141,6 @@ private:
     // The newest published frame, decoded once per publication rather than at every report.
     QImage latestPublishedPicture_;
     std::stop_source generationTask_;
-    bool serverRoad_ = true;
     // Last, so its workers are stopped and joined before anything they post to goes.
     std::unique_ptr<WorkerRuns> runs_;
 };
