@@ -16,9 +16,7 @@ Result<void, RunError> makeFolder(const std::filesystem::path& folder)
 Result<WallpaperImage, RunError> saveKeyFrame(
     const std::string& bytes, const std::filesystem::path& file, const TimeOfDayRow& row)
 {
-    const auto written = replaceFileThroughTemporary(
-        file, [&](const std::filesystem::path& temporary) { return writeFileDurably(temporary, bytes); });
-    if (written) return RunError(RunFileError { file, written });
+    if (const auto written = replaceFileWithBytes(file, bytes)) return RunError(RunFileError { file, written });
     // The record holds a preview only: full-size frames stay on disk.
     auto picture = loadThumbnail(file);
     if (!picture) return RunError(GenerationFailure(ImageGenerationError::decodeFailed()));
