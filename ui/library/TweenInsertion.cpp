@@ -8,16 +8,6 @@
 #include <filesystem>
 
 namespace tl::ui {
-namespace {
-
-bool hasFile(const std::optional<WallpaperImage>& image)
-{
-    std::error_code error;
-    return image && image->sourcePath && std::filesystem::exists(*image->sourcePath, error);
-}
-
-} // namespace
-
 TweenInsertion::TweenInsertion(
     AppState& appState, const LibraryViewModel& library, std::shared_ptr<const TweenEngine> engine, QObject* parent)
     : QObject(parent)
@@ -89,7 +79,7 @@ void TweenInsertion::startManualRun()
 {
     const auto source = tweenSourceImage.get();
     const auto target = source ? library_.tweenTarget(*source) : std::nullopt;
-    if (!target || !hasFile(source)) {
+    if (!target || !hasFile(*source)) {
         log("Invalid source image for tween generation");
         return;
     }

@@ -17,12 +17,6 @@ std::string underscoredDots(std::string name)
     return name;
 }
 
-bool hasFile(const WallpaperImage& image)
-{
-    std::error_code error;
-    return image.sourcePath && fs::exists(*image.sourcePath, error);
-}
-
 // Progress of one engine pass as a fraction of that pass.
 TweenEngine::Progress passProgress(const RunProgress& progress)
 {
@@ -32,6 +26,12 @@ TweenEngine::Progress passProgress(const RunProgress& progress)
 }
 
 } // namespace
+
+bool hasFile(const WallpaperImage& image)
+{
+    std::error_code error;
+    return image.sourcePath && fs::exists(*image.sourcePath, error);
+}
 
 std::vector<WallpaperImage> tweenRecords(const WallpaperImage& source, const WallpaperImage& target,
     const std::vector<std::string>& paths, int count, WallpaperMode mode)

@@ -29,6 +29,9 @@ std::filesystem::path newTweenRunFolder();
 std::string manualTweenBaseName(const std::string& sourceFileName);
 std::string autoTweenBaseName(const std::string& sourceFileName, const std::string& targetFileName);
 
+// Whether the image's file is there to blend from.
+bool hasFile(const WallpaperImage& image);
+
 // The records of one pair's written files, numbered 1...`count`, each with a preview-sized
 // thumbnail decoded on the calling thread; a file that does not decode still gives a record,
 // without a thumbnail.
