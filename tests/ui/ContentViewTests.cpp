@@ -373,5 +373,39 @@ TEST_F(ContentViewTest, ApplyingAnEditSavesItOffTheGuiThreadThenClosesTheSheet)
     EXPECT_TRUE(state.isDirty.get());
 }
 
+TEST_F(ContentViewTest, AnAppliedEditIsOneUndoStepThatBringsTheOriginalFrameBack)
+{
+    importPictures(2);
+    state.isDirty = false;
+    const WallpaperImage second = state.images.get()[1];
+    auto& actions = harness.window().actions();
+    const auto undoManager = state.undoManager.lock();
+    ASSERT_TRUE(undoManager);
+    const std::string importStep = undoManager->undoActionName();
+    harness.content().library().editImage(second);
+    auto* sheet = qobject_cast<ImageEditSheet*>(harness.content().context().sheets().current());
+    ASSERT_NE(sheet, nullptr);
+    sheet->model().editPrompt = std::string("Fix the sky");
+    sheet->model().generatedPreview = tl::testing::pngBytes(Qt::blue, { 16, 9 });
+    sheet->mainButton().click();
+    ASSERT_TRUE(processEventsUntil([&] { return harness.content().context().sheets().current() == nullptr; }));
+    const std::string editedPath = state.images.get()[1].sourcePath.value_or("");
+    ASSERT_NE(editedPath, second.sourcePath.value_or(""));
+    QCoreApplication::processEvents(); // closes the event's undo group
+    EXPECT_EQ(undoManager->undoActionName(), "Apply Changes");
+
+    actions.undo.trigger();
+    ASSERT_EQ(state.images.get().size(), 2u) << "the import before the edit stays";
+    EXPECT_EQ(state.images.get()[1].sourcePath, second.sourcePath);
+    EXPECT_EQ(state.images.get()[1].thumbnail, second.thumbnail);
+    EXPECT_FALSE(state.isDirty.get());
+    EXPECT_EQ(undoManager->undoActionName(), importStep);
+
+    actions.redo.trigger();
+    EXPECT_EQ(state.images.get()[1].sourcePath, editedPath);
+    EXPECT_TRUE(std::filesystem::exists(editedPath));
+    EXPECT_TRUE(state.isDirty.get());
+}
+
 } // namespace
 } // namespace tl::ui

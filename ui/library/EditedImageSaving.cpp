@@ -44,11 +44,11 @@ void applyEditedImage(AppState& appState, const WallpaperImage& image, const Edi
     }
     const auto index = indexOfImage(appState.images.get(), image.id);
     if (!index) return;
-    appState.images.mutate([&](std::vector<WallpaperImage>& images) {
-        images[*index].sourcePath = edited.file.string();
-        images[*index].thumbnail = edited.thumbnail;
-    });
-    appState.isDirty = true;
+    auto images = appState.images.get();
+    images[*index].sourcePath = edited.file.string();
+    images[*index].thumbnail = edited.thumbnail;
+    // The written file is never removed, so redoing after an undo finds it again.
+    appState.replaceImages(std::move(images), std::string(editedImageUndoName), true);
     log("✅ Updated image in timeline: " + image.fileName);
 }
 

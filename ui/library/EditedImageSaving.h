@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tl::ui {
 
@@ -26,8 +27,11 @@ struct EditedImageFile {
 Result<EditedImageFile, std::string> writeEditedImage(
     const std::string& bytes, const WallpaperImage& image, Date when = Date::now());
 
-// GUI thread: points the frame at the written file with its new thumbnail. No undo step, but the
-// project becomes dirty. A frame deleted meanwhile, or a picture that did not decode, is left alone.
+// The undo step of an applied edit, named as the sheet's button.
+inline constexpr std::string_view editedImageUndoName = "Apply Changes";
+
+// GUI thread: points the frame at the written file with its new thumbnail, as one undoable step that
+// makes the project dirty. A frame deleted meanwhile, or a picture that did not decode, is left alone.
 void applyEditedImage(AppState& appState, const WallpaperImage& image, const EditedImageFile& edited);
 
 } // namespace tl::ui
