@@ -45,6 +45,13 @@ AppState::Snapshot AppState::makeSnapshot() const
 void AppState::restore(const Snapshot& snapshot, const std::string& actionName)
 {
     Snapshot current = makeSnapshot();
+    assign(snapshot);
+    // Registered while the manager replays, so this becomes the opposite step.
+    recordUndo(std::move(current), actionName);
+}
+
+void AppState::assign(const Snapshot& snapshot)
+{
     images = snapshot.images;
     mode = snapshot.mode;
     selectedImageIds = snapshot.selectedImageIds;
@@ -55,8 +62,6 @@ void AppState::restore(const Snapshot& snapshot, const std::string& actionName)
     lastMagicSize = snapshot.lastMagicSize;
     lastMagicTweenCount = snapshot.lastMagicTweenCount;
     lastMagicStartingImageFileName = snapshot.lastMagicStartingImageFileName;
-    // Registered while the manager replays, so this becomes the opposite step.
-    recordUndo(std::move(current), actionName);
 }
 
 void AppState::recordUndo(Snapshot before, const std::string& actionName)
@@ -84,6 +89,15 @@ void AppState::endBatch()
     recordUndo(std::move(*batchSnapshot_), batchActionName_.value_or("Update"));
     batchSnapshot_.reset();
     batchActionName_.reset();
+}
+
+void AppState::abandonBatch()
+{
+    if (!batchSnapshot_) return;
+    const Snapshot before = std::move(*batchSnapshot_);
+    batchSnapshot_.reset();
+    batchActionName_.reset();
+    assign(before);
 }
 
 } // namespace tl

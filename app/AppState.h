@@ -88,6 +88,8 @@ public:
     void restore(const Snapshot& snapshot, const std::string& actionName);
     void beginBatch(std::optional<std::string> actionName);
     void endBatch();
+    // Puts the project back as it was when the batch began and closes it without an undo step.
+    void abandonBatch();
     bool hasOpenBatch() const { return batchSnapshot_.has_value(); }
 
     // Timeline operations.
@@ -134,6 +136,7 @@ public:
 
 private:
     void recordUndo(Snapshot before, const std::string& actionName);
+    void assign(const Snapshot& snapshot);
     void applySelectionChangeRule(const std::set<Uuid>& oldSelection);
     void pruneSelection();
     void removeFromSelection(const std::set<Uuid>& ids);

@@ -40,7 +40,7 @@ CreateWallpaperModel::~CreateWallpaperModel()
 {
     runs_.reset();
     // A run stopped by the sheet going away never gets to close its batch.
-    if (batchHeldBy_) services_.appState.endBatch();
+    if (batchHeldBy_) closeHeldBatch(false);
 }
 
 void CreateWallpaperModel::setPrompt(std::string prompt)
@@ -214,6 +214,7 @@ void CreateWallpaperModel::launch(const std::string& prompt, std::string runMode
     store.beginBatch(std::string(undoName));
     store.setImages({}, WallpaperMode::time, true);
     latestPublishedPicture_ = QImage();
+    runPublished_ = false;
     const auto serial = ++serial_;
     batchHeldBy_ = serial;
 
@@ -298,14 +299,23 @@ void CreateWallpaperModel::applyPublication(std::vector<WallpaperImage> images)
 {
     // While the sheet is open it is window-modal, so only its run changes the timeline.
     latestPublishedPicture_ = latestTimelineImage(images);
+    runPublished_ = true;
     services_.appState.setImages(std::move(images), WallpaperMode::time, true);
 }
 
-void CreateWallpaperModel::releaseBatch(std::uint64_t serial)
+void CreateWallpaperModel::releaseBatch(std::uint64_t serial, bool keep)
 {
     if (batchHeldBy_ != serial) return;
+    closeHeldBatch(keep);
+}
+
+void CreateWallpaperModel::closeHeldBatch(bool keep)
+{
     batchHeldBy_.reset();
-    services_.appState.endBatch();
+    if (keep || runPublished_)
+        services_.appState.endBatch();
+    else
+        services_.appState.abandonBatch();
 }
 
 void CreateWallpaperModel::applyEnd(std::uint64_t serial, const RunOutcome& outcome)

@@ -68,8 +68,9 @@ struct CreateWallpaperStatus {
 // The create-wallpaper sheet without its widgets: the form, the start and cancel rules, and at
 // most one live generation run on a worker. Reports of a run that is no longer the current one
 // are dropped, except the closing of the undo batch, which only the run that opened it may
-// close. The sheet stays busy until a run has ended, tweens included. Destroying the model
-// stops and joins its run and closes a batch a run still holds. GUI thread only.
+// close. A run cancelled or failed before its first publication leaves the project as it found
+// it, with no undo step. The sheet stays busy until a run has ended, tweens included. Destroying
+// the model stops and joins its run and closes a batch a run still holds. GUI thread only.
 class CreateWallpaperModel {
 public:
     CreateWallpaperModel(CreateWallpaperServices services, std::function<void()> onClose,
@@ -127,7 +128,10 @@ private:
     void applyProgress(std::optional<double> fraction, std::optional<std::string> message);
     void applyPreview(QImage picture);
     void applyPublication(std::vector<WallpaperImage> images);
-    void releaseBatch(std::uint64_t serial);
+    // Closes the run's batch as its undo step; a run that ends without success before anything
+    // was published (`keep` false) puts the project back as it was and leaves no step.
+    void releaseBatch(std::uint64_t serial, bool keep);
+    void closeHeldBatch(bool keep);
     void applyEnd(std::uint64_t serial, const RunOutcome& outcome);
 
     CreateWallpaperServices services_;
@@ -138,6 +142,8 @@ private:
     ChangeNotifier changed_;
     std::uint64_t serial_ = 0;
     std::optional<std::uint64_t> batchHeldBy_;
+    // The current run has written frames into the project.
+    bool runPublished_ = false;
     // The newest published frame, decoded once per publication rather than at every report.
     QImage latestPublishedPicture_;
     std::stop_source generationTask_;

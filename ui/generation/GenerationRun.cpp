@@ -42,13 +42,13 @@ void RunChannel::publish(std::vector<WallpaperImage> images) const
 
 void RunChannel::closeBatch() const
 {
-    run_.postAlways([model = model_, serial = serial_] { model->releaseBatch(serial); });
+    run_.postAlways([model = model_, serial = serial_] { model->releaseBatch(serial, true); });
 }
 
 void RunChannel::end(RunOutcome outcome) const
 {
     run_.postAlways([model = model_, serial = serial_, outcome = std::move(outcome)] {
-        model->releaseBatch(serial);
+        model->releaseBatch(serial, outcome.kind == RunOutcome::Kind::completed);
         model->applyEnd(serial, outcome);
     });
 }

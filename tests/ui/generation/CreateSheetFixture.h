@@ -122,6 +122,30 @@ protected:
         return *model;
     }
 
+    // A saved project with unsaved edits in appearance mode and a selection: what a run that ends
+    // without publishing must leave exactly as it was, with no undo step of its own.
+    AppState::Snapshot seedSavedProject()
+    {
+        state.applyOpenedProject({ keyImage("light.png"), keyImage("dark.png") }, WallpaperMode::appearance,
+            folder.path() / "Mine.vorrind", std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+        state.addImage(keyImage("added.png"));
+        state.select(state.images.get()[1].id);
+        endEvent();
+        return state.makeSnapshot();
+    }
+
+    void expectProjectAsBefore(const AppState::Snapshot& before)
+    {
+        EXPECT_EQ(timeline(), fileNames(before.images));
+        EXPECT_EQ(state.mode.get(), before.mode);
+        EXPECT_EQ(state.selectedImageIds.get(), before.selectedImageIds);
+        EXPECT_EQ(state.currentProjectPath.get(), before.currentProjectPath);
+        EXPECT_EQ(state.isDirty.get(), before.isDirty);
+        EXPECT_FALSE(state.hasOpenBatch());
+        endEvent();
+        EXPECT_EQ(undo->undoActionName(), "Add Image") << "the run left no step of its own";
+    }
+
     // Runs the event loop until the run has ended and everything it posted has been applied.
     bool finishRun()
     {

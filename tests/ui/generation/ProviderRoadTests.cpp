@@ -120,6 +120,8 @@ TEST_F(CreateSheetTest, ProviderFirstFailureStopsTheOthersAndKeepsPublishedFrame
     EXPECT_EQ(state.images.get().size(), 1u);
     EXPECT_EQ(closed, 0);
     EXPECT_FALSE(state.hasOpenBatch());
+    endEvent();
+    EXPECT_EQ(undo->undoActionName(), "Generate Timeline") << "a published frame keeps the run's step";
 }
 
 TEST_F(CreateSheetTest, ProviderRunWithAStartingImageSendsNoBaseRequest)

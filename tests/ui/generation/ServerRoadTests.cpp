@@ -107,25 +107,20 @@ TEST_F(CreateSheetTest, ServerRunPublishesTheDayWithTweensAsOneUndoStep)
     EXPECT_EQ(timeline(), std::vector<std::string> { "before.png" });
 }
 
-TEST_F(CreateSheetTest, ServerFailureBeforePublicationLeavesAnEmptyTimelineAndOneStep)
+TEST_F(CreateSheetTest, ServerFailureBeforePublicationPutsTheProjectBackWithoutAStep)
 {
-    state.setImages({ testing::keyImage("before.png") }, WallpaperMode::time, false);
-    endEvent();
+    const auto before = seedSavedProject();
     server.promptsStatus = 500;
     server.proxyResponder = [](const nlohmann::json&, httplib::Response& reply) { reply.status = 500; };
     auto& sheet = makeModel();
     sheet.setPrompt("lake");
     sheet.startGeneration();
+    EXPECT_TRUE(state.images.get().empty()) << "cleared while the run works";
     ASSERT_TRUE(finishRun());
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(sheet.status().errorMessage);
     EXPECT_EQ(sheet.status().progressMessage, "Failed");
-    EXPECT_TRUE(state.images.get().empty());
-    EXPECT_FALSE(state.hasOpenBatch());
-    endEvent();
-    undo->undo();
-    EXPECT_EQ(timeline(), std::vector<std::string> { "before.png" });
-    EXPECT_FALSE(undo->canUndo());
+    expectProjectAsBefore(before);
 }
 
 TEST_F(CreateSheetTest, ServerFramesThatDoNotDecodeFailTheRunUnpublished)
@@ -140,8 +135,9 @@ TEST_F(CreateSheetTest, ServerFramesThatDoNotDecodeFailTheRunUnpublished)
     EXPECT_FALSE(state.hasOpenBatch());
 }
 
-TEST_F(CreateSheetTest, CancelIsCancelledNeverAFailure)
+TEST_F(CreateSheetTest, CancelIsCancelledNeverAFailureAndPutsTheProjectBack)
 {
+    const auto before = seedSavedProject();
     server.holdProxy = [](const std::string&) { return true; };
     auto& sheet = makeModel();
     sheet.setPrompt("lake");
@@ -155,8 +151,8 @@ TEST_F(CreateSheetTest, CancelIsCancelledNeverAFailure)
     EXPECT_EQ(sheet.status().progressMessage, "Cancelled");
     EXPECT_FALSE(sheet.status().errorMessage);
     EXPECT_EQ(closed, 0);
-    EXPECT_FALSE(state.hasOpenBatch());
     EXPECT_TRUE(log.contains("⚠️  Generation cancelled by user"));
+    expectProjectAsBefore(before);
 }
 
 TEST_F(CreateSheetTest, ClosingTheSheetMidRunStopsItAndClosesItsBatch)
