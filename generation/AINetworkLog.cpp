@@ -42,11 +42,14 @@ void AINetworkLog::logRequest(std::string_view service, const HttpRequest& reque
     if (const auto preview = bodyPreview(&request.body)) line("Network", service, "Body: " + *preview);
 }
 
-void AINetworkLog::logResponse(std::string_view service, const HttpResponse* response, const std::string* data) const
+void AINetworkLog::logResponse(
+    std::string_view service, const HttpResponse* response, const std::string* data, std::string_view secret) const
 {
     if (!isEnabled()) return;
     line("Network", service, "Status: " + (response ? std::to_string(response->status) : std::string("<nil>")));
-    if (data && !data->empty()) line("Network", service, "Response: " + bodyText(*data));
+    if (!data) return;
+    const std::string scrubbed = text::withoutSecret(*data, secret);
+    if (const auto preview = bodyPreview(&scrubbed)) line("Network", service, "Response: " + *preview);
 }
 
 std::optional<std::string> AINetworkLog::bodyPreview(const std::string* body)

@@ -24,8 +24,10 @@ public:
     bool isEnabled() const;
     void logPrompt(std::string_view service, std::string_view user, const std::optional<std::string>& system) const;
     void logRequest(std::string_view service, const HttpRequest& request) const;
-    // `data` is the response body to print, or nothing for a status line alone.
-    void logResponse(std::string_view service, const HttpResponse* response, const std::string* data) const;
+    // `data` is the response body to print, or nothing for a status line alone; it is printed as
+    // `bodyPreview` gives it, with `secret` (the client's own key) scrubbed from it first.
+    void logResponse(std::string_view service, const HttpResponse* response, const std::string* data,
+        std::string_view secret = {}) const;
 
     // No value for an absent or empty body; else its text, cut to 2000 characters and "…".
     static std::optional<std::string> bodyPreview(const std::string* body);

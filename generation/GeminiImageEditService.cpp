@@ -88,9 +88,9 @@ GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std
     if (!encodedModel || !encodedKey) return ImageGenerationError::invalidResponse();
     const auto request = json::postRequest(
         baseURL + "/" + *encodedModel + ":generateContent?key=" + *encodedKey, body, requestTimeout);
-    auto response = connection_.exchange("Gemini", request, stop);
+    auto response = connection_.exchange("Gemini", request, key.value(), stop);
     if (!response.ok()) return response.error();
-    if (!response.value().succeeded()) return statusFailure("Gemini", response.value());
+    if (!response.value().succeeded()) return statusFailure("Gemini", response.value(), key.value());
     return imageFromGeminiResponse(response.value().body);
 }
 

@@ -72,9 +72,9 @@ GenerationResult<GeneratedImage> OpenAIImageEditService::generateImage(const std
     const bool editing = inputImage.has_value();
     const auto request = editing ? editRequest(key.value(), modelName, combined, wantedSize, *inputImage)
                                  : generationRequest(key.value(), modelName, combined, wantedSize);
-    auto response = connection_.exchange(editing ? "OpenAI-Edits" : "OpenAI-Images", request, stop);
+    auto response = connection_.exchange(editing ? "OpenAI-Edits" : "OpenAI-Images", request, key.value(), stop);
     if (!response.ok()) return response.error();
-    if (!response.value().succeeded()) return statusFailure("OpenAI", response.value());
+    if (!response.value().succeeded()) return statusFailure("OpenAI", response.value(), key.value());
     return imageFromImagesResponse(response.value().body,
         [&](const std::string& url) { return connection_.download("OpenAI-ImageFetch", url, stop); });
 }

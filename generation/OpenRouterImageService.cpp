@@ -118,12 +118,12 @@ OpenRouterImageService::imageRoad(const std::string& key, const std::string& pro
         { "response_format", "b64_json" },
     };
     connection_.log.logPrompt("OpenRouter-Images", prompt, std::nullopt);
-    auto response = connection_.exchange("OpenRouter-Images", postRequest(baseURL, key, body), stop);
+    auto response = connection_.exchange("OpenRouter-Images", postRequest(baseURL, key, body), key, stop);
     if (!response.ok()) return GenerationResult<GeneratedImage>(response.error());
     const long status = response.value().status;
     if (status == 404 || status == 405) return UseChatEndpoint {};
     if (!response.value().succeeded())
-        return GenerationResult<GeneratedImage>(statusFailure("OpenRouter", response.value()));
+        return GenerationResult<GeneratedImage>(statusFailure("OpenRouter", response.value(), key));
     return imageFromImagesResponse(
         response.value().body, [&](const std::string& url) { return fetchImage(url, stop); });
 }
@@ -156,9 +156,9 @@ GenerationResult<GeneratedImage> OpenRouterImageService::chatRoad(const std::str
     }
 
     connection_.log.logPrompt("OpenRouter-Chat", prompt, systemPrompt);
-    auto response = connection_.exchange("OpenRouter-Chat", postRequest(chatURL, key, body), stop);
+    auto response = connection_.exchange("OpenRouter-Chat", postRequest(chatURL, key, body), key, stop);
     if (!response.ok()) return response.error();
-    if (!response.value().succeeded()) return statusFailure("OpenRouter", response.value());
+    if (!response.value().succeeded()) return statusFailure("OpenRouter", response.value(), key);
 
     const Json reply = json::parse(response.value().body);
     if (!isChatResponse(reply)) return ResponseDecodingError {};

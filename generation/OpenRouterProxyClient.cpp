@@ -114,7 +114,12 @@ GenerationResult<std::string> OpenRouterProxyClient::perform(const HttpRequest& 
     const HttpResponse& response = sent.value();
     if (response.status == 401) return ProxyError { ProxyError::Kind::unauthorized };
     if (response.status != 200) {
-        const std::string details = text::quotedReplyBody(response.body).value_or("No error details");
+        // A reply that echoes the request's token quotes it scrubbed.
+        constexpr std::string_view bearer = "Bearer ";
+        const std::string authorization = request.header("Authorization").value_or("");
+        const std::string_view token
+            = authorization.starts_with(bearer) ? std::string_view(authorization).substr(bearer.size()) : "";
+        const std::string details = text::quotedReplyBody(response.body, token).value_or("No error details");
         log("❌ Proxy error (" + std::to_string(response.status) + "): " + details);
         return ProxyError { ProxyError::Kind::serverError, response.status, details };
     }

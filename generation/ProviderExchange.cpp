@@ -14,12 +14,12 @@ GenerationResult<std::string> ProviderConnection::requireKey() const
 }
 
 GenerationResult<HttpResponse> ProviderConnection::exchange(
-    std::string_view tag, const HttpRequest& request, std::stop_token stop) const
+    std::string_view tag, const HttpRequest& request, std::string_view key, std::stop_token stop) const
 {
     log.logRequest(tag, request);
     auto sent = session.send(request, stop);
     if (!sent.ok()) return sent.error();
-    log.logResponse(tag, &sent.value(), &sent.value().body);
+    log.logResponse(tag, &sent.value(), &sent.value().body, key);
     return std::move(sent).value();
 }
 
@@ -38,9 +38,9 @@ GenerationResult<GeneratedImage> ProviderConnection::download(
     return GeneratedImage { std::move(sent.value().body), std::move(contentType) };
 }
 
-ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response)
+ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response, std::string_view key)
 {
-    const std::string body = text::quotedReplyBody(response.body).value_or("Unknown error");
+    const std::string body = text::quotedReplyBody(response.body, key).value_or("Unknown error");
     return ImageGenerationError::requestFailed(
         std::string(provider) + " error " + std::to_string(response.status) + ": " + body);
 }

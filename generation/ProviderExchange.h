@@ -22,16 +22,17 @@ struct ProviderConnection {
     GenerationResult<std::string> requireKey() const;
     bool isConfigured() const { return apiKeyProvider->apiKey().has_value(); }
 
-    // Logs the request, sends it, and logs the response with its body.
+    // Logs the request, sends it, and logs the response with its body, `key` scrubbed from it.
     GenerationResult<HttpResponse> exchange(
-        std::string_view tag, const HttpRequest& request, std::stop_token stop) const;
+        std::string_view tag, const HttpRequest& request, std::string_view key, std::stop_token stop) const;
     // Downloads an image address named in a reply. Only absolute web addresses are fetched, and
     // an error page is no image: both fail as decodeFailed.
     GenerationResult<GeneratedImage> download(std::string_view tag, const std::string& url, std::stop_token stop) const;
 };
 
-// "<provider> error <status>: <body>", with "Unknown error" for a body that is not text.
-ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response);
+// "<provider> error <status>: <body>", with "Unknown error" for a body that is not text; a reply
+// that echoes the client's `key` is quoted with the key scrubbed.
+ImageGenerationError statusFailure(std::string_view provider, const HttpResponse& response, std::string_view key);
 
 // The model trimmed and, when it names a provider ("vendor/model"), without the part up to the first "/".
 std::string modelWithoutProvider(std::string_view model);

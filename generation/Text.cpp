@@ -77,12 +77,25 @@ std::string_view prefixCharacters(std::string_view text, std::size_t count)
     return text.substr(0, static_cast<std::size_t>(boundary));
 }
 
-std::optional<std::string> quotedReplyBody(std::string_view body)
+std::string withoutSecret(std::string_view text, std::string_view secret)
+{
+    if (secret.empty()) return std::string(text);
+    std::string scrubbed;
+    for (auto found = text.find(secret); found != std::string_view::npos; found = text.find(secret)) {
+        scrubbed += text.substr(0, found);
+        scrubbed += "REDACTED";
+        text.remove_prefix(found + secret.size());
+    }
+    return scrubbed + std::string(text);
+}
+
+std::optional<std::string> quotedReplyBody(std::string_view body, std::string_view secret)
 {
     constexpr std::size_t longestQuote = 4096;
     if (!isValidUtf8(body)) return std::nullopt;
-    const std::string_view quoted = prefixCharacters(body, longestQuote);
-    if (quoted.size() == body.size()) return std::string(quoted);
+    const std::string scrubbed = withoutSecret(body, secret);
+    const std::string_view quoted = prefixCharacters(scrubbed, longestQuote);
+    if (quoted.size() == scrubbed.size()) return scrubbed;
     return std::string(quoted) + "… (cut)";
 }
 

@@ -17,9 +17,12 @@ std::string lowercased(std::string_view text);
 // an accented letter or an emoji. Text that is not UTF-8 is cut by bytes.
 std::string_view prefixCharacters(std::string_view text, std::size_t count);
 
-// A server's reply body as quoted in an error message: whole when short, else its first few
-// thousand characters followed by "… (cut)", so a huge error page cannot become a huge message.
-// Empty when the body is not UTF-8 text.
-std::optional<std::string> quotedReplyBody(std::string_view body);
+// `text` with every occurrence of `secret` replaced by "REDACTED"; an empty secret changes nothing.
+std::string withoutSecret(std::string_view text, std::string_view secret);
+
+// A server's reply body as quoted in an error message: the client's own `secret` (its key or
+// token) scrubbed, then whole when short, else its first few thousand characters followed by
+// "… (cut)", so a huge error page cannot become a huge message. Empty when the body is not UTF-8.
+std::optional<std::string> quotedReplyBody(std::string_view body, std::string_view secret);
 
 } // namespace tl::text

@@ -1,9 +1,35 @@
 #include "platform/Text.h"
 
+#include <cstdint>
+
 namespace tl {
 namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+// The code point of one well-formed UTF-8 sequence.
+std::uint32_t codePoint(std::string_view sequence)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
+    switch (sequence.size()) {
+    case 1:
+        return byte(0);
+    case 2:
+        return (byte(0) & 0x1Fu) << 6 | (byte(1) & 0x3Fu);
+    case 3:
+        return (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
+    default:
+        return (byte(0) & 0x07u) << 18 | (byte(1) & 0x3Fu) << 12 | (byte(2) & 0x3Fu) << 6 | (byte(3) & 0x3Fu);
+    }
+}
+
+// C1 controls, the bidirectional marks, embeddings, overrides and isolates, which can make a name
+// read backwards, and the Unicode line and paragraph separators, which can split a line.
+bool reordersOrBreaksText(std::uint32_t code)
+{
+    return (code >= 0x80 && code <= 0x9F) || code == 0x061C || code == 0x200E || code == 0x200F
+        || (code >= 0x2028 && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
 
 } // namespace
 
@@ -58,22 +84,33 @@ std::string validUtf8(std::string_view bytes)
 
 std::string escapedForDisplay(std::string_view bytes)
 {
+    constexpr char digits[] = "0123456789ABCDEF";
+    const auto hex = [&](std::uint32_t value, int count) {
+        std::string text;
+        for (int shift = 4 * (count - 1); shift >= 0; shift -= 4)
+            text += digits[(value >> shift) & 0xF];
+        return text;
+    };
+    const std::string valid = validUtf8(bytes);
     std::string escaped;
-    for (const char c : validUtf8(bytes)) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code >= 0x20 && code != 0x7F) {
-            escaped += c;
-        } else if (c == '\n') {
+    escaped.reserve(valid.size());
+    for (std::string_view rest = valid; !rest.empty();) {
+        const std::size_t length = utf8SequenceLength(rest);
+        const std::string_view sequence = rest.substr(0, length);
+        rest.remove_prefix(length);
+        const std::uint32_t code = codePoint(sequence);
+        if (code == '\n') {
             escaped += "\\n";
-        } else if (c == '\t') {
+        } else if (code == '\t') {
             escaped += "\\t";
-        } else if (c == '\r') {
+        } else if (code == '\r') {
             escaped += "\\r";
+        } else if (code < 0x20 || code == 0x7F) {
+            escaped += "\\x" + hex(code, 2);
+        } else if (reordersOrBreaksText(code)) {
+            escaped += "\\u" + hex(code, 4);
         } else {
-            constexpr char digits[] = "0123456789ABCDEF";
-            escaped += "\\x";
-            escaped += digits[code >> 4];
-            escaped += digits[code & 0xF];
+            escaped += sequence;
         }
     }
     return escaped;

@@ -18,7 +18,8 @@ bool isValidUtf8(std::string_view bytes);
 std::string validUtf8(std::string_view bytes);
 
 // `bytes` as valid UTF-8 (as above) with control characters spelled out ("\n", "\t", "\r",
-// "\x1B", ...), so a hostile file name cannot break a log line or an alert into pieces.
+// "\x1B", "\u0085", ...), and the bidirectional controls and line separators too ("\u202E"), so a
+// hostile file name can neither break a log line or an alert into pieces nor show itself reversed.
 std::string escapedForDisplay(std::string_view bytes);
 
 // One spelling per location: absolute, lexically normal, without a trailing

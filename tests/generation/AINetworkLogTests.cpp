@@ -84,14 +84,20 @@ TEST(AINetworkLog, RequestBodiesAreCutAtTwoThousandCharacters)
     EXPECT_EQ(AINetworkLog::bodyPreview(&binary), "<binary 5 bytes>");
 }
 
-TEST(AINetworkLog, ResponseBodiesArePrintedWhole)
+TEST(AINetworkLog, ResponseBodiesAreCutAtTwoThousandCharactersWithTheKeyScrubbedFirst)
 {
     const FixedEnvironment environment(
         std::map<std::string, std::string, std::less<>> { { "TIDELUMINE_NETWORK_LOGS", "1" } });
     testing::LogRecorder log;
-    const HttpResponse response { 200, {}, std::string(10000, 'r') };
-    AINetworkLog(environment).logResponse("OpenAI-Images", &response, &response.body);
-    EXPECT_EQ(log.lines().back(), "[Tidelumine AI][Network][OpenAI-Images] Response: " + std::string(10000, 'r'));
+    const AINetworkLog networkLog(environment);
+    const HttpResponse huge { 200, {}, std::string(5'000'000, 'r') };
+    networkLog.logResponse("OpenAI-Images", &huge, &huge.body, "sk-key");
+    EXPECT_EQ(log.lines().back(), "[Tidelumine AI][Network][OpenAI-Images] Response: " + std::string(2000, 'r') + "…");
+    // A key straddling the cut must not leave its first half behind.
+    const HttpResponse echoing { 400, {}, std::string(1998, 'e') + "sk-key" + std::string(10, 'e') };
+    networkLog.logResponse("OpenAI-Images", &echoing, &echoing.body, "sk-key");
+    EXPECT_EQ(
+        log.lines().back(), "[Tidelumine AI][Network][OpenAI-Images] Response: " + std::string(1998, 'e') + "RE…");
 }
 
 } // namespace

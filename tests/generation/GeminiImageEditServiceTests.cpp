@@ -112,5 +112,38 @@ TEST_F(GeminiClientTest, TheKeyNeverReachesTheLogOrAnError)
         EXPECT_EQ(line.find("g-secret"), std::string::npos) << line;
 }
 
+TEST_F(GeminiClientTest, EveryProviderScrubsItsOwnKeyFromQuotedRepliesAndTheLog)
+{
+    useEnvironment({ { "OPENAI_API_KEY", "sk-open-1234" }, { "GEMINI_API_KEY", "g-secret-5678" },
+        { "OPENROUTER_API_KEY", "or-key-9012" }, { "TIDELUMINE_NETWORK_LOGS", "1" } });
+    const auto echo = [](const std::string& key) {
+        return R"({"error":"Incorrect API key provided: )" + key + R"(; retry with a key other than )" + key + "\"}";
+    };
+    server.reply("/v1/images/generations", { 401, echo("sk-open-1234") });
+    server.reply("/v1beta/models/m:generateContent", { 400, echo("g-secret-5678") });
+    server.reply("/api/v1/chat/completions", { 403, echo("or-key-9012") });
+    const struct {
+        const char* key;
+        GenerationResult<GeneratedImage> result;
+        const char* expected;
+        const char* tag;
+    } cases[] = {
+        { "sk-open-1234", openAI()->generateImage("p", "m", "16:9", std::nullopt, std::nullopt, std::nullopt, {}),
+            "OpenAI error 401: ", "OpenAI-Images" },
+        { "g-secret-5678", gemini()->generateImage("p", "m", "16:9", std::nullopt, std::nullopt, std::nullopt, {}),
+            "Gemini error 400: ", "Gemini" },
+        { "or-key-9012",
+            openRouter()->generateImage("p", "google/m", "16:9", std::nullopt, std::nullopt, std::nullopt, {}),
+            "OpenRouter error 403: ", "OpenRouter-Chat" },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(text(c.result), c.expected + echo("REDACTED")) << c.key;
+        EXPECT_TRUE(log.contains(std::string("[Tidelumine AI][Network][") + c.tag + "] Response: " + echo("REDACTED")))
+            << c.key;
+        for (const auto& line : log.lines())
+            EXPECT_EQ(line.find(c.key), std::string::npos) << line;
+    }
+}
+
 } // namespace
 } // namespace tl
