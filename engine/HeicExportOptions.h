@@ -35,7 +35,8 @@ struct HeicExportOptions {
     bool keepPreprocessedFrames = false;
 
     // The custom canvas in whole pixels, when both texts hold a number that rounds to at least one
-    // pixel and stays within the largest canvas we can allocate; read the same in every locale.
+    // pixel and the canvas stays within the export's limit (fitsCanvasLimit); read the same in
+    // every locale.
     std::optional<PixelSize> customCanvasSize() const;
     // "Enter a valid custom canvas size." while the custom canvas is chosen, resizing is on and the
     // texts give no size.
@@ -46,9 +47,6 @@ struct HeicExportOptions {
     // data folder when they are kept. Nothing is created here.
     std::filesystem::path preprocessOutputDirectory() const;
 };
-
-// The largest canvas side a custom size may ask for.
-inline constexpr double maximumCanvasSide = 32768;
 
 // Frames prepared for one export go to a folder of this name and a UUID under the temporary folder.
 inline constexpr std::string_view temporaryPreprocessPrefix = "TidelumineAIPreprocess-";

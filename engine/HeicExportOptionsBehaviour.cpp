@@ -1,5 +1,6 @@
 #include "engine/HeicExportOptions.h"
 
+#include "engine/CanvasLimit.h"
 #include "platform/NumberText.h"
 #include "platform/UserFolders.h"
 #include "platform/Uuid.h"
@@ -17,7 +18,7 @@ std::optional<double> parseCanvasSide(std::string_view text)
     const auto value = parseDecimal(text);
     if (!value) return std::nullopt;
     const double pixels = std::round(*value);
-    if (pixels < 1 || pixels > maximumCanvasSide) return std::nullopt;
+    if (!(pixels >= 1)) return std::nullopt;
     return pixels;
 }
 
@@ -39,7 +40,10 @@ std::optional<PixelSize> HeicExportOptions::customCanvasSize() const
     if (!width) return std::nullopt;
     const auto height = parseCanvasSide(customHeight);
     if (!height) return std::nullopt;
-    return PixelSize { *width, *height };
+    // A canvas the export could write but not read back is no canvas at all.
+    const PixelSize size { *width, *height };
+    if (!fitsCanvasLimit(size)) return std::nullopt;
+    return size;
 }
 
 std::optional<std::string> HeicExportOptions::customSizeError() const

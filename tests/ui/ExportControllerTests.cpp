@@ -3,6 +3,8 @@
 #include "platform/Image.h"
 #include "platform/Log.h"
 
+#include <opencv2/imgcodecs.hpp>
+
 #include "UiTestSupport.h"
 
 #include <condition_variable>
@@ -216,6 +218,66 @@ TEST_F(ExportControllerTest, AMissingUpscalerFailsPlainlyBeforeWriting)
     EXPECT_FALSE(ui.isExportingHeic.get());
     EXPECT_EQ(writer.calls, 0);
     EXPECT_EQ(logged.back(), "Output: " + output.string());
+}
+
+// One limit for the sheet and the run: a canvas beyond it is no valid custom size, and a plan that
+// would take a frame beyond it (its canvas or an upscaling pass) is refused before the writer starts.
+TEST_F(ExportControllerTest, TheCanvasLimitRefusesSizesTheExportCouldNotReadBack)
+{
+    const auto custom = [](std::string width, std::string height) {
+        HeicExportOptions options;
+        options.canvasPreset = HeicCanvasPreset::custom;
+        options.customWidth = std::move(width);
+        options.customHeight = std::move(height);
+        return options;
+    };
+    EXPECT_EQ(custom("16384", "16384").customCanvasSize(), (PixelSize { 16384, 16384 }));
+    EXPECT_EQ(custom("32768", "8192").customCanvasSize(), (PixelSize { 32768, 8192 }));
+    for (const auto& [width, height] : { std::pair { "16385", "16384" }, { "30000", "30000" }, { "32769", "8" } }) {
+        EXPECT_FALSE(custom(width, height).customCanvasSize()) << width << "x" << height;
+        EXPECT_EQ(custom(width, height).customSizeError(), "Enter a valid custom canvas size.");
+    }
+
+    writer.upscalerError.clear(); // an upscaler that works by four
+    HeicExportOptions matchSource;
+    matchSource.canvasPreset = HeicCanvasPreset::matchSource;
+    HeicExportOptions eightK; // 7680 x 4320 with upscaling on, as the sheet starts
+    auto bigCustom = custom("16384", "16384");
+    bigCustom.upscaleEnabled = false;
+    struct Row {
+        int side;
+        HeicExportOptions options;
+        std::optional<std::string> refusal; // what the end text says, none when the writer runs
+    };
+    const std::vector<Row> rows {
+        { 4000, matchSource, std::nullopt }, // upscaled 4x to 16000 x 16000
+        { 4200, matchSource, "frame.png would be upscaled to 16800 × 16800 pixels" },
+        { 1056, eightK, "frame.png would be upscaled to 16896 × 16896 pixels" }, // 4x twice for the canvas
+        { 1024, eightK, std::nullopt },
+        { 640, bigCustom, std::nullopt },
+    };
+    for (const auto& row : rows) {
+        const auto file = folder.path() / "frame.png";
+        ASSERT_TRUE(cv::imwrite(file.string(), cv::Mat(row.side, row.side, CV_8UC1, cv::Scalar(90))));
+        auto image = keyImage("frame.png", 9);
+        image.sourcePath = file.string();
+        state.setImages({ image }, WallpaperMode::time, false);
+        const int callsBefore = writer.calls;
+        controller.runExport(output, row.options);
+        waitForEnd();
+        std::filesystem::remove(file);
+        std::filesystem::remove(output);
+        const std::string message = ui.exportMessage.get();
+        if (!row.refusal) {
+            EXPECT_EQ(writer.calls, callsBefore + 1) << row.side;
+            EXPECT_EQ(message, "Export complete!") << row.side;
+            continue;
+        }
+        EXPECT_EQ(writer.calls, callsBefore) << "refused before any frame is prepared";
+        EXPECT_TRUE(message.starts_with("Export failed: " + *row.refusal)) << message;
+        EXPECT_NE(message.find("(16384 × 16384 pixels)"), std::string::npos) << message;
+        EXPECT_EQ(logged[logged.size() - 2], "=== EXPORT FAILED ===");
+    }
 }
 
 TEST_F(ExportControllerTest, ACancelledRunLeavesNoFileAndNeverTouchesANewerRun)

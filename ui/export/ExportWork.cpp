@@ -1,5 +1,6 @@
 #include "ui/export/ExportWork.h"
 
+#include "engine/CanvasLimit.h"
 #include "platform/Log.h"
 
 #include <condition_variable>
@@ -63,6 +64,11 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
     if (stop.stop_requested()) return { ExportEnd::Kind::cancelled, export_text::cancelled };
 
     const auto config = job.options.makePreprocessConfig(upscaler);
+    if (const auto beyond = config ? frameBeyondCanvasLimit(job.images, *config) : std::nullopt) {
+        log("=== EXPORT FAILED ===");
+        log("Error: " + *beyond);
+        return { ExportEnd::Kind::failed, "Export failed: " + *beyond };
+    }
     const auto written = services.writeWallpaper(job.images, job.mode, writeTo, config, progress, stop);
     if (written) {
         log("=== EXPORT SUCCEEDED ===");
