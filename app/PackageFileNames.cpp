@@ -2,18 +2,51 @@
 
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
 namespace tl {
 namespace {
 
-std::string withSuffix(const std::string& name, int number)
+// The longest file name Linux file systems take, in bytes.
+constexpr std::size_t longestFileName = 255;
+
+// The longest start of `text` that fits `bytes` bytes without cutting a character in two.
+std::string_view prefixFitting(std::string_view text, std::size_t bytes)
+{
+    std::size_t kept = 0;
+    while (kept < text.size()) {
+        const std::size_t length = std::max<std::size_t>(1, utf8SequenceLength(text.substr(kept)));
+        if (kept + length > bytes) break;
+        kept += length;
+    }
+    return text.substr(0, kept);
+}
+
+// `stem` + `tail` + `extension`, the stem shortened as far as the whole must to be one file name. An
+// extension that leaves the stem no room is shortened with it.
+std::string fittedName(std::string stem, std::string_view tail, std::string extension)
+{
+    if (tail.size() + extension.size() >= longestFileName) {
+        stem += extension;
+        extension.clear();
+    }
+    return std::string(prefixFitting(stem, longestFileName - tail.size() - extension.size())) + std::string(tail)
+        + extension;
+}
+
+std::string fittedName(const std::string& name, std::string_view tail = {})
 {
     const std::filesystem::path path(name);
     const std::string stem = path.stem().string();
-    const std::string extension = path.extension().string();
-    return (stem.empty() ? name : stem) + "-" + std::to_string(number) + (stem.empty() ? "" : extension);
+    if (stem.empty()) return fittedName(name, tail, std::string());
+    return fittedName(stem, tail, path.extension().string());
+}
+
+std::string withSuffix(const std::string& name, int number)
+{
+    return fittedName(name, "-" + std::to_string(number));
 }
 
 std::string uniqueName(const std::string& name, const std::set<std::string>& taken)
@@ -28,9 +61,9 @@ std::string uniqueName(const std::string& name, const std::set<std::string>& tak
 std::string plainNameFor(const WallpaperImage& frame)
 {
     auto name = validUtf8(std::filesystem::path(frame.fileName).filename().string());
-    if (isPlainFileName(name)) return name;
+    if (isPlainFileName(name)) return fittedName(name);
     const auto extension = std::filesystem::path(*frame.sourcePath).extension().string();
-    return "image" + validUtf8(extension);
+    return fittedName("image", {}, validUtf8(extension));
 }
 
 // Names of the files (not folders) in `folder`.
@@ -38,7 +71,8 @@ std::set<std::string> fileNamesIn(const std::filesystem::path& folder)
 {
     std::set<std::string> names;
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
         std::error_code ignored;
         if (!entry->is_directory(ignored)) names.insert(entry->path().filename().string());
     }
@@ -55,7 +89,7 @@ bool isPlainFileName(std::string_view name)
 
 std::string packageFileName(const std::filesystem::path& source)
 {
-    return validUtf8(source.filename().string());
+    return fittedName(validUtf8(source.filename().string()));
 }
 
 bool isSameFile(const std::filesystem::path& first, const std::filesystem::path& second)
@@ -86,7 +120,7 @@ std::vector<std::string> planPackageFileNames(
         }
         const std::filesystem::path source(*frame.sourcePath);
         std::string name = frame.fileName;
-        if (!isPlainFileName(name)) {
+        if (!isPlainFileName(name) || name.size() > longestFileName) {
             name = plainNameFor(frame);
             if (taken.contains(name)) name = uniqueName(name, taken);
         }

@@ -13,14 +13,16 @@ namespace tl {
 // not empty, not "." or "..", no "/" and no NUL.
 bool isPlainFileName(std::string_view name);
 
-// The name a file gets inside a package: its own name as valid UTF-8.
+// The name a file gets inside a package: its own name as valid UTF-8, its stem shortened at a
+// character boundary when that made it longer than a file name may be (255 bytes).
 std::string packageFileName(const std::filesystem::path& source);
 
 // The names the frames get in the package folder `imagesFolder`, in timeline
 // order. A frame keeps its name unless another frame already took it for a
 // different source file, a different file of that name is already in the
-// folder (the later one then becomes "name-2.ext", "name-3.ext", ...) or the
-// name is not a plain file name.
+// folder (the later one then becomes "name-2.ext", "name-3.ext", ..., the stem
+// shortened so that the name still fits 255 bytes) or the name is not a plain
+// file name or too long for one.
 std::vector<std::string> planPackageFileNames(
     const std::vector<WallpaperImage>& frames, const std::filesystem::path& imagesFolder);
 

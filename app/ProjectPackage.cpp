@@ -2,8 +2,8 @@
 
 #include "app/AppState.h"
 #include "app/PackageFileNames.h"
+#include "app/ProjectPackageErrors.h"
 #include "model/ProjectCoding.h"
-#include "platform/FileReplacement.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
 
@@ -21,47 +21,12 @@ namespace {
 // previewer and the thumbnailer refuse the same.
 constexpr std::uintmax_t maximumRecordSize = 16 * 1024 * 1024;
 
-PackageError fileError(const fs::path& path, const std::error_code& error)
-{
-    return PackageError { "“" + escapedForDisplay(path.string()) + "”: " + error.message() };
-}
+using package_detail::fileError;
+using package_detail::isLink;
 
 PackageError notRegularFile(const fs::path& path)
 {
     return PackageError { "“" + escapedForDisplay(path.string()) + "”: not a regular file" };
-}
-
-bool isLink(const fs::path& path)
-{
-    std::error_code error;
-    return fs::is_symlink(fs::symlink_status(path, error));
-}
-
-Result<void, PackageError> makeFolder(const fs::path& folder)
-{
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) return fileError(folder, error);
-    if (!fs::is_directory(folder, error)) return fileError(folder, std::make_error_code(std::errc::not_a_directory));
-    return {};
-}
-
-Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path& target)
-{
-    std::error_code copyError;
-    const auto error = replaceFileThroughTemporary(target, [&](const fs::path& temporary) {
-        fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, copyError);
-        return copyError ? copyError : syncFile(temporary);
-    });
-    if (copyError) return fileError(source, copyError);
-    if (error) return fileError(target, error);
-    return {};
-}
-
-Result<void, PackageError> writeFileInPlace(const fs::path& target, const std::string& bytes)
-{
-    if (const auto error = replaceFileWithBytes(target, bytes)) return fileError(target, error);
-    return {};
 }
 
 template <class T> std::optional<T> unlessDefault(const T& value, const T& defaultValue)
@@ -136,50 +101,23 @@ std::optional<fs::path> frameFile(const fs::path& imagesFolder, const std::strin
 Result<PackageContents, PackageError> packageContents(const fs::path& package, const AppState& state)
 {
     const auto& images = state.images.get();
-    // Files already in the package's own "images" keep their names; a linked one is replaced anyway.
+    const auto& current = state.currentProjectPath.get();
+    std::error_code error;
+    const bool inPlace = current && isSameFile(*current, package) && fs::is_directory(package, error);
+    // Files already in the package's own "images" keep their names; a linked one is replaced anyway,
+    // and any other package is built anew.
     const fs::path imagesFolder = package / packageImagesFolderName;
-    const auto names = planPackageFileNames(images, isLink(imagesFolder) ? fs::path() : imagesFolder);
+    const auto names = planPackageFileNames(images, inPlace && !isLink(imagesFolder) ? imagesFolder : fs::path());
     const auto encoded = encodeProjectFile(recordOf(state, names));
     if (!encoded) return PackageError { encoded.error().message };
 
-    PackageContents contents { .package = package, .frames = {}, .record = encoded.value() };
+    PackageContents contents { .package = package, .frames = {}, .record = encoded.value(), .inPlace = inPlace };
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (const auto& source = images[i].sourcePath) {
             contents.frames.push_back({ .id = images[i].id, .fileName = names[i], .source = *source });
         }
     }
     return contents;
-}
-
-PackageWriteOutcome writePackage(const PackageContents& contents)
-{
-    if (auto made = makeFolder(contents.package); !made) return { .placedFrames = 0, .result = made };
-    const fs::path imagesFolder = contents.package / packageImagesFolderName;
-    // A linked "images" would have us write outside the package; the package gets a real folder.
-    if (std::error_code error; isLink(imagesFolder) && !fs::remove(imagesFolder, error))
-        return { .placedFrames = 0, .result = fileError(imagesFolder, error) };
-    if (auto made = makeFolder(imagesFolder); !made) return { .placedFrames = 0, .result = made };
-    removeStaleReplacementTemporaries(imagesFolder);
-    // A new package gets its record first, so a save cut short still opens (listing the frames not
-    // yet copied as missing) instead of leaving a folder nothing can open.
-    const fs::path record = contents.package / projectRecordName;
-    if (std::error_code error; !fs::exists(fs::symlink_status(record, error))) {
-        if (auto written = writeFileInPlace(record, contents.record); !written)
-            return { .placedFrames = 0, .result = written };
-    }
-
-    std::size_t placed = 0;
-    for (const auto& frame : contents.frames) {
-        const fs::path target = imagesFolder / frame.fileName;
-        if (!isSameFile(frame.source, target)) {
-            if (auto copied = copyIntoPlace(frame.source, target); !copied) {
-                return { .placedFrames = placed, .result = copied };
-            }
-            log("Copied " + escapedForDisplay(frame.fileName) + " to package");
-        }
-        ++placed;
-    }
-    return { .placedFrames = placed, .result = writeFileInPlace(record, contents.record) };
 }
 
 void placeFrames(AppState& state, const PackageContents& contents, std::size_t count)

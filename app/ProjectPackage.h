@@ -20,6 +20,8 @@ struct PackageError {
 
 inline constexpr std::string_view projectRecordName = "project.json";
 inline constexpr std::string_view packageImagesFolderName = "images";
+// Locked (flock) by the instance writing the package, so a second one says so instead of racing.
+inline constexpr std::string_view packageLockName = ".tidelumine.lock";
 
 // One frame file a package write brings into "images", under the name the record gives it.
 struct PackageFrame {
@@ -36,9 +38,13 @@ struct PackageContents {
     std::vector<PackageFrame> frames;
     // The encoded "project.json".
     std::string record;
+    // The package is the open project's own and is written where it stands; any other target is
+    // built beside it and renamed into place whole, replacing a package already there.
+    bool inPlace = false;
 };
 
-// What a package write did: the leading frames that are in place, and how it ended.
+// What a package write did: the leading frames that are in place (all of them, or none after a
+// failure, which removes what it created), and how it ended.
 struct PackageWriteOutcome {
     std::size_t placedFrames = 0;
     Result<void, PackageError> result;
@@ -47,14 +53,15 @@ struct PackageWriteOutcome {
 // What writing the open project as a package folder at `package` would write now.
 Result<PackageContents, PackageError> packageContents(const std::filesystem::path& package, const AppState& state);
 
-// Writes the package folder: each frame's file into "images" (copied through a temporary
-// file, never removing a source), then "project.json" through a temporary file, so a failure
-// leaves the old package readable; a new package gets its record before the copies too, so it
-// opens however early a save stops. Blocking; safe on any thread.
+// Writes the package folder: each frame's file into "images" (copied through a temporary file with
+// checked writes, never removing a source), then "project.json". The open project's package is
+// written in place under its lock, so a failure leaves it readable; any other is built beside the
+// target and renamed into place last, so a failure or a kill leaves the old state. A failure
+// removes the files and folders the write created. Blocking; safe on any thread.
 PackageWriteOutcome writePackage(const PackageContents& contents);
 
 // Points the first `count` frames of `contents` that are still in the store at their files in
-// the package. Frames copied before a failure keep their new paths this way too.
+// the package.
 void placeFrames(AppState& state, const PackageContents& contents, std::size_t count);
 
 struct OpenedPackage {

@@ -1,3 +1,6 @@
+#include "app/PackageFileNames.h"
+#include "platform/FileReplacement.h"
+#include "platform/Text.h"
 #include "support/ConstrainedDisk.h"
 #include "support/ProjectFixture.h"
 
@@ -126,37 +129,36 @@ TEST_F(PackageReliabilityTest, AFileLeftByADeletedFrameKeepsItsPictureWhenANewFr
     EXPECT_EQ(readText(*state.images.get()[0].sourcePath), original);
 }
 
-TEST_F(PackageReliabilityTest, SavingClearsOurStaleTemporariesAndHandlesTheLongestNames)
+TEST_F(PackageReliabilityTest, SavingSweepsOnlyTemporariesLeftLongAgoAndHandlesTheLongestNames)
 {
     const std::string longName = std::string(250, 'l') + ".png";
     importImages({ longName, "short.png" });
     const auto package = folder("P.vorrind");
-    const std::string uuid = Uuid::random().text();
-    const std::vector<std::string> stale { ".short.tmp-" + uuid + ".png", ".tidelumine-" + uuid + ".tmp.png" };
-    for (const auto& name : stale)
-        writeText(package / "images" / name, "left by a killed save");
+    save(package);
+
+    const auto longAgo = fs::file_time_type::clock::now() - staleTemporaryAge - std::chrono::seconds(1);
+    const auto temporary
+        = [](const std::string& ending) { return ".tidelumine-" + Uuid::random().text() + ".tmp" + ending; };
+    const std::vector<fs::path> stale { package / "images" / (".short.tmp-" + Uuid::random().text() + ".png"),
+        package / "images" / temporary(".png"), package / temporary(".json") };
+    // Another instance may be writing these right now.
+    const std::vector<fs::path> young { package / "images" / temporary(".png"), package / temporary(".json") };
+    for (const auto& file : stale) {
+        writeText(file, "left by a killed save");
+        fs::last_write_time(file, longAgo);
+    }
+    for (const auto& file : young)
+        writeText(file, "being written");
     writeText(package / "images/.notes.tmp", "the user's own");
 
+    state.isDirty = true;
     save(package);
     EXPECT_TRUE(fs::exists(package / "images" / longName));
-    for (const auto& name : stale)
-        EXPECT_FALSE(fs::exists(package / "images" / name)) << name;
+    for (const auto& file : stale)
+        EXPECT_FALSE(fs::exists(file)) << file;
+    for (const auto& file : young)
+        EXPECT_EQ(readText(file), "being written") << file;
     EXPECT_EQ(readText(package / "images/.notes.tmp"), "the user's own");
-}
-
-TEST_F(PackageReliabilityTest, ASaveAsCutShortStillLeavesAPackageThatOpens)
-{
-    importImages({ "a.png", "b.png" });
-    const auto package = folder("New.vorrind");
-    // The second frame's copy fails, as a save killed after the first copy would stop.
-    fs::create_directories(package / "images/b.png");
-    dialogs.answerAlert(0);
-    EXPECT_FALSE(saveProject(package));
-
-    dialogs.answerAlert(0);
-    ASSERT_TRUE(projectIO.loadProject(package, state).ok());
-    EXPECT_EQ(dialogs.alerts.back().informativeText, "The following images could not be found:\n\nb.png");
-    EXPECT_TRUE(state.images.get()[0].sourcePath);
 }
 
 TEST_F(PackageReliabilityTest, AFullDiskSaysSoAndKeepsTheOldRecord)
@@ -176,6 +178,58 @@ TEST_F(PackageReliabilityTest, AFullDiskSaysSoAndKeepsTheOldRecord)
     EXPECT_FALSE(saveProject(package));
     EXPECT_THAT(dialogs.alerts.back().informativeText, HasSubstr("No space left on device"));
     EXPECT_EQ(readText(package / "project.json"), record);
+}
+
+TEST_F(PackageReliabilityTest, LongNamesAreShortenedToFitAtACharacterBoundary)
+{
+    const auto repeat = [](const std::string& piece, std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+            text += piece;
+        return text;
+    };
+    const struct {
+        const char* what;
+        std::string name;
+        std::string planned;
+        std::string second;
+    } cases[] = {
+        { "255 ASCII bytes", std::string(251, 'a') + ".png", std::string(251, 'a') + ".png",
+            std::string(249, 'a') + "-2.png" },
+        { "three-byte characters, no ending", repeat("日", 85), repeat("日", 85), repeat("日", 84) + "-2" },
+        { "two-byte characters", repeat("é", 125) + ".png", repeat("é", 125) + ".png", repeat("é", 124) + "-2.png" },
+        { "four-byte characters that still fit", repeat("🌅", 62) + ".jpeg", repeat("🌅", 62) + ".jpeg",
+            repeat("🌅", 62) + "-2.jpeg" },
+        { "an ending that fills the name", "a." + std::string(253, 'e'), "a." + std::string(253, 'e'),
+            "a." + std::string(251, 'e') + "-2" },
+        { "a recorded name too long for any folder", std::string(300, 'r') + ".png", std::string(251, 'r') + ".png",
+            std::string(249, 'r') + "-2.png" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<WallpaperImage> frames {
+            WallpaperImage { .id = Uuid::random(), .fileName = c.name, .sourcePath = folder("one/x.png").string() },
+            WallpaperImage { .id = Uuid::random(), .fileName = c.name, .sourcePath = folder("two/x.png").string() },
+        };
+        const auto names = planPackageFileNames(frames, folder("none"));
+        EXPECT_EQ(names, (std::vector { c.planned, c.second }));
+        for (const auto& name : names) {
+            EXPECT_LE(name.size(), 255u);
+            EXPECT_TRUE(isValidUtf8(name));
+        }
+    }
+    // Bytes that are not UTF-8 grow threefold as U+FFFD; the name still fits.
+    EXPECT_EQ(packageFileName(folder(std::string(200, '\xFF'))), repeat("\uFFFD", 85));
+
+    // Two pictures of the longest name from two folders are saved and open again.
+    importImages({ std::string(251, 'l') + ".png" }, "first");
+    importImages({ std::string(251, 'l') + ".png" }, "second");
+    const auto package = folder("Long.vorrind");
+    save(package);
+    EXPECT_TRUE(projectIO.loadProject(package, state).ok()) << "and no alert: every frame is found";
+    ASSERT_EQ(state.images.get().size(), 2u);
+    EXPECT_EQ(state.images.get()[1].fileName, std::string(249, 'l') + "-2.png");
+    EXPECT_TRUE(state.images.get()[1].sourcePath);
 }
 
 TEST_F(PackageReliabilityTest, ControlCharactersInNamesAreSpelledOut)

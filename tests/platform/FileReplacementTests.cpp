@@ -112,10 +112,18 @@ TEST(FileReplacementTest, StaleTemporariesGoOtherFilesStay)
         ".dawn.tmp-" + uuid + ".png", ".my.photo.tmp-" + uuid };
     const std::vector<std::string> theirs { ".tidelumine-" + uuid + ".tmpx", ".dawn.tmp-1234.png", "dawn.png",
         ".tidelumine-not-a-uuid.tmp", "x.tmp-" + uuid + ".png" };
-    for (const auto& name : ours)
+    const auto longAgo = fs::file_time_type::clock::now() - staleTemporaryAge - std::chrono::seconds(1);
+    for (const auto& name : ours) {
         writeBytes(scratch.path / name, "left by a killed save");
-    for (const auto& name : theirs)
+        fs::last_write_time(scratch.path / name, longAgo);
+    }
+    for (const auto& name : theirs) {
         writeBytes(scratch.path / name, "keep");
+        fs::last_write_time(scratch.path / name, longAgo);
+    }
+    // Another process may still be writing a young one.
+    const std::string young = ".tidelumine-" + Uuid::random().text() + ".tmp.png";
+    writeBytes(scratch.path / young, "being written");
     fs::create_directory(scratch.path / (".folder.tmp-" + uuid));
 
     removeStaleReplacementTemporaries(scratch.path);
@@ -123,6 +131,7 @@ TEST(FileReplacementTest, StaleTemporariesGoOtherFilesStay)
         EXPECT_FALSE(fs::exists(scratch.path / name)) << name;
     for (const auto& name : theirs)
         EXPECT_EQ(readBytes(scratch.path / name), "keep") << name;
+    EXPECT_EQ(readBytes(scratch.path / young), "being written");
     EXPECT_TRUE(fs::is_directory(scratch.path / (".folder.tmp-" + uuid)));
 }
 

@@ -30,6 +30,11 @@ public:
     SmallDisk& operator=(const SmallDisk&) = delete;
 
     bool mounted() const { return mounted_; }
+    // Remounts it read-only, as a locked card or a read-only share would be.
+    bool makeReadOnly()
+    {
+        return mounted_ && ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
     const std::filesystem::path& path() const { return path_; }
 
 private:

@@ -326,6 +326,19 @@ TEST_F(ExportControllerTest, AStaleRunThatFinishesLeavesNoPartialFile)
     EXPECT_EQ(filesInFolder(), (std::vector { folder.path() / "second.heic" }));
 }
 
+TEST_F(ExportControllerTest, EveryNameTheFolderTakesCanBeExportedTo)
+{
+    for (const std::size_t stemBytes : { std::size_t(200), std::size_t(230), std::size_t(250) }) {
+        const auto longest = folder.path() / (std::string(stemBytes, 'w') + ".heic");
+        controller.runExport(longest, withoutUpscaling());
+        waitForEnd();
+        EXPECT_EQ(ui.exportMessage.get(), "Export complete!") << stemBytes;
+        EXPECT_TRUE(std::filesystem::exists(longest)) << stemBytes;
+        std::filesystem::remove(longest);
+    }
+    EXPECT_TRUE(filesInFolder().empty());
+}
+
 TEST_F(ExportControllerTest, ACancelWhileTheWriterRunsEndsAsCancelledNotFailed)
 {
     writer.waitForGate = true;

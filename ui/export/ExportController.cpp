@@ -24,10 +24,11 @@ std::vector<ExportFrameInfo> exportFrameRows(const std::vector<WallpaperImage>& 
     return rows;
 }
 
-// A hidden file beside the chosen one, so the final move is a rename within one folder.
+// A hidden file beside the chosen one, so the final move is a rename within one folder. Its name is
+// the same length whatever the chosen one's, so every name the folder takes can be exported to.
 std::filesystem::path partialPathFor(const std::filesystem::path& output)
 {
-    return output.parent_path() / ("." + output.stem().string() + "-" + Uuid::random().text() + ".partial.heic");
+    return output.parent_path() / (".tidelumine-" + Uuid::random().text() + ".partial.heic");
 }
 
 } // namespace

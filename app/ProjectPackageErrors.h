@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/ProjectPackage.h"
+#include "platform/Text.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace tl::package_detail {
+
+// "“path”: cause", the path escaped for display.
+inline PackageError fileError(const std::filesystem::path& path, const std::error_code& error)
+{
+    return PackageError { "“" + escapedForDisplay(path.string()) + "”: " + error.message() };
+}
+
+inline bool isLink(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+}
+
+} // namespace tl::package_detail

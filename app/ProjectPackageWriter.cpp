@@ -1,0 +1,249 @@
+#include "app/ProjectPackage.h"
+
+#include "app/PackageFileNames.h"
+#include "app/ProjectPackageErrors.h"
+#include "platform/FileLock.h"
+#include "platform/FileReplacement.h"
+#include "platform/Log.h"
+#include "platform/Text.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+
+namespace fs = std::filesystem;
+
+namespace tl {
+namespace {
+
+using package_detail::fileError;
+using package_detail::isLink;
+
+std::error_code lastError()
+{
+    return { errno, std::generic_category() };
+}
+
+PackageError savingElsewhere(const fs::path& package)
+{
+    return PackageError { "“" + escapedForDisplay(package.string())
+        + "” is being saved by another instance of Tidelumine" };
+}
+
+void removeTreeQuietly(const fs::path& path)
+{
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
+// What a write made, removed again (newest first, folders only when empty) unless it is kept.
+class CreatedEntries {
+public:
+    CreatedEntries() = default;
+    CreatedEntries(const CreatedEntries&) = delete;
+    CreatedEntries& operator=(const CreatedEntries&) = delete;
+    ~CreatedEntries()
+    {
+        for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry)
+            removeFileQuietly(*entry);
+    }
+
+    void add(fs::path entry) { entries_.push_back(std::move(entry)); }
+    void keep() { entries_.clear(); }
+
+private:
+    std::vector<fs::path> entries_;
+};
+
+// Creates `folder` and the missing folders above it, noting each one made.
+Result<void, PackageError> makeFolders(const fs::path& folder, CreatedEntries& created)
+{
+    std::vector<fs::path> missing;
+    std::error_code error;
+    for (fs::path at = folder; !fs::exists(fs::symlink_status(at, error)); at = at.parent_path()) {
+        missing.push_back(at);
+        if (at == at.parent_path()) break;
+    }
+    for (auto made = missing.rbegin(); made != missing.rend(); ++made) {
+        if (!fs::create_directory(*made, error) && error) return fileError(*made, error);
+        created.add(*made);
+    }
+    if (!fs::is_directory(folder, error)) return fileError(folder, std::make_error_code(std::errc::not_a_directory));
+    return {};
+}
+
+// Copies through a temporary beside `target`, so a frame file is never seen half written. Errors
+// name the side that failed: the source when it cannot be read, else `shownTarget` with the cause.
+Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path& target, const fs::path& shownTarget)
+{
+    std::optional<FileCopyError> failure;
+    const auto error = replaceFileThroughTemporary(target, [&](const fs::path& temporary) {
+        auto copied = copyFileDurably(source, temporary);
+        if (copied) return std::error_code();
+        failure = copied.error();
+        return failure->error;
+    });
+    if (failure && failure->side == FileCopyError::Side::source) return fileError(source, failure->error);
+    if (error) return fileError(shownTarget, error);
+    return {};
+}
+
+// Copies every frame that is not in its place yet into `images`, which the user knows as
+// `shownImages`, noting the files it made.
+Result<void, PackageError> copyFrames(
+    const PackageContents& contents, const fs::path& images, const fs::path& shownImages, CreatedEntries& created)
+{
+    for (const auto& frame : contents.frames) {
+        const fs::path target = images / frame.fileName;
+        if (isSameFile(frame.source, target)) continue;
+        std::error_code error;
+        const bool existed = fs::exists(fs::symlink_status(target, error));
+        if (auto copied = copyIntoPlace(frame.source, target, shownImages / frame.fileName); !copied) return copied;
+        if (!existed) created.add(target);
+        log("Copied " + escapedForDisplay(frame.fileName) + " to package");
+    }
+    return {};
+}
+
+// The open project's own package, written where it stands under its lock: frames first, each
+// through a temporary, then the record, so a write stopped anywhere leaves every frame readable.
+Result<void, PackageError> writeInPlace(const PackageContents& contents)
+{
+    const fs::path& package = contents.package;
+    const ExclusiveFileLock lock(package / packageLockName);
+    if (lock.heldElsewhere()) return savingElsewhere(package);
+    removeStaleReplacementTemporaries(package);
+
+    const fs::path images = package / packageImagesFolderName;
+    CreatedEntries created;
+    // A linked "images" would have us write outside the package; the package gets a real folder.
+    if (std::error_code error; isLink(images) && !fs::remove(images, error)) return fileError(images, error);
+    // Not create_directories: a package moved away meanwhile must not come back as an empty shell.
+    if (std::error_code error; fs::create_directory(images, error)) {
+        created.add(images);
+    } else if (error) {
+        return fileError(images, error);
+    } else if (!fs::is_directory(images, error)) {
+        return fileError(images, std::make_error_code(std::errc::not_a_directory));
+    }
+    removeStaleReplacementTemporaries(images);
+
+    if (auto copied = copyFrames(contents, images, images, created); !copied) return copied;
+    const fs::path record = package / projectRecordName;
+    if (const auto error = replaceFileWithBytes(record, contents.record)) return fileError(record, error);
+    created.keep();
+    return {};
+}
+
+// Removes the package builds a killed Save As left in `folder`: our temporaries' names, untouched
+// for a while and not locked by a build still running.
+void removeStalePackageBuilds(const fs::path& folder)
+{
+    std::vector<fs::path> stale;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        std::error_code ignored;
+        if (!entry->is_symlink(ignored) && entry->is_directory(ignored) && isStaleTemporary(*entry))
+            stale.push_back(entry->path());
+    }
+    for (const auto& build : stale) {
+        const ExclusiveFileLock lock(build / packageLockName);
+        if (!lock.heldElsewhere()) removeTreeQuietly(build);
+    }
+}
+
+bool cannotRenameThisWay(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP;
+}
+
+// Renames the finished build `work` to `package`. A package already there is swapped out in one
+// step and removed; a file system without that swap moves it aside first, under a name the sweep
+// leaves alone, so a kill between the two renames loses neither.
+Result<void, PackageError> moveIntoPlace(const fs::path& work, const fs::path& package)
+{
+    if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, package.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (cannotRenameThisWay(errno)) {
+        std::error_code ignored;
+        if (!fs::exists(fs::symlink_status(package, ignored))) {
+            if (::rename(work.c_str(), package.c_str()) == 0) return {};
+            return fileError(package, lastError());
+        }
+    } else if (errno != EEXIST && errno != ENOTEMPTY) {
+        return fileError(package, lastError());
+    }
+
+    const ExclusiveFileLock old(package / packageLockName);
+    if (old.heldElsewhere()) return savingElsewhere(package);
+    if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, package.c_str(), RENAME_EXCHANGE) == 0) {
+        removeTreeQuietly(work);
+        return {};
+    }
+    if (!cannotRenameThisWay(errno)) return fileError(package, lastError());
+    const fs::path aside = package.parent_path() / (".tidelumine-" + Uuid::random().text() + ".replaced");
+    if (::rename(package.c_str(), aside.c_str()) != 0) return fileError(package, lastError());
+    if (::rename(work.c_str(), package.c_str()) != 0) {
+        const auto error = lastError();
+        ::rename(aside.c_str(), package.c_str());
+        return fileError(package, error);
+    }
+    removeTreeQuietly(aside);
+    return {};
+}
+
+// Any other target: the whole package is built beside it under a temporary name and renamed into
+// place last, so a Save As stopped anywhere leaves the old state or the whole new package.
+Result<void, PackageError> writeBeside(const PackageContents& contents)
+{
+    const fs::path& package = contents.package;
+    std::error_code error;
+    // Only a package is replaced; a file of that name stays, and the save says why.
+    if (fs::exists(fs::symlink_status(package, error)) && !fs::is_directory(package, error))
+        return fileError(package, std::make_error_code(std::errc::not_a_directory));
+
+    CreatedEntries createdFolders;
+    if (auto made = makeFolders(package.parent_path(), createdFolders); !made) return made;
+    removeStalePackageBuilds(package.parent_path());
+
+    const fs::path work = temporaryPathBeside(package);
+    if (!fs::create_directory(work, error))
+        return fileError(package, error ? error : std::make_error_code(std::errc::file_exists));
+    struct Build {
+        fs::path folder;
+        bool finished = false;
+        ~Build()
+        {
+            if (!finished) removeTreeQuietly(folder);
+        }
+    } build { work };
+    // Held until the package is in place, so a sweep by another instance leaves this build alone.
+    const ExclusiveFileLock building(work / packageLockName);
+
+    const fs::path images = work / packageImagesFolderName;
+    const fs::path shownImages = package / packageImagesFolderName;
+    if (!fs::create_directory(images, error)) return fileError(shownImages, error);
+    CreatedEntries frameFiles;
+    if (auto copied = copyFrames(contents, images, shownImages, frameFiles); !copied) return copied;
+    frameFiles.keep();
+    if (const auto written = writeFileDurably(work / projectRecordName, contents.record))
+        return fileError(package / projectRecordName, written);
+    if (const auto synced = syncFile(images)) return fileError(shownImages, synced);
+    if (const auto synced = syncFile(work)) return fileError(package, synced);
+
+    if (auto moved = moveIntoPlace(work, package); !moved) return moved;
+    build.finished = true;
+    createdFolders.keep();
+    static_cast<void>(syncFile(package.parent_path()));
+    return {};
+}
+
+} // namespace
+
+PackageWriteOutcome writePackage(const PackageContents& contents)
+{
+    auto written = contents.inPlace ? writeInPlace(contents) : writeBeside(contents);
+    if (!written) return { .placedFrames = 0, .result = std::move(written) };
+    return { .placedFrames = contents.frames.size(), .result = {} };
+}
+
+} // namespace tl

@@ -1,0 +1,251 @@
+#include "platform/FileLock.h"
+#include "platform/FileReplacement.h"
+#include "support/ConstrainedDisk.h"
+#include "support/ProjectFixture.h"
+
+#include <gmock/gmock.h>
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include <csignal>
+#include <iostream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using testing::readText;
+using testing::writeText;
+
+constexpr std::string_view heldElsewhere = "is being saved by another instance of Tidelumine";
+
+// A picture of noise: its file is large (about 770 kB), so copying it takes a moment.
+fs::path writeNoisyImage(const fs::path& file)
+{
+    fs::create_directories(file.parent_path());
+    cv::Mat pixels(400, 640, CV_8UC3);
+    cv::randu(pixels, cv::Scalar::all(0), cv::Scalar::all(255));
+    cv::imwrite(file.string(), pixels);
+    return file;
+}
+
+std::vector<std::string> entriesOf(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+        names.push_back(entry->path().filename().string());
+    std::ranges::sort(names);
+    return names;
+}
+
+// Frame files copied so far into the "images" folder of every package and package build in `folder`.
+std::size_t framesCopiedUnder(const fs::path& folder)
+{
+    std::size_t count = 0;
+    for (const auto& package : entriesOf(folder)) {
+        for (const auto& name : entriesOf(folder / package / "images"))
+            count += isReplacementTemporaryName(name) ? 0 : 1;
+    }
+    return count;
+}
+
+// Exit status of a child that ran to its end, or -1 for one that was killed.
+int waitForChild(pid_t child)
+{
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class PackageWriteSafetyTest : public testing::ProjectTest {
+protected:
+    void save(const fs::path& package) { ASSERT_TRUE(saveProject(package)); }
+
+    std::string expectSaveFailed(const fs::path& package)
+    {
+        dialogs.answerAlert(0);
+        EXPECT_FALSE(saveProject(package));
+        if (dialogs.alerts.empty()) return {};
+        EXPECT_EQ(dialogs.alerts.back().message, "Save Failed");
+        return dialogs.alerts.back().informativeText;
+    }
+
+    std::vector<std::string> sourcePaths() const
+    {
+        std::vector<std::string> paths;
+        for (const auto& image : state.images.get())
+            paths.push_back(image.sourcePath.value_or("<none>"));
+        return paths;
+    }
+
+    void addNoisyFrames(std::size_t count, const std::string& sourceFolder)
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            state.addImage(writeNoisyImage(folder(sourceFolder) / ("frame" + std::to_string(i) + ".png")));
+        endEvent();
+    }
+};
+
+TEST_F(PackageWriteSafetyTest, AFullOrReadOnlyDiskNamesTheFrameItCouldNotWriteAndKeepsNoCopy)
+{
+    testing::SmallDisk disk(1024 * 1024);
+    if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    importImages({ "small.png" });
+    const auto package = disk.path() / "P.vorrind";
+    save(package);
+    const auto record = readText(package / "project.json");
+    addNoisyFrames(3, "big");
+    const auto sourcesBefore = sourcePaths();
+
+    // The first large frame fits, the second fills the disk.
+    const auto full = expectSaveFailed(package);
+    EXPECT_EQ(
+        full, "Could not save project: “" + (package / "images/frame1.png").string() + "”: No space left on device");
+    EXPECT_EQ(entriesOf(package / "images"), std::vector<std::string> { "small.png" }) << "frame0.png was removed";
+    EXPECT_EQ(readText(package / "project.json"), record);
+    EXPECT_EQ(sourcePaths(), sourcesBefore);
+    EXPECT_TRUE(state.isDirty.get());
+
+    ASSERT_TRUE(disk.makeReadOnly());
+    const auto readOnly = expectSaveFailed(package);
+    EXPECT_EQ(
+        readOnly, "Could not save project: “" + (package / "images/frame0.png").string() + "”: Read-only file system");
+    EXPECT_EQ(sourcePaths(), sourcesBefore);
+}
+
+TEST_F(PackageWriteSafetyTest, APackageMovedAwayWhileOpenLeavesNothingBehindWhenSaved)
+{
+    importImages({ "a.png", "b.png" });
+    const auto package = folder("Moved.vorrind");
+    save(package);
+    const auto recent = state.recentProjects.get();
+    fs::rename(package, folder("Elsewhere.vorrind"));
+    state.isDirty = true;
+
+    EXPECT_THAT(expectSaveFailed(package), HasSubstr("No such file or directory"));
+    EXPECT_FALSE(fs::exists(package)) << "no shell of a record and an empty images folder";
+    EXPECT_EQ(entriesOf(temp.path()), (std::vector<std::string> { "Elsewhere.vorrind", "sources" }));
+    EXPECT_EQ(state.recentProjects.get(), recent);
+    EXPECT_TRUE(state.isDirty.get());
+}
+
+TEST_F(PackageWriteSafetyTest, ASaveAsReplacesAPackageWholeAndNeverMergesIntoIt)
+{
+    const auto old = folder("Old.vorrind");
+    writeText(old / "images", "a file where the folder should be");
+    writeText(old / "notes.txt", "the old package's");
+    importImages({ "a.png" });
+    save(old);
+    EXPECT_EQ(entriesOf(old), (std::vector<std::string> { std::string(packageLockName), "images", "project.json" }));
+    EXPECT_EQ(entriesOf(old / "images"), std::vector<std::string> { "a.png" });
+    EXPECT_EQ(entriesOf(temp.path()), (std::vector<std::string> { "Old.vorrind", "sources" }));
+}
+
+TEST_F(PackageWriteSafetyTest, AKilledSaveAsLeavesTheOldStateOrTheWholeNewPackage)
+{
+    const auto parent = folder("Saves");
+    const auto old = parent / "Old.vorrind";
+    importImages({ "old.png" }, "first");
+    save(old);
+    const auto oldRecord = readText(old / "project.json");
+    const auto oldPicture = readText(old / "images/old.png");
+    state.currentProjectPath = std::nullopt;
+    constexpr std::size_t frameCount = 12;
+    addNoisyFrames(frameCount, "noise");
+
+    const auto opensWhole = [&](const fs::path& package) {
+        const auto opened = readPackage(package);
+        return opened.ok() && opened.value().missingFileNames.empty()
+            && opened.value().project.images.size() == frameCount + 1;
+    };
+    // How many frames the save has copied when it is killed: none, one, half, all (record next).
+    for (const auto& target : { parent / "New.vorrind", old }) {
+        for (const std::size_t point : { std::size_t(0), std::size_t(1), frameCount / 2, frameCount }) {
+            SCOPED_TRACE(target.filename().string() + " killed after " + std::to_string(point) + " frames");
+            const std::size_t before = framesCopiedUnder(parent);
+            const pid_t child = ::fork();
+            if (child == 0) ::_exit(saveProject(target) ? 0 : 1);
+            int status = 0;
+            bool ended = false;
+            while (!ended && framesCopiedUnder(parent) < before + point)
+                ended = ::waitpid(child, &status, WNOHANG) == child;
+            if (!ended) {
+                ::kill(child, SIGKILL);
+                waitForChild(child);
+            }
+            if (target == old) {
+                const bool oldState
+                    = readText(old / "project.json") == oldRecord && readText(old / "images/old.png") == oldPicture;
+                EXPECT_TRUE(oldState || opensWhole(old));
+            } else {
+                EXPECT_TRUE(!fs::exists(target) || opensWhole(target));
+            }
+            for (const auto& name : entriesOf(parent))
+                EXPECT_TRUE(name == "New.vorrind" || name == "Old.vorrind" || isReplacementTemporaryName(name)) << name;
+        }
+    }
+
+    // Builds a killed Save As left behind go with a later save beside them, once they are old.
+    const auto longAgo = fs::file_time_type::clock::now() - staleTemporaryAge - std::chrono::seconds(1);
+    for (const auto& name : entriesOf(parent)) {
+        if (isReplacementTemporaryName(name)) fs::last_write_time(parent / name, longAgo);
+    }
+    save(parent / "Last.vorrind");
+    EXPECT_TRUE(opensWhole(parent / "Last.vorrind"));
+    for (const auto& name : entriesOf(parent))
+        EXPECT_FALSE(isReplacementTemporaryName(name)) << name;
+}
+
+TEST_F(PackageWriteSafetyTest, TwoInstancesSavingOnePackageTakeTurnsInsteadOfRacing)
+{
+    addNoisyFrames(6, "noise");
+    const auto package = folder("Shared.vorrind");
+    save(package);
+
+    // Each instance copies every frame again, as after an edit of each picture.
+    auto contents = packageContents(package, state);
+    ASSERT_TRUE(contents.ok());
+    for (auto& frame : contents.value().frames)
+        frame.source = folder("noise") / frame.fileName;
+    const auto saver = [&contents] {
+        for (int i = 0; i < 20; ++i) {
+            const auto outcome = writePackage(contents.value());
+            if (!outcome.result.ok() && outcome.result.error().description.find(heldElsewhere) == std::string::npos) {
+                std::cerr << outcome.result.error().description << '\n';
+                return 1;
+            }
+        }
+        return 0;
+    };
+    const pid_t first = ::fork();
+    if (first == 0) ::_exit(saver());
+    const pid_t second = ::fork();
+    if (second == 0) ::_exit(saver());
+    EXPECT_EQ(waitForChild(first), 0);
+    EXPECT_EQ(waitForChild(second), 0);
+    const auto opened = readPackage(package);
+    ASSERT_TRUE(opened.ok());
+    EXPECT_TRUE(opened.value().missingFileNames.empty());
+
+    // While another instance holds the package, saving there or replacing it says so and changes nothing.
+    const auto record = readText(package / "project.json");
+    {
+        const ExclusiveFileLock otherInstance(package / packageLockName);
+        ASSERT_TRUE(otherInstance.held());
+        state.isDirty = true;
+        EXPECT_EQ(expectSaveFailed(package),
+            "Could not save project: “" + package.string() + "” " + std::string(heldElsewhere));
+        state.currentProjectPath = folder("Other.vorrind");
+        EXPECT_THAT(expectSaveFailed(package), HasSubstr(heldElsewhere));
+        EXPECT_EQ(entriesOf(temp.path()), (std::vector<std::string> { "Shared.vorrind", "noise" }));
+    }
+    EXPECT_EQ(readText(package / "project.json"), record);
+    save(package);
+}
+
+} // namespace
+} // namespace tl
