@@ -7,6 +7,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tl {
@@ -90,8 +91,18 @@ cv::Mat decodeHeif(std::span<const std::uint8_t> file, int previewLongSide)
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (!plane || width <= 0 || height <= 0) return {};
     const int channels = alpha ? 4 : 3;
-    const cv::Mat rgb(
-        height, width, CV_8UC(channels), const_cast<std::uint8_t*>(plane), static_cast<std::size_t>(stride));
+    cv::Mat rgb(height, width, CV_8UC(channels), const_cast<std::uint8_t*>(plane), static_cast<std::size_t>(stride));
+    // A preview is shrunk straight from libheif's picture, which is never copied whole.
+    const int longSide = std::max(width, height);
+    if (previewLongSide > 0 && longSide > previewLongSide) {
+        const double scale = static_cast<double>(previewLongSide) / longSide;
+        cv::Mat smaller;
+        cv::resize(rgb, smaller,
+            { std::max(1, static_cast<int>(std::lround(width * scale))),
+                std::max(1, static_cast<int>(std::lround(height * scale))) },
+            0, 0, cv::INTER_AREA);
+        rgb = smaller;
+    }
     cv::Mat bgr;
     cv::cvtColor(rgb, bgr, alpha ? cv::COLOR_RGBA2BGRA : cv::COLOR_RGB2BGR);
     return toSrgb(bgr, handle.get());

@@ -11,7 +11,8 @@ namespace tl {
 bool isHeifFile(std::span<const std::uint8_t> file);
 
 // The primary image as 8-bit sRGB BGR, or BGRA when it has alpha; empty when it does not decode.
-// With a positive previewLongSide, an embedded thumbnail at least that large is decoded instead.
+// With a positive previewLongSide, an embedded thumbnail at least that large is decoded instead, and
+// the picture is made no larger than that on its longer side.
 cv::Mat decodeHeif(std::span<const std::uint8_t> file, int previewLongSide = 0);
 
 } // namespace tl

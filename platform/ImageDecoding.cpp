@@ -3,6 +3,7 @@
 #include "platform/EmbeddedColorProfile.h"
 #include "platform/FileReplacement.h"
 #include "platform/HeifDecoding.h"
+#include "platform/ImageDecodingPng.h"
 #include "platform/ImageFileBytes.h"
 #include "platform/SrgbConversion.h"
 
@@ -72,6 +73,12 @@ cv::Mat decode(std::span<const std::uint8_t> bytes, int maxLongSide)
     const ContainerFacts facts = readContainerFacts(bytes);
     // The header's word is checked before the decoder allocates what it claims.
     if (facts.extent && isTooLargeToDecode(*facts.extent)) return {};
+    // PNG is read row by row at 8 bits, reduced while it is read for previews: a small file may
+    // hold a 16-bit picture of gigabytes.
+    if (isPngFile(bytes)) {
+        const cv::Mat decoded = decodePng(bytes, maxLongSide);
+        return decoded.empty() ? decoded : toEightBit(convertProfileToSrgb(decoded, facts.iccProfile));
+    }
     // JPEG carries no alpha but often an EXIF orientation, which only the colour decode applies;
     // other formats are read as stored so alpha and depth survive.
     const bool jpeg = bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;

@@ -48,7 +48,9 @@ cv::Mat transformToSrgb(const cv::Mat& pixels, cmsHPROFILE source)
         pixelFormat(depth, outputChannels), INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE | cmsFLAGS_COPY_ALPHA));
     if (!transform) return pixels;
 
-    cv::Mat converted(pixels.size(), CV_MAKETYPE(depth, outputChannels));
+    // The same layout is converted in place (lcms allows it), so a large picture is not held twice.
+    cv::Mat converted
+        = outputChannels == channels ? pixels : cv::Mat(pixels.size(), CV_MAKETYPE(depth, outputChannels));
     cv::parallel_for_(cv::Range(0, pixels.rows), [&](const cv::Range& rows) {
         for (int y = rows.start; y < rows.end; ++y)
             cmsDoTransform(transform.get(), pixels.ptr(y), converted.ptr(y), static_cast<cmsUInt32Number>(pixels.cols));

@@ -14,7 +14,8 @@ struct RgbPrimaries {
 
 // Converts 8- or 16-bit grey, BGR or BGRA pixels described by an ICC profile to sRGB (grey becomes BGR;
 // alpha is carried over). Pixels come back unchanged when the profile is unusable or does not
-// describe pixels of that kind (a CMYK profile on decoded RGB, for example).
+// describe pixels of that kind (a CMYK profile on decoded RGB, for example). BGR and BGRA pixels are
+// converted in place: the pixels handed in change too.
 cv::Mat convertProfileToSrgb(const cv::Mat& pixels, std::span<const std::uint8_t> iccProfile);
 
 // The same for pixels described by primaries and a white point instead of a profile.

@@ -1,6 +1,8 @@
 #include "platform/ImageDecoding.h"
 #include "platform/ImageFileBytes.h"
 
+#include "support/LargePng.h"
+#include "support/PeakMemory.h"
 #include "support/TestImageFiles.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +162,47 @@ TEST_F(ImageDecodingTest, WritePngReplacesWholeFilesAndLeavesNoTemporaryFile)
     EXPECT_FALSE(writePng(pixels, scratch.path / "no-such-folder" / "frame.png"));
     EXPECT_FALSE(writePng(cv::Mat(), scratch.path / "empty.png"));
     EXPECT_FALSE(fs::exists(scratch.path / "empty.png"));
+}
+
+// Small files that state huge pictures: previews are read reduced and full decodes cost one 8-bit
+// picture, whatever depth the file stores. Each decode runs in a child whose peak is measured.
+TEST_F(ImageDecodingTest, HugePicturesInSmallFilesDecodeWithinBoundedMemory)
+{
+    constexpr std::int64_t megabyte = 1 << 20;
+    const std::string deepRgba("\x12\x12\x80\x80\xC0\xC0\xFF\xFF", 8);
+    struct Case {
+        const char* name;
+        test::LargePng png;
+        int previewSide; // 0: a full decode
+        cv::Size decoded; // empty when the file must be refused
+        std::int64_t bound;
+    };
+    const Case cases[] = {
+        { "16-bit RGBA preview", { 16384, 16384, 16, 6, deepRgba }, 512, { 512, 512 }, 96 * megabyte },
+        { "16-bit RGBA interlaced preview", { 16384, 9216, 16, 6, deepRgba, true }, 512, { 512, 288 }, 96 * megabyte },
+        { "8-bit grey preview", { 16384, 16384, 8, 0, "\x80" }, 300, { 300, 300 }, 96 * megabyte },
+        { "16-bit RGB cut short", { 16384, 16384, 16, 2, deepRgba.substr(0, 6), false, 0.5 }, 512, {}, 96 * megabyte },
+        // One 8192 x 8192 BGRA picture is 256 MB; its 16-bit form alone would be twice that.
+        { "16-bit RGBA for export", { 8192, 8192, 16, 6, deepRgba }, 0, { 8192, 8192 }, 320 * megabyte },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path path = scratch.path / "huge.png";
+        c.png.write(path);
+        EXPECT_LT(fs::file_size(path), 8 * megabyte);
+        const auto peak = test::measureInChild([&]() -> std::int64_t {
+            const cv::Mat pixels = c.previewSide > 0 ? decodePreview(path, c.previewSide) : decodeImageFile(path);
+            if (pixels.empty()) return 0;
+            // The colour must survive the reduction: 16-bit (0x1212, 0x8080, 0xC0C0) is BGR (192, 128, 18).
+            const bool colourKept = pixels.channels() == 4
+                ? pixels.at<cv::Vec4b>(pixels.rows / 2, pixels.cols / 2) == cv::Vec4b(192, 128, 18, 255)
+                : pixels.at<cv::Vec3b>(pixels.rows / 2, pixels.cols / 2) == cv::Vec3b(128, 128, 128);
+            return colourKept ? std::int64_t { pixels.cols } << 32 | pixels.rows : -1;
+        });
+        ASSERT_TRUE(peak) << "the decoding child failed";
+        EXPECT_EQ(peak->result, std::int64_t { c.decoded.width } << 32 | c.decoded.height);
+        EXPECT_LT(peak->growthBytes, c.bound) << peak->growthBytes / megabyte << " MB";
+    }
 }
 
 } // namespace
