@@ -1,6 +1,7 @@
 #include "extensions/common/FrameDecoder.h"
 
 #include "extensions/common/HeifDecoder.h"
+#include "extensions/common/PngFrameDecoder.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -11,8 +12,10 @@
 namespace tl::extension {
 namespace {
 
-// Qt refuses images above 256 MB by default, which an 8K 16-bit RGBA frame exceeds.
-constexpr int allocationLimitMegabytes = 1024;
+// Qt refuses images above 256 MB by default, which an 8K 16-bit RGBA frame exceeds. Every picture
+// within the pixel bound below passes, even at 16 bits per channel, so the app and the
+// extensions accept the same files.
+constexpr int allocationLimitMegabytes = 2048 + 1;
 constexpr qint64 largestSide = 32768;
 constexpr qint64 largestPixels = qint64 { 16384 } * 16384;
 
@@ -57,8 +60,10 @@ QImage decodeFrame(const QString& path, int longSide)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    const QImage frame
-        = isDecodableHeif(file.peek(64)) ? scaledToFit(decodeHeif(path), longSide) : decodeWithQt(file, longSide);
+    const QByteArray head = file.peek(64);
+    const QImage frame = isDecodableHeif(head) ? decodeHeif(path, longSide)
+        : isPng(head)                          ? scaledToFit(decodePng(path, longSide), longSide)
+                                               : decodeWithQt(file, longSide);
     if (frame.isNull()) return {};
     // Deep frames (16-bit PNG, for one) are shown and stored at 8 bits per channel: half the memory.
     return frame.convertToFormat(frame.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);

@@ -33,7 +33,7 @@ bool isDecodableHeif(const QByteArray& head)
     return heif_check_filetype(bytes, static_cast<int>(head.size())) == heif_filetype_yes_supported;
 }
 
-QImage decodeHeif(const QString& path)
+QImage decodeHeif(const QString& path, int longSide)
 {
     const Context context(heif_context_alloc());
     if (!context) return {};
@@ -58,8 +58,12 @@ QImage decodeHeif(const QString& path)
     const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (!pixels || width <= 0 || height <= 0) return {};
-    // The decoded planes die with `image`, so the picture is copied out before returning.
-    return QImage(pixels, width, height, stride, hasAlpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888).copy();
+    // The decoded planes die with `image`, so the picture is copied out before returning; a frame
+    // larger than asked for is shrunk on the way, and never copied whole.
+    const QImage planes(pixels, width, height, stride, hasAlpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QSize fitted = fittedSize(planes.size(), longSide);
+    return fitted == planes.size() ? planes.copy()
+                                   : planes.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace tl::extension

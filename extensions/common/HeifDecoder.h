@@ -11,8 +11,8 @@ namespace tl::extension {
 // Whether a file starting with these bytes is a HEIF file libheif can decode.
 bool isDecodableHeif(const QByteArray& head);
 
-// The primary image at full size, with its stored rotation applied; null when it does not decode
-// or is too large to.
-QImage decodeHeif(const QString& path);
+// The primary image with its stored rotation applied, fitted within longSide x longSide as
+// fittedSize() says; null when it does not decode or is too large to.
+QImage decodeHeif(const QString& path, int longSide);
 
 } // namespace tl::extension

@@ -2,42 +2,57 @@
 
 #include "extensions/common/FrameDecoder.h"
 
-#include <QHash>
-#include <QThread>
+#include <exception>
 
 namespace tl::preview {
 
 FrameLoader::FrameLoader(QObject* parent)
     : QObject(parent)
+    , worker_([this] { run(); })
 {
 }
 
 FrameLoader::~FrameLoader()
 {
-    if (!worker_) return;
-    worker_->requestInterruption();
-    worker_->wait();
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        queue_.clear();
+    }
+    wake_.notify_one();
+    worker_.join();
 }
 
-void FrameLoader::start(const QStringList& files, int longSide)
+void FrameLoader::request(int index, const QString& file, int longSide)
 {
-    Q_ASSERT(!worker_);
-    // Signals emitted on the worker are queued to this object's thread, so the receivers never
-    // see a frame after the loader (and with it the queued events) is gone.
-    worker_ = QThread::create([this, files, longSide] {
-        // A record may name one file many times; each file is decoded once and its frames share
-        // the pixels.
-        QHash<QString, QImage> decoded;
-        for (const QString& file : files) {
-            if (QThread::currentThread()->isInterruptionRequested()) return;
-            auto known = decoded.constFind(file);
-            if (known == decoded.constEnd()) known = decoded.insert(file, extension::decodeFrame(file, longSide));
-            if (!known->isNull()) emit frameLoaded(*known);
+    {
+        const std::lock_guard lock(mutex_);
+        queue_.push_back({ index, file, longSide });
+    }
+    wake_.notify_one();
+}
+
+void FrameLoader::run()
+{
+    for (;;) {
+        Request next;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_) return;
+            next = std::move(queue_.front());
+            queue_.pop_front();
         }
-        emit finished();
-    });
-    worker_->setParent(this);
-    worker_->start();
+        QImage frame;
+        try {
+            frame = extension::decodeFrame(next.file, next.longSide);
+        } catch (const std::exception&) {
+            frame = {}; // out of memory for this frame: it is left out like any other that fails
+        }
+        // Emitted on the worker, queued to the receivers' thread: a receiver destroyed meanwhile
+        // never sees the frame.
+        emit frameDecoded(next.index, frame);
+    }
 }
 
 } // namespace tl::preview

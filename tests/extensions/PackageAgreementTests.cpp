@@ -1,9 +1,12 @@
 #include "PackageBuilder.h"
+#include "support/LargePng.h"
 
 #include "app/ProjectPackage.h"
+#include "extensions/common/FrameDecoder.h"
 #include "extensions/common/PackageLayout.h"
 #include "extensions/preview/PreviewProjectReader.h"
 #include "extensions/thumbnail/ThumbnailProjectReader.h"
+#include "platform/ImageDecoding.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +65,35 @@ TEST(PackageAgreement, NeitherReadsFramesThroughALinkedImagesFolder)
     ASSERT_TRUE(opened.ok());
     EXPECT_EQ(opened.value().missingFileNames, std::vector<std::string> { "passwd" });
     EXPECT_FALSE(extension::framePath(package.path(), QStringLiteral("passwd")));
+}
+
+// Pictures whose files are small but whose pixels are not: a frame the app imports also previews
+// and thumbnails, at the same size, and one the app refuses is refused by the extensions too.
+TEST(PackageAgreement, TheAppAndBothExtensionsJudgeHostilePicturesAlike)
+{
+    const std::string deepRgba("\x12\x12\x80\x80\xC0\xC0\xFF\xFF", 8);
+    const struct {
+        const char* name;
+        test::LargePng png;
+        bool valid;
+    } cases[] = {
+        { "16-bit RGBA at the pixel limit", { 16384, 16384, 16, 6, deepRgba }, true },
+        { "interlaced 8-bit RGBA", { 8192, 8192, 8, 6, "\x40\x80\xC0\xFF", true }, true },
+        { "widest strip", { 32768, 2, 8, 0, "\x80" }, true },
+        { "strip beyond the widest canvas", { 40000, 2, 8, 0, "\x80" }, false },
+        { "16-bit RGB cut short", { 8192, 8192, 16, 2, deepRgba.substr(0, 6), false, 0.5 }, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PackageBuilder package;
+        const QString path = package.path() + QStringLiteral("/images/huge.png");
+        c.png.write(path.toStdString());
+        const cv::Mat app = decodePreview(path.toStdString(), 256);
+        const QImage extension = extension::decodeFrame(path, 256);
+        EXPECT_EQ(!app.empty(), c.valid);
+        EXPECT_EQ(!extension.isNull(), c.valid);
+        EXPECT_EQ(QSize(app.cols, app.rows), extension.size());
+    }
 }
 
 } // namespace

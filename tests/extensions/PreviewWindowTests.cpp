@@ -1,13 +1,17 @@
 #include "PackageBuilder.h"
+#include "support/PeakMemory.h"
 
-#include "extensions/preview/FrameLoader.h"
 #include "extensions/preview/PreviewViewController.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -48,23 +52,73 @@ TEST(PreviewWindow, MissingFramesAreCountedButLeftOutOfTheSlideshow)
     EXPECT_TRUE(preview.isSlideShowRunning());
 }
 
-TEST(PreviewFrameLoader, AFileNamedManyTimesIsDecodedOnce)
+TEST(PreviewWindow, AFileNamedManyTimesIsDecodedOnce)
 {
     PackageBuilder package;
-    package.frame(QStringLiteral("one.png"), Qt::red).frame(QStringLiteral("two.png"), Qt::blue);
-    const QString one = package.path() + QStringLiteral("/images/one.png");
-    const QString two = package.path() + QStringLiteral("/images/two.png");
-    preview::FrameLoader loader;
-    QSignalSpy frames(&loader, &preview::FrameLoader::frameLoaded);
-    QSignalSpy finished(&loader, &preview::FrameLoader::finished);
-    loader.start({ one, two, one, one, two }, 64);
-    ASSERT_TRUE(finished.wait(10000));
-    ASSERT_EQ(frames.size(), 5);
-    const auto key = [&](int index) { return frames.at(index).at(0).value<QImage>().cacheKey(); };
-    EXPECT_EQ(key(0), key(2));
-    EXPECT_EQ(key(0), key(3));
-    EXPECT_EQ(key(1), key(4));
-    EXPECT_NE(key(0), key(1));
+    package
+        .recordOfFrames({ QStringLiteral("one.png"), QStringLiteral("two.png"), QStringLiteral("one.png"),
+            QStringLiteral("one.png"), QStringLiteral("two.png") })
+        .frame(QStringLiteral("one.png"), Qt::red)
+        .frame(QStringLiteral("two.png"), Qt::blue);
+    PreviewViewController preview;
+    showLoaded(preview, package.path());
+    QList<qint64> keys;
+    for (int step = 0; step < 5; ++step) {
+        keys << preview.shownFrame().cacheKey();
+        preview.advanceSlide();
+    }
+    EXPECT_EQ(keys[0], keys[2]);
+    EXPECT_EQ(keys[0], keys[3]);
+    EXPECT_EQ(keys[1], keys[4]);
+    EXPECT_NE(keys[0], keys[1]);
+}
+
+TEST(PreviewWindow, AFirstFrameThatDoesNotDecodeIsPassedOver)
+{
+    PackageBuilder package;
+    package.recordOfFrames({ QStringLiteral("gone.png"), QStringLiteral("a.png") })
+        .frame(QStringLiteral("a.png"), Qt::green);
+    PreviewViewController preview;
+    showLoaded(preview, package.path());
+    EXPECT_EQ(preview.frameCount(), 1);
+    EXPECT_EQ(preview.shownFrame().pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_FALSE(preview.isSlideShowRunning());
+}
+
+// Distinct files, each decoded again as the show comes round to it: memory stays that of a few
+// frames at the window's size however long the timeline is.
+TEST(PreviewWindow, ALongTimelineHoldsOnlyAFewFramesAroundTheOneShown)
+{
+    constexpr int frameTotal = 160;
+    PackageBuilder package;
+    QStringList names;
+    for (int index = 0; index < frameTotal; ++index)
+        names << QStringLiteral("frame-%1.png").arg(index);
+    package.recordOfFrames(names).frame(names[0], QColor(30, 90, 200), { 1600, 1200 });
+    const QString images = package.path() + QStringLiteral("/images/");
+    for (int index = 1; index < frameTotal; ++index)
+        ASSERT_TRUE(QFile::copy(images + names[0], images + names[index]));
+
+    const std::int64_t before = test::peakResidentBytes();
+    PreviewViewController preview;
+    showLoaded(preview, package.path());
+    QSet<int> shown { preview.shownFrameIndex() };
+    qsizetype mostHeld = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (shown.size() < frameTotal && waited.elapsed() < 60000) {
+        preview.advanceSlide();
+        shown << preview.shownFrameIndex();
+        mostHeld = std::max(mostHeld, preview.heldFrameCount());
+        QTest::qWait(1);
+    }
+    EXPECT_EQ(shown.size(), frameTotal);
+    EXPECT_EQ(preview.frameCount(), frameTotal);
+    EXPECT_LE(mostHeld, 8);
+    EXPECT_LE(std::max(preview.shownFrame().width(), preview.shownFrame().height()), 800);
+    // Every frame held at 1600 x 1200 would be 1.2 GB.
+    const std::int64_t growth = test::peakResidentBytes() - before;
+    EXPECT_LT(growth, std::int64_t { 300 } << 20) << (growth >> 20) << " MB";
 }
 
 TEST(PreviewWindow, SlideshowWrapsFromTheLastFrameToTheFirst)
