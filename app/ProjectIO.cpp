@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/PackageLocation.h"
+#include "platform/ExceptionText.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
 
@@ -40,7 +41,13 @@ void ProjectIO::startNextSave()
             writing_ = true;
             auto shared = std::make_shared<const PackageContents>(std::move(contents).value());
             saver_ = std::jthread([&scheduler = scheduler_, alive = lifetime_.token(), this, shared] {
-                auto outcome = std::make_shared<const PackageWriteOutcome>(writePackage(*shared));
+                auto outcome = std::make_shared<const PackageWriteOutcome>([&]() -> PackageWriteOutcome {
+                    try {
+                        return writePackage(*shared);
+                    } catch (...) {
+                        return { 0, PackageError { currentExceptionText() } };
+                    }
+                }());
                 scheduler.schedule(std::chrono::milliseconds(0), [alive, this, shared, outcome] {
                     if (!alive.expired()) finishSave(*shared, *outcome);
                 });

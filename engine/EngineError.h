@@ -3,6 +3,7 @@
 #include "engine/HeicGeneratorError.h"
 #include "engine/TweenGeneratorError.h"
 #include "engine/UpscaleError.h"
+#include "platform/ExceptionText.h"
 
 #include <concepts>
 #include <string>
@@ -50,5 +51,16 @@ public:
 private:
     Cause cause_;
 };
+
+// Runs `work` (which returns a Result with EngineError); what it throws comes back as processingFailed
+// with what went wrong, so no exception leaves a worker thread.
+template <class Work> auto catchingThrown(Work&& work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (...) {
+        return EngineError(HeicGeneratorError::processingFailed(currentExceptionText()));
+    }
+}
 
 } // namespace tl

@@ -4,6 +4,7 @@
 #include "engine/HeicEncoder.h"
 #include "engine/TweenRegeneration.h"
 #include "engine/WallpaperMetadata.h"
+#include "platform/ExceptionText.h"
 #include "platform/ImageDecoding.h"
 #include "platform/Log.h"
 
@@ -110,7 +111,8 @@ public:
             [&](int, const HevcCodedImage&) {
                 ++done;
                 report(encodingOffset_ + done, "Encoded image " + std::to_string(done) + "/" + std::to_string(count));
-            });
+            },
+            [&](int index) { return frames[static_cast<std::size_t>(index)].image.fileName; });
         if (!coded) return coded.error();
         for (int i = 0; i < count; ++i) {
             const auto& image = coded.value()[static_cast<std::size_t>(i)];
@@ -273,6 +275,21 @@ Result<void, EngineError> HeicGenerator::generate(const std::vector<WallpaperIma
     const ExportProgress& progress, std::stop_token stop) const
 {
     const WorkingFolderGuard workingFolder(preprocessConfig);
+    try {
+        return generateInto(images, mode, outputPath, preprocessConfig, progress, stop);
+    } catch (...) {
+        // Work outside the frame jobs (sorting, metadata, the appearance pair) that could not get
+        // its memory fails the export like a frame does; the guard still removes the folder.
+        const std::string what = currentExceptionText();
+        log("ERROR: " + what);
+        return EngineError(HeicGeneratorError::processingFailed(what));
+    }
+}
+
+Result<void, EngineError> HeicGenerator::generateInto(const std::vector<WallpaperImage>& images, WallpaperMode mode,
+    const fs::path& outputPath, const std::optional<HeicPreprocessConfig>& preprocessConfig,
+    const ExportProgress& progress, std::stop_token stop) const
+{
     const Run run(images.size(), preprocessConfig, progress, stop);
     run.report(0, "Starting generation...");
     if (images.empty()) return EngineError(HeicGeneratorError::invalidConfiguration("No images provided"));

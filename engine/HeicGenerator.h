@@ -23,10 +23,15 @@ public:
     // begin "Preprocessed frame", "Upscaling frame", "Regenerating tweens" or "Encoded image" as frames
     // move on. A stop request is honoured between frames and stages and gives Cancelled. The file at
     // `outputPath` is replaced only by a complete wallpaper; a working folder that is not kept is removed
-    // whatever the outcome.
+    // whatever the outcome. Nothing thrown leaves it: a failed allocation ends as processingFailed.
     Result<void, EngineError> generate(const std::vector<WallpaperImage>& images, WallpaperMode mode,
         const std::filesystem::path& outputPath, const std::optional<HeicPreprocessConfig>& preprocessConfig,
         const ExportProgress& progress = {}, std::stop_token stop = {}) const;
+
+private:
+    Result<void, EngineError> generateInto(const std::vector<WallpaperImage>& images, WallpaperMode mode,
+        const std::filesystem::path& outputPath, const std::optional<HeicPreprocessConfig>& preprocessConfig,
+        const ExportProgress& progress, std::stop_token stop) const;
 };
 
 } // namespace tl

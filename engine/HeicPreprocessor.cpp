@@ -69,7 +69,8 @@ Result<HeicPreprocessSession, EngineError> HeicPreprocessor::preprocess(
             const int done = ++finished;
             if (progress)
                 progress(done, total, "Preprocessed frame " + std::to_string(done) + "/" + std::to_string(total));
-        });
+        },
+        [&](int index) { return images[static_cast<std::size_t>(index)].fileName; });
     if (!frames) return frames.error();
     return HeicPreprocessSession { std::move(frames).value(), config_.outputDirectory, config_.keepPreprocessedFrames };
 }

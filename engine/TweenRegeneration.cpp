@@ -132,7 +132,8 @@ Result<std::vector<HeicFrameSource>, EngineError> regenerateTweens(const std::ve
         },
         [&](int, const HeicFrameSource&) {
             if (onBlended) onBlended(++done);
-        });
+        },
+        [&](int index) { return jobs[static_cast<std::size_t>(index)].tween.fileName; });
 }
 
 } // namespace tl

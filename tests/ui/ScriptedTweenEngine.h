@@ -58,6 +58,11 @@ public:
         if (count < 1) return EngineError(TweenGeneratorError::invalidImageCount);
         if (failingSource && source == *failingSource) return EngineError(TweenGeneratorError::processingFailed);
         std::filesystem::create_directories(folder);
+        if (throwsAfterFirstFile) {
+            cv::imwrite((folder / (baseName + "_tween_1.png")).string(), cv::Mat(4, 4, CV_8UC3));
+            throw cv::Exception(
+                cv::Error::StsNoMem, "Failed to allocate 2700000000 bytes", "blend", __FILE__, __LINE__);
+        }
         std::vector<std::string> paths;
         for (int k = 1; k <= count; ++k) {
             const auto file = folder / (baseName + "_tween_" + std::to_string(k) + ".png");
@@ -81,6 +86,8 @@ public:
 
     std::optional<std::string> failingSource;
     bool writeNonPictures = false;
+    // Writes one file, then runs out of memory the way OpenCV reports it.
+    bool throwsAfterFirstFile = false;
 
 private:
     void record(Call call, bool preview) const

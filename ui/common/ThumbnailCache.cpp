@@ -1,5 +1,6 @@
 #include "ui/common/ThumbnailCache.h"
 
+#include "platform/ExceptionText.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
 #include "ui/common/ImageConversion.h"
@@ -57,10 +58,17 @@ QImage ThumbnailCache::thumbnail(const QString& path, std::shared_ptr<const Imag
     // The destructor waits for the workers, and Qt drops queued calls to a deleted object.
     pool_.start([this, path, maxSide, decoded] {
         const Stamp stamp = stampOf(path);
-        const auto picture = decoded ? decoded : Image::loadPreview(path.toStdString(), maxSide);
-        QImage image = picture ? toQImage(*picture) : QImage();
-        if (image.width() > maxSide || image.height() > maxSide)
-            image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QImage image;
+        try {
+            const auto picture = decoded ? decoded : Image::loadPreview(path.toStdString(), maxSide);
+            if (picture) image = toQImage(*picture);
+            if (image.width() > maxSide || image.height() > maxSide)
+                image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        } catch (...) {
+            // A picture that could not be decoded here fails like one that does not decode at all.
+            log("❌ Thumbnail of " + path.toStdString() + ": " + currentExceptionText());
+            image = QImage();
+        }
         QMetaObject::invokeMethod(
             this, [this, path, stamp, image] { store(path, stamp, image); }, Qt::QueuedConnection);
     });

@@ -84,7 +84,7 @@ void ExportController::runExport(const std::filesystem::path& output, const Heic
         const auto progress = [&](int current, int total, const std::string& message) {
             run.post([this, current, total, message] { applyProgress(current, total, message); });
         };
-        const ExportEnd end = runExportWork(job, partial, services_, status, progress, run.stopToken());
+        const ExportEnd end = runExportWorkCatching(job, partial, services_, status, progress, run.stopToken());
         if (run.stopToken().stop_requested()) removeFileQuietly(partial);
         // Always delivered, so a stale run still removes its partial file.
         run.postAlways([this, run, end, partial, output = job.output] { finish(run, end, partial, output); });

@@ -1,6 +1,7 @@
 #include "ui/export/ExportWork.h"
 
 #include "engine/CanvasLimit.h"
+#include "platform/ExceptionText.h"
 #include "platform/Log.h"
 
 #include <condition_variable>
@@ -36,7 +37,13 @@ std::optional<LoadedUpscaler> loadUpscalerUnlessStopped(
     };
     auto load = std::make_shared<Load>();
     std::thread([load, makeUpscaler] {
-        auto loaded = makeUpscaler();
+        auto loaded = [&]() -> LoadedUpscaler {
+            try {
+                return makeUpscaler();
+            } catch (...) {
+                return currentExceptionText();
+            }
+        }();
         const std::lock_guard lock(load->mutex);
         load->loaded.emplace(std::move(loaded));
         load->arrived.notify_all();
@@ -82,6 +89,20 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
     log("=== EXPORT FAILED ===");
     log("Error: " + written.error().description());
     return { ExportEnd::Kind::failed, export_text::failed };
+}
+
+ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::path& writeTo,
+    const ExportServices& services, const std::function<void(const std::string&)>& status,
+    const ExportProgress& progress, std::stop_token stop)
+{
+    try {
+        return runExportWork(job, writeTo, services, status, progress, stop);
+    } catch (...) {
+        const std::string what = currentExceptionText();
+        log("=== EXPORT FAILED ===");
+        log("Error: " + HeicGeneratorError::processingFailed(what).description());
+        return { ExportEnd::Kind::failed, export_text::failed };
+    }
 }
 
 } // namespace tl::ui

@@ -68,4 +68,9 @@ inline constexpr const char* failed = "Export failed. Please try again.";
 ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& writeTo, const ExportServices& services,
     const std::function<void(const std::string&)>& status, const ExportProgress& progress, std::stop_token stop);
 
+// runExportWork that never throws: whatever escapes it ends the run as failed.
+ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::path& writeTo,
+    const ExportServices& services, const std::function<void(const std::string&)>& status,
+    const ExportProgress& progress, std::stop_token stop);
+
 } // namespace tl::ui

@@ -234,7 +234,7 @@ void CreateWallpaperModel::launch(const std::string& prompt, std::string runMode
     }
     generationTask_ = runs_->start([this, serial, road = std::move(road)](const WorkerRuns::Run& run) {
         const RunChannel channel(*this, run, serial);
-        channel.end(outcomeOf(road(channel), channel.stopRequested()));
+        channel.end(outcomeOf(runCatching(road, channel), channel.stopRequested()));
     });
     changed();
 }

@@ -12,6 +12,16 @@ RunOutcome outcomeOf(const Result<void, RunError>& result, bool stopRequested)
     return { RunOutcome::Kind::failed, describe(result.error()) };
 }
 
+Result<void, RunError> runCatching(
+    const std::function<Result<void, RunError>(const RunChannel&)>& road, const RunChannel& channel)
+{
+    try {
+        return road(channel);
+    } catch (...) {
+        return currentExceptionRunError();
+    }
+}
+
 RunChannel::RunChannel(CreateWallpaperModel& model, const WorkerRuns::Run& run, std::uint64_t serial)
     : model_(&model)
     , run_(run)

@@ -7,6 +7,7 @@
 #include "ui/generation/RunError.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -39,6 +40,13 @@ struct RunOutcome {
 // Completed, or cancelled when the run was asked to stop (whatever its aborted request then
 // reported), else failed with the error's text.
 RunOutcome outcomeOf(const Result<void, RunError>& result, bool stopRequested);
+
+class RunChannel;
+
+// Runs a road; what it throws (a failed allocation while decoding a frame, say) fails the run
+// with what went wrong instead of leaving the worker.
+Result<void, RunError> runCatching(
+    const std::function<Result<void, RunError>(const RunChannel&)>& road, const RunChannel& channel);
 
 // The worker side of one run: every report is queued for the GUI thread, where the sheet's
 // model applies it while the run is still its current, unstopped one. Closing the batch and the

@@ -138,7 +138,13 @@ private:
         const auto fill = [&] {
             while (!firstError && inFlight < create_sheet::maxConcurrentGenerations && next < slots_.size()) {
                 children.emplace_back([&, index = next] {
-                    auto record = relight(index, group.get_token());
+                    auto record = [&]() -> Result<WallpaperImage, RunError> {
+                        try {
+                            return relight(index, group.get_token());
+                        } catch (...) {
+                            return currentExceptionRunError();
+                        }
+                    }();
                     const std::lock_guard lock(mutex);
                     finished.push_back({ index, std::move(record) });
                     arrived.notify_one();

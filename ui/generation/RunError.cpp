@@ -1,5 +1,6 @@
 #include "ui/generation/RunError.h"
 
+#include "platform/ExceptionText.h"
 #include "platform/Overloaded.h"
 
 namespace tl::ui {
@@ -22,6 +23,11 @@ bool isCancellation(const RunError& error)
     if (const auto* failure = std::get_if<GenerationFailure>(&error)) return tl::isCancellation(*failure);
     if (const auto* engine = std::get_if<EngineError>(&error)) return engine->isCancelled();
     return false;
+}
+
+RunError currentExceptionRunError()
+{
+    return EngineError(HeicGeneratorError::processingFailed(currentExceptionText()));
 }
 
 } // namespace tl::ui

@@ -28,6 +28,8 @@ struct NoDataFolderError { };
 using RunError = std::variant<GenerationFailure, EngineError, RunFileError, StartingImageError, NoDataFolderError>;
 
 std::string describe(const RunError& error);
+// What an exception caught on a run's worker becomes; call only inside a catch block.
+RunError currentExceptionRunError();
 bool isCancellation(const RunError& error);
 
 } // namespace tl::ui

@@ -1,6 +1,7 @@
 #include "ui/library/EditedImageSaving.h"
 
 #include "app/Thumbnail.h"
+#include "platform/ExceptionText.h"
 #include "platform/FileReplacement.h"
 #include "platform/Log.h"
 
@@ -33,7 +34,13 @@ Result<EditedImageFile, std::string> writeEditedImage(const std::string& bytes, 
         return "Failed to save edited image: " + error.message();
     }
     log("✅ Saved edited image to: " + file.string());
-    return EditedImageFile { file, loadThumbnail(file) };
+    try {
+        return EditedImageFile { file, loadThumbnail(file) };
+    } catch (...) {
+        // The file is written; a thumbnail that cannot be decoded leaves the frame as it is.
+        log("❌ Failed to create NSImage from edited data: " + currentExceptionText());
+        return EditedImageFile { file, nullptr };
+    }
 }
 
 void applyEditedImage(AppState& appState, const WallpaperImage& image, const EditedImageFile& edited)

@@ -1,6 +1,8 @@
 #include "ui/library/ImageImporter.h"
 
 #include "app/FrameFile.h"
+#include "platform/ExceptionText.h"
+#include "platform/Log.h"
 
 #include <QMetaObject>
 
@@ -28,7 +30,12 @@ void ImageImporter::import(std::vector<std::filesystem::path> files)
         std::vector<WallpaperImage> images;
         for (const auto& file : files) {
             if (stop.stop_requested()) return;
-            if (auto image = readFrameFile(file)) images.push_back(std::move(*image));
+            try {
+                if (auto image = readFrameFile(file)) images.push_back(std::move(*image));
+            } catch (...) {
+                // Skipped like a file that is no picture; the others still arrive.
+                log("❌ Could not import " + file.string() + ": " + currentExceptionText());
+            }
         }
         QMetaObject::invokeMethod(
             this, [this, images = std::move(images)]() mutable { land(std::move(images)); }, Qt::QueuedConnection);

@@ -8,6 +8,17 @@
 #include <filesystem>
 
 namespace tl::ui {
+namespace {
+
+// A run that did not finish leaves nothing behind in its folder.
+void removeFolderQuietly(const std::filesystem::path& folder)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+} // namespace
+
 TweenInsertion::TweenInsertion(
     AppState& appState, const LibraryViewModel& library, std::shared_ptr<const TweenEngine> engine, QObject* parent)
     : QObject(parent)
@@ -103,7 +114,8 @@ void TweenInsertion::startManualRun()
                     post([this, previews = std::move(previews)]() mutable { generatedTweens = std::move(previews); });
                 },
         };
-        auto records = runManualTweens(*engine, job, reports, run.stopToken());
+        auto records = catchingThrown([&] { return runManualTweens(*engine, job, reports, run.stopToken()); });
+        if (!records) removeFolderQuietly(job.folder);
         if (!records) {
             if (records.error().isCancelled()) return;
             post([this, text = records.error().description()] { reportFailure("Tween generation failed: " + text); });
@@ -129,9 +141,12 @@ void TweenInsertion::startAutoRun()
     };
     runs_.start([this, engine = engine_, job = std::move(job)](const WorkerRuns::Run& run) {
         const auto post = [&run](std::function<void()> apply) { run.post(std::move(apply)); };
-        auto timeline = runAutoTweens(
-            *engine, job, [&](double fraction) { post([this, fraction] { tweenProgress = fraction; }); },
-            run.stopToken());
+        auto timeline = catchingThrown([&] {
+            return runAutoTweens(
+                *engine, job, [&](double fraction) { post([this, fraction] { tweenProgress = fraction; }); },
+                run.stopToken());
+        });
+        if (!timeline) removeFolderQuietly(job.root);
         if (!timeline) {
             if (timeline.error().isCancelled()) return;
             post([this, text = timeline.error().description()] {

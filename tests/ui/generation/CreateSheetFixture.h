@@ -36,6 +36,8 @@ public:
     bool configured = true;
     std::function<std::chrono::milliseconds(const std::string& prompt)> delay;
     std::function<bool(const std::string& prompt)> fail;
+    // Prompts whose answers cannot get their memory: the request throws.
+    std::function<bool(const std::string& prompt)> runsOutOfMemory;
 
     bool isConfigured() const override
     {
@@ -63,6 +65,7 @@ public:
             return cancelledFailure();
         }
         if (fail && fail(prompt)) return ImageGenerationError::requestFailed("scripted failure");
+        if (runsOutOfMemory && runsOutOfMemory(prompt)) throw std::bad_alloc();
         return GeneratedImage { pngFor(prompt), "image/png" };
     }
 

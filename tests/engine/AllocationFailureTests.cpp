@@ -1,0 +1,77 @@
+#include "engine/HeicGenerator.h"
+#include "platform/Uuid.h"
+
+#include <gtest/gtest.h>
+
+#include <opencv2/core/utility.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TL_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The address space this process has mapped now, in bytes.
+std::uint64_t mappedBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    statm >> pages;
+    return pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+// A real allocation failure, not an injected one: a child process whose address space ends a
+// few hundred megabytes past what it has mapped prepares a 16384 x 16384 frame (768 MB). The
+// export must end as a failure naming the frame, with its working folder gone, and the child
+// must live to say so; an exception escaping a frame job would abort it instead.
+TEST(AllocationFailure, AFrameThatCannotGetItsMemoryFailsTheExportAndTheProcessLives)
+{
+#ifdef TL_ADDRESS_SANITIZER
+    GTEST_SKIP() << "the address sanitizer maps far more address space than any limit leaves";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const fs::path folder = fs::temp_directory_path() / ("tl-allocation-" + Uuid::random().text());
+    fs::create_directories(folder);
+    const fs::path source = folder / "dawn.png";
+    ASSERT_TRUE(cv::imwrite(source.string(), cv::Mat(16, 16, CV_8UC3, cv::Scalar(20, 90, 200))));
+    WallpaperImage image { .id = Uuid::random(), .fileName = "dawn.png" };
+    image.sourcePath = source.string();
+    image.altitude = 5;
+    image.azimuth = 90;
+    const fs::path work = folder / "work";
+
+    const auto exportUnderLimit = [&] {
+        cv::setNumThreads(1); // the only threads are the export's own
+        const rlimit limit { mappedBytes() + (std::uint64_t { 400 } << 20), RLIM_INFINITY };
+        if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+        const HeicPreprocessConfig config { .targetSize = PixelSize { 16384, 16384 },
+            .upscaleStrategy = HeicUpscaleStrategy::off,
+            .enableDither = false,
+            .upscaler = nullptr,
+            .outputDirectory = work,
+            .keepPreprocessedFrames = false };
+        const auto written = HeicGenerator().generate({ image }, WallpaperMode::time, folder / "out.heic", config);
+        const std::string text = written ? "written" : written.error().description();
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::_Exit(text == "Image processing failed: dawn.png: not enough memory" && !fs::exists(work) ? 0 : 1);
+    };
+    EXPECT_EXIT(exportUnderLimit(), ::testing::ExitedWithCode(0), "dawn.png: not enough memory");
+    fs::remove_all(folder);
+}
+
+} // namespace
+} // namespace tl
