@@ -230,6 +230,11 @@ TEST_F(PackageReliabilityTest, LongNamesAreShortenedToFitAtACharacterBoundary)
     ASSERT_EQ(state.images.get().size(), 2u);
     EXPECT_EQ(state.images.get()[1].fileName, std::string(249, 'l') + "-2.png");
     EXPECT_TRUE(state.images.get()[1].sourcePath);
+
+    // A package of the longest name is built beside under a short one and renamed to it.
+    const auto longestPackage = folder(std::string(247, 'p') + ".vorrind");
+    save(longestPackage);
+    EXPECT_TRUE(readPackage(longestPackage).ok());
 }
 
 TEST_F(PackageReliabilityTest, ControlCharactersInNamesAreSpelledOut)

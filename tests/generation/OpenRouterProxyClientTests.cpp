@@ -124,6 +124,14 @@ TEST_F(ProxyClientTest, ServerFailuresKeepTheirStatusAndText)
     EXPECT_TRUE(log.contains("❌ Proxy error (500): boom"));
     EXPECT_TRUE(log.contains("❌ Missing choices or message in response"));
     EXPECT_TRUE(log.anyStartsWith("📄 Response structure:\n{"));
+
+    // A reply that echoes the client's own token quotes it scrubbed.
+    OpenRouterProxyClient fresh { server.url(), context() };
+    answer(502, "upstream refused token-" + std::to_string(server.tokenRequests() + 1) + "!");
+    const auto echoed = fresh.generateImage("p", "m", {});
+    ASSERT_FALSE(echoed.ok());
+    EXPECT_EQ(describe(echoed.error()), "Server error 502: upstream refused REDACTED!");
+    EXPECT_TRUE(log.contains("❌ Proxy error (502): upstream refused REDACTED!"));
 }
 
 TEST_F(ProxyClientTest, HostileRepliesCostLittleAndSayLittle)
