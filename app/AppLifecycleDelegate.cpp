@@ -7,6 +7,9 @@
 #include "app/UpdateChecker.h"
 #include "platform/Log.h"
 
+#include <memory>
+#include <utility>
+
 namespace tl {
 
 AppLifecycleDelegate::AppLifecycleDelegate(MainThreadScheduler& scheduler, std::function<void()> terminate)
@@ -79,18 +82,25 @@ void AppLifecycleDelegate::replyToTermination(bool answer)
 
 bool AppLifecycleDelegate::windowShouldClose(std::function<void()> performClose)
 {
-    if (shouldBypassCloseCheck) {
-        shouldBypassCloseCheck = false;
-        return true;
-    }
+    if (std::exchange(shouldBypassCloseCheck, false)) return true;
     if (isTerminating || !commandCenter_ || !commandCenter_->appState.isDirty.get()) return true;
+    // A window cannot be closed again from inside its own close request: an answer given
+    // while the question is still up lets this request through instead.
+    auto question = std::make_shared<CloseQuestion>();
     commandCenter_->saveFlow.confirmBeforeClosingWindow("Close", commandCenter_->appState, commandCenter_->uiState,
-        [this, alive = lifetime_.token(), performClose = std::move(performClose)] {
+        [this, alive = lifetime_.token(), question, performClose = std::move(performClose)] {
             if (alive.expired()) return;
+            if (question->asking) {
+                question->allowed = true;
+                return;
+            }
             shouldBypassCloseCheck = true;
             performClose();
+            // Used by that close at most; never left for a later one.
+            shouldBypassCloseCheck = false;
         });
-    return false;
+    question->asking = false;
+    return question->allowed;
 }
 
 } // namespace tl

@@ -41,10 +41,16 @@ public:
 
     TerminateReply applicationShouldTerminate();
     void replyToTermination(bool answer);
-    // `performClose` closes the window again once the unsaved-changes flow allows it.
+    // True when the window may close now, also when the user allowed it in the question this
+    // asks. `performClose` closes the window again when the flow allows it later (after a save).
     bool windowShouldClose(std::function<void()> performClose);
 
 private:
+    struct CloseQuestion {
+        bool asking = true;
+        bool allowed = false;
+    };
+
     void confirmAndOpen(AppCommandCenter& commandCenter, const std::filesystem::path& package);
 
     MainThreadScheduler& scheduler_;

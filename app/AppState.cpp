@@ -39,6 +39,7 @@ AppState::Snapshot AppState::makeSnapshot() const
         .lastMagicSize = lastMagicSize.get(),
         .lastMagicTweenCount = lastMagicTweenCount.get(),
         .lastMagicStartingImageFileName = lastMagicStartingImageFileName.get(),
+        .projectGeneration = projectGeneration_,
     };
 }
 
@@ -52,6 +53,7 @@ void AppState::restore(const Snapshot& snapshot, const std::string& actionName)
 
 void AppState::assign(const Snapshot& snapshot)
 {
+    projectGeneration_ = snapshot.projectGeneration;
     images = snapshot.images;
     mode = snapshot.mode;
     selectedImageIds = snapshot.selectedImageIds;

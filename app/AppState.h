@@ -46,6 +46,7 @@ public:
         std::string lastMagicSize;
         std::int64_t lastMagicTweenCount;
         std::string lastMagicStartingImageFileName;
+        std::uint64_t projectGeneration = 0;
     };
 
     // One row of the sun's path over the reference day.
@@ -82,6 +83,11 @@ public:
     Observable<std::optional<std::string>> currentGenerationIdempotencyKey;
     Observable<std::optional<std::string>> currentGenerationLastEventId;
     Observable<std::string> clientId;
+
+    // Which project is open. Another project taking its place (new, open, close, a replaced
+    // timeline) gives a new number; undoing back to it brings the old one back. Work that
+    // finishes later acts on the project only while the number is still the one it started with.
+    std::uint64_t projectGeneration() const { return projectGeneration_; }
 
     // Undo support.
     Snapshot makeSnapshot() const;
@@ -141,12 +147,15 @@ private:
     void pruneSelection();
     void removeFromSelection(const std::set<Uuid>& ids);
     void resetProject(const std::string& actionName);
+    void startAnotherProject() { projectGeneration_ = ++lastProjectGeneration_; }
 
     Defaults& defaults_;
     // Every manager this store registered actions with, so none keeps them after it is gone.
     std::vector<std::weak_ptr<UndoManager>> registeredManagers_;
     std::optional<Snapshot> batchSnapshot_;
     std::optional<std::string> batchActionName_;
+    std::uint64_t projectGeneration_ = 0;
+    std::uint64_t lastProjectGeneration_ = 0;
 };
 
 } // namespace tl

@@ -9,6 +9,7 @@ namespace tl {
 void AppState::setImages(
     std::vector<WallpaperImage> newImages, std::optional<WallpaperMode> newMode, bool clearProjectPath)
 {
+    if (clearProjectPath) startAnotherProject();
     images = std::move(newImages);
     if (newMode) mode = *newMode;
     if (clearProjectPath) currentProjectPath = std::nullopt;
@@ -146,6 +147,7 @@ void AppState::applyOpenedProject(std::vector<WallpaperImage> openedImages, Wall
     std::optional<std::int64_t> magicTweenCount, std::optional<std::string> magicStartingImageFileName)
 {
     Snapshot before = makeSnapshot();
+    startAnotherProject();
     images = std::move(openedImages);
     mode = openedMode;
     currentProjectPath = url;
@@ -172,6 +174,7 @@ void AppState::closeProject(const std::string& actionName)
 void AppState::resetProject(const std::string& actionName)
 {
     Snapshot before = makeSnapshot();
+    startAnotherProject();
     images.set({});
     mode = WallpaperMode::time;
     currentProjectPath = std::nullopt;

@@ -29,14 +29,27 @@ void ProjectIO::reportFailure(const std::string& verb, const std::string& title,
 
 void ProjectIO::saveProject(const std::filesystem::path& package, AppState& state, SaveCompletion completion)
 {
-    saves_.push_back({ .package = normalizedPath(package), .state = &state, .completion = std::move(completion) });
+    PendingSave save { .package = normalizedPath(package),
+        .state = &state,
+        .project = state.projectGeneration(),
+        .completion = std::move(completion) };
+    if (writing_) save.askedFor = state.makeSnapshot();
+    saves_.push_back(std::move(save));
     startNextSave();
+}
+
+Result<PackageContents, PackageError> ProjectIO::contentsToWrite(PendingSave& save) const
+{
+    // The same project is written as it is now, edits made while it waited included.
+    if (!save.askedFor || save.state->projectGeneration() == save.project)
+        return packageContents(save.package, *save.state);
+    return packageContents(save.package, *save.askedFor);
 }
 
 void ProjectIO::startNextSave()
 {
     while (!writing_ && !saves_.empty()) {
-        auto contents = packageContents(saves_.front().package, *saves_.front().state);
+        auto contents = contentsToWrite(saves_.front());
         if (contents) {
             writing_ = true;
             auto shared = std::make_shared<const PackageContents>(std::move(contents).value());
@@ -67,18 +80,26 @@ void ProjectIO::finishSave(const PackageContents& contents, const PackageWriteOu
     auto save = std::move(saves_.front());
     saves_.pop_front();
     AppState& state = *save.state;
-    placeFrames(state, contents, outcome.placedFrames);
+    // Another project opened meanwhile keeps its own path, flag and files.
+    const bool stillOpen = state.projectGeneration() == save.project;
+    if (stillOpen) placeFrames(state, contents, outcome.placedFrames);
+    for (auto& waiting : saves_) {
+        if (waiting.askedFor && waiting.project == save.project)
+            placeFrames(waiting.askedFor->images, contents, outcome.placedFrames);
+    }
     const bool saved = outcome.result.ok();
     if (saved) {
-        state.currentProjectPath = contents.package;
-        // Edits made while the files were copied are not in the package, so they stay unsaved.
-        const auto now = packageContents(contents.package, state);
-        if (now && now.value().record == contents.record) state.isDirty = false;
+        if (stillOpen) {
+            state.currentProjectPath = contents.package;
+            // Edits made while the files were copied are not in the package, so they stay unsaved.
+            const auto now = packageContents(contents.package, state);
+            if (now && now.value().record == contents.record) state.isDirty = false;
+        }
         state.addRecentProject(contents.package);
     } else {
         reportFailure("save", "Save Failed", outcome.result.error());
     }
-    if (save.completion) save.completion(saved);
+    if (save.completion) save.completion(saved && stillOpen);
     startNextSave();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/AppState.h"
 #include "app/ProjectPackage.h"
 #include "platform/Dialogs.h"
 #include "platform/Lifetime.h"
 #include "platform/MainThreadScheduler.h"
 
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -15,8 +17,6 @@
 #include <vector>
 
 namespace tl {
-
-class AppState;
 
 // Saves and opens project packages for the store, reporting failures in alerts,
 // and shows the document panels. Main thread only.
@@ -31,10 +31,12 @@ public:
     ProjectIO(Dialogs& dialogs, MainThreadScheduler& scheduler);
 
     // Copies the frame files and writes the record on a worker. Back on the main thread, on
-    // success the project is at `package`, first among the recent projects and clean (unless
-    // it was edited meanwhile); on failure nothing of that changes and "Save Failed" was
-    // shown. Then `completion` hears whether it was saved. A save asked for while another
-    // runs starts when that one has ended. `state` must outlive the save.
+    // success `package` is first among the recent projects and, if the project saved is still
+    // the open one, the project is at `package` and clean (unless it was edited meanwhile); on
+    // failure nothing of that changes and "Save Failed" was shown. Then `completion` hears
+    // whether the open project was saved: false after a failure and when another project has
+    // taken its place. A save asked for while another runs starts when that one has ended,
+    // and writes the project that was open when it was asked for. `state` must outlive the save.
     void saveProject(const std::filesystem::path& package, AppState& state, SaveCompletion completion = {});
     // Replaces the open project as one undoable step; on failure "Load Failed" was
     // shown and the store is untouched.
@@ -57,13 +59,19 @@ private:
     struct PendingSave {
         std::filesystem::path package;
         AppState* state;
+        // The project it saves, by its generation in the store.
+        std::uint64_t project;
         SaveCompletion completion;
+        // A save that has to wait keeps the project as it was asked for, in case another one is
+        // open when it starts; earlier saves place their files in this copy as in the store.
+        std::optional<AppState::Snapshot> askedFor {};
     };
 
     // `verb` is "save" or "load".
     void reportFailure(const std::string& verb, const std::string& title, const PackageError& error);
     void startNextSave();
     void finishSave(const PackageContents& contents, const PackageWriteOutcome& outcome);
+    Result<PackageContents, PackageError> contentsToWrite(PendingSave& save) const;
 
     Dialogs& dialogs_;
     MainThreadScheduler& scheduler_;

@@ -35,15 +35,15 @@ template <class T> std::optional<T> unlessDefault(const T& value, const T& defau
     return value;
 }
 
-Project recordOf(const AppState& state, const std::vector<std::string>& names)
+Project recordOf(const AppState::Snapshot& project, const std::vector<std::string>& names)
 {
-    Project record { .version = "1.0", .mode = state.mode.get(), .images = state.images.get() };
+    Project record { .version = "1.0", .mode = project.mode, .images = project.images };
     for (std::size_t i = 0; i < names.size(); ++i)
         record.images[i].fileName = names[i];
-    record.magicPrompt = unlessDefault(state.lastMagicPrompt.get(), std::string());
-    record.magicSize = unlessDefault(state.lastMagicSize.get(), std::string(AppState::defaultMagicSize));
-    record.magicTweenCount = unlessDefault(state.lastMagicTweenCount.get(), AppState::defaultMagicTweenCount);
-    record.magicStartingImageFileName = unlessDefault(state.lastMagicStartingImageFileName.get(), std::string());
+    record.magicPrompt = unlessDefault(project.lastMagicPrompt, std::string());
+    record.magicSize = unlessDefault(project.lastMagicSize, std::string(AppState::defaultMagicSize));
+    record.magicTweenCount = unlessDefault(project.lastMagicTweenCount, AppState::defaultMagicTweenCount);
+    record.magicStartingImageFileName = unlessDefault(project.lastMagicStartingImageFileName, std::string());
     return record;
 }
 
@@ -100,15 +100,20 @@ std::optional<fs::path> frameFile(const fs::path& imagesFolder, const std::strin
 
 Result<PackageContents, PackageError> packageContents(const fs::path& package, const AppState& state)
 {
-    const auto& images = state.images.get();
-    const auto& current = state.currentProjectPath.get();
+    return packageContents(package, state.makeSnapshot());
+}
+
+Result<PackageContents, PackageError> packageContents(const fs::path& package, const AppState::Snapshot& project)
+{
+    const auto& images = project.images;
+    const auto& current = project.currentProjectPath;
     std::error_code error;
     const bool inPlace = current && isSameFile(*current, package) && fs::is_directory(package, error);
     // Files already in the package's own "images" keep their names; a linked one is replaced anyway,
     // and any other package is built anew.
     const fs::path imagesFolder = package / packageImagesFolderName;
     const auto names = planPackageFileNames(images, inPlace && !isLink(imagesFolder) ? imagesFolder : fs::path());
-    const auto encoded = encodeProjectFile(recordOf(state, names));
+    const auto encoded = encodeProjectFile(recordOf(project, names));
     if (!encoded) return PackageError { encoded.error().message };
 
     PackageContents contents { .package = package, .frames = {}, .record = encoded.value(), .inPlace = inPlace };
@@ -123,17 +128,20 @@ Result<PackageContents, PackageError> packageContents(const fs::path& package, c
 void placeFrames(AppState& state, const PackageContents& contents, std::size_t count)
 {
     if (count == 0) return;
+    state.images.mutate([&](std::vector<WallpaperImage>& frames) { placeFrames(frames, contents, count); });
+}
+
+void placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& contents, std::size_t count)
+{
     const fs::path imagesFolder = contents.package / packageImagesFolderName;
-    state.images.mutate([&](std::vector<WallpaperImage>& frames) {
-        for (std::size_t i = 0; i < count && i < contents.frames.size(); ++i) {
-            const auto& placed = contents.frames[i];
-            // A frame deleted while its file was copied has nothing left to point.
-            const auto index = indexOfImage(frames, placed.id);
-            if (!index) continue;
-            frames[*index].fileName = placed.fileName;
-            frames[*index].sourcePath = (imagesFolder / placed.fileName).string();
-        }
-    });
+    for (std::size_t i = 0; i < count && i < contents.frames.size(); ++i) {
+        const auto& placed = contents.frames[i];
+        // A frame deleted while its file was copied has nothing left to point.
+        const auto index = indexOfImage(frames, placed.id);
+        if (!index) continue;
+        frames[*index].fileName = placed.fileName;
+        frames[*index].sourcePath = (imagesFolder / placed.fileName).string();
+    }
 }
 
 Result<OpenedPackage, PackageError> readPackage(const fs::path& package)

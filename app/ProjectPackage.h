@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AppState.h"
 #include "model/Project.h"
 #include "platform/Result.h"
 #include "platform/Uuid.h"
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace tl {
-
-class AppState;
 
 // Why a package could not be written or read, in words for the user.
 struct PackageError {
@@ -52,6 +51,9 @@ struct PackageWriteOutcome {
 
 // What writing the open project as a package folder at `package` would write now.
 Result<PackageContents, PackageError> packageContents(const std::filesystem::path& package, const AppState& state);
+// The same for a copy of a project's fields, taken when it was open.
+Result<PackageContents, PackageError> packageContents(
+    const std::filesystem::path& package, const AppState::Snapshot& project);
 
 // Writes the package folder: each frame's file into "images" (copied through a temporary file with
 // checked writes, never removing a source), then "project.json". The open project's package is
@@ -63,6 +65,8 @@ PackageWriteOutcome writePackage(const PackageContents& contents);
 // Points the first `count` frames of `contents` that are still in the store at their files in
 // the package.
 void placeFrames(AppState& state, const PackageContents& contents, std::size_t count);
+// The same for a copy of a project's frames.
+void placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& contents, std::size_t count);
 
 struct OpenedPackage {
     Project project;

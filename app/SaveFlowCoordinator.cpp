@@ -65,28 +65,42 @@ void SaveFlowCoordinator::guard(const std::string& title, AppState& appState, Ac
     if (answer == dontSaveButton) {
         action();
     } else if (answer == saveButton) {
+        // Edits made while the files were copied are unsaved again, so the question comes back.
+        auto askAgain = [this, alive = lifetime_.token(), title, &appState, action = std::move(action)] {
+            if (!alive.expired()) guard(title, appState, action);
+        };
         if (const auto path = appState.currentProjectPath.get()) {
-            projectIO_.saveProject(*path, appState, [action = std::move(action)](bool saved) {
-                if (saved) action();
+            projectIO_.saveProject(*path, appState, [askAgain = std::move(askAgain)](bool saved) {
+                if (saved) askAgain();
             });
         } else {
-            saveThroughPanel(untitledName, appState, std::move(action), {});
+            saveThroughPanel(untitledName, appState, std::move(askAgain), {});
         }
     }
 }
 
-void SaveFlowCoordinator::confirmBeforeQuitting(AppState& appState, AppUIState&, TerminationReply replyToTermination)
+void SaveFlowCoordinator::confirmBeforeQuitting(
+    AppState& appState, AppUIState& uiState, TerminationReply replyToTermination)
 {
     const auto answer
         = projectIO_.dialogs().runAlert(unsavedChangesAlert("Do you want to save before quitting?", "Save & Quit"));
     if (answer == dontSaveButton) {
         replyToTermination(true);
     } else if (answer == saveButton) {
+        // Quits only when the project it saved is still open and has no edits made while the
+        // files were copied; those bring the question back.
+        auto afterSave = [this, alive = lifetime_.token(), &appState, &uiState, replyToTermination](bool saved) {
+            if (saved && !alive.expired() && appState.isDirty.get()) {
+                confirmBeforeQuitting(appState, uiState, replyToTermination);
+            } else {
+                replyToTermination(saved);
+            }
+        };
         if (const auto path = appState.currentProjectPath.get()) {
-            projectIO_.saveProject(*path, appState, std::move(replyToTermination));
+            projectIO_.saveProject(*path, appState, std::move(afterSave));
         } else {
             saveThroughPanel(
-                untitledQuitName, appState, [replyToTermination] { replyToTermination(true); },
+                untitledQuitName, appState, [afterSave] { afterSave(true); },
                 [replyToTermination] { replyToTermination(false); });
         }
     } else {

@@ -13,8 +13,9 @@ class ProjectIO;
 
 // Asks what to do with unsaved changes before an operation would discard them,
 // saving first when asked to. The waiting operation runs once the save, which copies
-// on a worker, has succeeded; a failed save counts as "Cancel": the operation does not
-// run and the project stays dirty. Main thread only.
+// on a worker, has succeeded, and only while the project it saved is still open; edits
+// made during the copy bring the question back. A failed save counts as "Cancel": the
+// operation does not run and the project stays dirty. Main thread only.
 class SaveFlowCoordinator {
 public:
     using Action = std::function<void()>;
@@ -33,7 +34,7 @@ public:
     // Always answers exactly once, possibly after a save panel.
     void confirmBeforeQuitting(AppState& appState, AppUIState& uiState, TerminationReply replyToTermination);
     // Saves through the deferred panel into the folder last saved to, then runs `saved` (only
-    // after a successful save) or else `cancelled`; either may be empty.
+    // after a successful save of the project still open) or else `cancelled`; either may be empty.
     void saveThroughPanel(std::string_view name, AppState& appState, Action saved, Action cancelled);
 
 private:

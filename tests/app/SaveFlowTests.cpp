@@ -235,14 +235,14 @@ TEST_F(LifecycleTest, QuittingAsksOnlyWhenDirtyAndCancelKeepsLaterClosesQuestion
     EXPECT_EQ(terminations, 0);
 
     int closes = 0;
+    // Answered while the close is being asked about: that close goes through, nothing is
+    // re-issued, and the next close is questioned again.
     dialogs.answerAlert(dontSave);
-    EXPECT_FALSE(lifecycle.windowShouldClose([&] { ++closes; }));
-    EXPECT_EQ(closes, 1);
-    // The re-issued close goes through once; the next one is questioned again.
-    EXPECT_TRUE(lifecycle.windowShouldClose([] {}));
+    EXPECT_TRUE(lifecycle.windowShouldClose([&] { ++closes; }));
+    EXPECT_FALSE(lifecycle.shouldBypassCloseCheck);
     dialogs.answerAlert(cancel);
     EXPECT_FALSE(lifecycle.windowShouldClose([&] { ++closes; }));
-    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(closes, 0);
 
     dialogs.answerAlert(dontSave);
     lifecycle.applicationShouldTerminate();
@@ -278,6 +278,29 @@ TEST_F(LifecycleTest, SaveAndQuitThatFailsOnTheWorkerKeepsTheProjectDirtyAndTheA
     runPostedWorkUntil([this] { return terminations > 0; });
     EXPECT_EQ(terminations, 1);
     EXPECT_FALSE(state.isDirty.get());
+}
+
+TEST_F(LifecycleTest, ASaveFinishingAfterNewProjectLeavesTheSavedPackageToItsOwnProject)
+{
+    const auto package = folder("A.vorrind");
+    projectIO.saveProject(package, state);
+    commands.newProject();
+    importImages({ "new.png" }, "later");
+    runPostedWorkUntil([&] { return !state.recentProjects.get().empty(); });
+    EXPECT_EQ(state.recentProjects.get().front().path, package.string());
+    EXPECT_FALSE(state.currentProjectPath.get());
+    EXPECT_TRUE(state.isDirty.get());
+    ASSERT_EQ(state.images.get().size(), 1u);
+    EXPECT_EQ(state.images.get()[0].sourcePath, folder("later/new.png").string());
+
+    // So Save asks where the new project goes instead of writing it over A.
+    dialogs.chooseInSavePanel(std::nullopt);
+    commands.save();
+    scheduler.runAll();
+    EXPECT_EQ(dialogs.savePanels.back().proposedName, "Untitled.vorrind");
+    const auto opened = readPackage(package);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(testing::fileNames(opened.value().project.images), std::vector<std::string> { "a.png" });
 }
 
 TEST_F(LifecycleTest, DeleteAllTweensNamesTheCountAndDefaultsToCancel)
