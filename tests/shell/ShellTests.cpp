@@ -10,6 +10,9 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
+#include <thread>
+
 namespace tl {
 namespace {
 
@@ -130,6 +133,11 @@ TEST(ShellEndToEndTest, NewImportSaveAsReopenAndUndoThroughTheRealWindow)
         { testing::writeTestImage(temp.path() / "in/one.png"), testing::writeTestImage(temp.path() / "in/two.png") });
     app.commandCenter.presentImportPanel();
     settle();
+    // The importer decodes the files on a worker; they arrive through the event loop.
+    for (int i = 0; i < 1000 && app.appState.images.get().size() < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        settle();
+    }
     ASSERT_EQ(app.appState.images.get().size(), 2u);
     EXPECT_EQ(app.uiState.lastImportDirectory.get(), temp.path() / "in");
 
