@@ -82,7 +82,7 @@ void ProjectIO::finishSave(const PackageContents& contents, const PackageWriteOu
     AppState& state = *save.state;
     // Another project opened meanwhile keeps its own path, flag and files.
     const bool stillOpen = state.projectGeneration() == save.project;
-    if (stillOpen) placeFrames(state, contents, outcome.placedFrames);
+    const bool framesKept = !stillOpen || placeFrames(state, contents, outcome.placedFrames);
     for (auto& waiting : saves_) {
         if (waiting.askedFor && waiting.project == save.project)
             placeFrames(waiting.askedFor->images, contents, outcome.placedFrames);
@@ -93,7 +93,7 @@ void ProjectIO::finishSave(const PackageContents& contents, const PackageWriteOu
             state.currentProjectPath = contents.package;
             // Edits made while the files were copied are not in the package, so they stay unsaved.
             const auto now = packageContents(contents.package, state);
-            if (now && now.value().record == contents.record) state.isDirty = false;
+            if (framesKept && now && now.value().record == contents.record) state.isDirty = false;
         }
         state.addRecentProject(contents.package);
     } else {

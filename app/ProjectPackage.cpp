@@ -125,23 +125,32 @@ Result<PackageContents, PackageError> packageContents(const fs::path& package, c
     return contents;
 }
 
-void placeFrames(AppState& state, const PackageContents& contents, std::size_t count)
+bool placeFrames(AppState& state, const PackageContents& contents, std::size_t count)
 {
-    if (count == 0) return;
-    state.images.mutate([&](std::vector<WallpaperImage>& frames) { placeFrames(frames, contents, count); });
+    if (count == 0) return true;
+    bool allPlaced = true;
+    state.images.mutate([&](std::vector<WallpaperImage>& frames) { allPlaced = placeFrames(frames, contents, count); });
+    return allPlaced;
 }
 
-void placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& contents, std::size_t count)
+bool placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& contents, std::size_t count)
 {
     const fs::path imagesFolder = contents.package / packageImagesFolderName;
+    bool allPlaced = true;
     for (std::size_t i = 0; i < count && i < contents.frames.size(); ++i) {
         const auto& placed = contents.frames[i];
         // A frame deleted while its file was copied has nothing left to point.
         const auto index = indexOfImage(frames, placed.id);
         if (!index) continue;
+        // A frame given another file meanwhile (an applied edit) keeps it.
+        if (frames[*index].sourcePath != placed.source.string()) {
+            allPlaced = false;
+            continue;
+        }
         frames[*index].fileName = placed.fileName;
         frames[*index].sourcePath = (imagesFolder / placed.fileName).string();
     }
+    return allPlaced;
 }
 
 Result<OpenedPackage, PackageError> readPackage(const fs::path& package)

@@ -62,11 +62,12 @@ Result<PackageContents, PackageError> packageContents(
 // removes the files and folders the write created. Blocking; safe on any thread.
 PackageWriteOutcome writePackage(const PackageContents& contents);
 
-// Points the first `count` frames of `contents` that are still in the store at their files in
-// the package.
-void placeFrames(AppState& state, const PackageContents& contents, std::size_t count);
+// Points the first `count` frames of `contents` that are still in the store, with the file
+// they were copied from, at their files in the package. False when a frame was given another
+// file meanwhile: the package does not hold what that frame shows.
+bool placeFrames(AppState& state, const PackageContents& contents, std::size_t count);
 // The same for a copy of a project's frames.
-void placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& contents, std::size_t count);
+bool placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& contents, std::size_t count);
 
 struct OpenedPackage {
     Project project;

@@ -243,6 +243,21 @@ TEST_F(ProjectIOTest, EditsMadeWhileTheFilesAreCopiedStayUnsavedAndSavesFollowEa
     EXPECT_EQ(state.recentProjects.get().front().displayName, "Three");
 }
 
+TEST_F(ProjectIOTest, AFrameGivenAnotherFileWhileItsOldOneIsCopiedKeepsTheNewOneAndStaysUnsaved)
+{
+    importImages({ "a.png" });
+    projectIO.saveProject(folder("P.vorrind"), state);
+    // An edit applied before the save's result is back: same frame, same name, another file.
+    auto edited = state.images.get()[0];
+    edited.sourcePath = writeTestImage(folder("edits/a.png"), 32, 18, 10).string();
+    state.updateImage(edited);
+    endEvent();
+    runPostedWorkUntil([&] { return state.currentProjectPath.get().has_value(); });
+
+    EXPECT_EQ(sourcePaths(), std::vector<std::string> { folder("edits/a.png").string() });
+    EXPECT_TRUE(state.isDirty.get()) << "the package holds the frame before the edit";
+}
+
 TEST_F(ProjectIOTest, OpeningListsMissingImagesInTimelineOrder)
 {
     importImages({ "one.png", "two.png", "three.png" });
