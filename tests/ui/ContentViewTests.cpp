@@ -2,6 +2,7 @@
 
 #include "ui/common/SheetPresenter.h"
 #include "ui/export/ExportOptionsSheet.h"
+#include "ui/inspector/InspectorColumn.h"
 #include "ui/library/ImagesLibraryView.h"
 #include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDrop.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
 namespace tl::ui {
 namespace {
@@ -405,6 +407,63 @@ TEST_F(ContentViewTest, AnAppliedEditIsOneUndoStepThatBringsTheOriginalFrameBack
     EXPECT_EQ(state.images.get()[1].sourcePath, editedPath);
     EXPECT_TRUE(std::filesystem::exists(editedPath));
     EXPECT_TRUE(state.isDirty.get());
+}
+
+// The toolbar button was a plain push: it showed nothing of the column's state, so a click that
+// only flipped the hidden state looked like a click that did nothing.
+TEST_F(ContentViewTest, OneClickOnTheInspectorButtonTogglesTheColumnAndTheButtonShowsIt)
+{
+    importPictures(1);
+    state.select(state.images.get().front().id);
+    auto* column = harness.window().findChild<InspectorColumn*>();
+    auto* button = qobject_cast<QToolButton*>(
+        harness.content().toolbar()->widgetForAction(&harness.window().actions().toggleInspector));
+    ASSERT_TRUE(column && button);
+    EXPECT_TRUE(column->isVisible());
+    EXPECT_TRUE(button->isChecked());
+    for (const bool shown : { false, true, false }) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(ui.showsInspector.get(), shown);
+        EXPECT_EQ(column->isVisible(), shown);
+        EXPECT_EQ(button->isChecked(), shown);
+    }
+    ui.showsInspector = true;
+    EXPECT_TRUE(button->isChecked());
+}
+
+TEST_F(ContentViewTest, TheTitleNamesTheProjectAndMarksUnsavedChangesAndTheEditMenuNamesTheStep)
+{
+    auto& window = harness.window();
+    auto& actions = window.actions();
+    ASSERT_TRUE(window.windowHandle());
+    EXPECT_EQ(window.windowHandle()->title(), QStringLiteral("Untitled — Tidelumine"));
+    EXPECT_EQ(actions.undo.text(), QStringLiteral("Undo"));
+
+    importPictures(1);
+    QCoreApplication::processEvents();
+    auto image = state.images.get().front();
+    image.altitude = 42.0;
+    state.updateImage(image);
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_EQ(window.windowHandle()->title(), QStringLiteral("Untitled* — Tidelumine"));
+    EXPECT_EQ(actions.undo.text(), QStringLiteral("Undo Edit Image"));
+    QCoreApplication::processEvents();
+    actions.undo.trigger();
+    EXPECT_EQ(actions.redo.text(), QStringLiteral("Redo Edit Image"));
+    EXPECT_EQ(actions.undo.text(), QStringLiteral("Undo Add Image"));
+
+    const auto package = harness.folder.path() / "Rock & Roll.vorrind";
+    harness.dialogs.chooseInSavePanel(package);
+    actions.save.trigger();
+    ASSERT_TRUE(processEventsUntil([&] { return !state.isDirty.get(); }));
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_EQ(window.windowHandle()->title(), QStringLiteral("Rock & Roll — Tidelumine"));
+    EXPECT_EQ(window.windowFilePath().toStdString(), package.string());
+
+    image.altitude = 12.0;
+    state.updateImage(image);
+    EXPECT_TRUE(window.isWindowModified());
+    EXPECT_EQ(window.windowHandle()->title(), QStringLiteral("Rock & Roll* — Tidelumine"));
 }
 
 } // namespace

@@ -27,6 +27,13 @@ void setupTool(QAction& action, const char* title, const char* symbol)
     action.setIcon(symbolIcon(QString::fromLatin1(symbol)));
 }
 
+// "Undo Edit Image": the verb and the name of the step it would replay, when the step has one.
+QString namedStep(const QString& verb, const std::string& actionName)
+{
+    if (actionName.empty()) return verb;
+    return verb + QLatin1Char(' ') + QString::fromStdString(actionName).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 constexpr std::pair<LibraryViewMode, QAction AppActions::*> viewModeActions[] = {
     { LibraryViewMode::grid, &AppActions::viewGrid },
     { LibraryViewMode::list, &AppActions::viewList },
@@ -67,6 +74,8 @@ AppActions::AppActions(AppCommandCenter& commandCenter, UndoManager& undoManager
     setupTool(viewList, "List", "list.bullet");
     setupTool(viewSingle, "Single", "photo");
     setupTool(toggleInspector, "Inspector", "sidebar.right");
+    // Checkable, so the button's pressed look is the column's shown state.
+    toggleInspector.setCheckable(true);
     for (const auto& [mode, member] : viewModeActions) {
         (this->*member).setCheckable(true);
         viewModes.addAction(&(this->*member));
@@ -88,6 +97,7 @@ AppActions::AppActions(AppCommandCenter& commandCenter, UndoManager& undoManager
     observations_.push_back(ui.isTimelinePlaying.observe(refresh));
     observations_.push_back(ui.viewMode.observe(refresh));
     observations_.push_back(ui.isHoveringOpenButton.observe(refresh));
+    observations_.push_back(ui.showsInspector.observe(refresh));
     observations_.push_back(undoManager_.observeChanges(refresh));
     // Existence of recent packages is tested each time the submenu opens.
     connect(&openRecentMenu, &QMenu::aboutToShow, this, [this] { rebuildOpenRecentMenu(); });
@@ -131,8 +141,9 @@ void AppActions::connectToolbarActions()
         connect(&(this->*member), &QAction::triggered, this,
             [&commands, mode = mode] { commands.uiState.viewMode = mode; });
     }
+    // The action has already flipped its check when this runs; the state takes the check.
     connect(&toggleInspector, &QAction::triggered, this,
-        [&commands] { commands.uiState.showsInspector = !commands.uiState.showsInspector.get(); });
+        [&commands](bool checked) { commands.uiState.showsInspector = checked; });
 }
 
 void AppActions::populate(QMenuBar& menuBar)
@@ -185,6 +196,9 @@ void AppActions::updateActions()
     }
     undo.setEnabled(undoManager_.canUndo());
     redo.setEnabled(undoManager_.canRedo());
+    undo.setText(namedStep(QStringLiteral("Undo"), undoManager_.undoActionName()));
+    redo.setText(namedStep(QStringLiteral("Redo"), undoManager_.redoActionName()));
+    toggleInspector.setChecked(commandCenter_.uiState.showsInspector.get());
     rebuildOpenRecentMenu();
 }
 

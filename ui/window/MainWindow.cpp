@@ -18,8 +18,8 @@ MainWindow::MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& li
     , lifecycle_(lifecycle)
     , undoManager_(std::make_shared<UndoManager>(qtEventEndScheduler()))
     , actions_(new AppActions(commandCenter, *undoManager_, std::move(handlers), this))
+    , title_(*this, commandCenter.appState)
 {
-    setWindowTitle(QStringLiteral("Tidelumine"));
     resize(1200, 800);
     commandCenter_.appState.undoManager = undoManager_;
     actions_->populate(*menuBar());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/window/AppActions.h"
+#include "ui/window/WindowTitle.h"
 
 #include <QMainWindow>
 
@@ -32,6 +33,7 @@ private:
     AppLifecycleDelegate& lifecycle_;
     std::shared_ptr<UndoManager> undoManager_;
     AppActions* actions_;
+    WindowTitle title_;
 };
 
 } // namespace tl
