@@ -255,8 +255,11 @@ void CreateWallpaperSheet::refresh()
     const auto phaseLabel = model_->currentPhaseLabel();
     overlayCard_->showStatus(status, phaseLabel);
     belowCard_->showStatus(status, phaseLabel);
-    overlayCard_->setVisible(status.isGenerating && !preview_->hasImage());
-    belowCard_->setVisible(status.isGenerating && preview_->hasImage());
+    // A cancelled or failed run leaves its end on the card until the next start; before the first
+    // start the status line is empty.
+    const bool showsCard = status.isGenerating || !status.progressMessage.empty();
+    overlayCard_->setVisible(showsCard && !preview_->hasImage());
+    belowCard_->setVisible(showsCard && preview_->hasImage());
 
     if (status.errorMessage && !alertShown_) showFailureAlert();
 }

@@ -1,5 +1,6 @@
 // Saves pictures of the create-wallpaper sheet into the folder given as the first argument: empty,
-// halfway through a run against the loopback product server, and finished. Run under Xvfb.
+// halfway through a run against the loopback product server, finished, and a run cancelled halfway
+// in a dark palette. Run under Xvfb.
 #include "generation/ManualClock.h"
 #include "generation/RecordingTransport.h"
 #include "generation/fakes/FakeProductServer.h"
@@ -89,5 +90,19 @@ int main(int argc, char** argv)
     model.startGeneration();
     tl::testing::processEventsUntil([&] { return finished; }, 60000);
     model.waitForWorkers();
-    return ok && halfway && finished ? 0 : 1;
+    observation.cancel();
+
+    // A run cancelled halfway, in a dark palette: the card keeps the run's end.
+    QPalette dark(QColor(60, 60, 60), QColor(36, 36, 36));
+    QApplication::setPalette(dark);
+    sheet.show();
+    model.startGeneration();
+    tl::testing::processEventsUntil([&] { return model.status().livePreview.isNull() == false; }, 60000);
+    tl::testing::settle(600);
+    model.cancelOrClose();
+    tl::testing::processEventsUntil([&] { return !model.status().isGenerating; }, 60000);
+    model.waitForWorkers();
+    tl::testing::settle(300);
+    const bool cancelled = tl::testing::saveScreenshot(sheet, out / "create-sheet-cancelled-dark.png");
+    return ok && halfway && finished && cancelled ? 0 : 1;
 }

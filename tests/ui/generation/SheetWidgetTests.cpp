@@ -5,8 +5,12 @@
 #include "ui/generation/FlowLayout.h"
 #include "ui/generation/ImageWell.h"
 #include "ui/generation/PhaseArcView.h"
+#include "ui/generation/ProgressCard.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -17,6 +21,54 @@ namespace tl::ui {
 namespace {
 
 using testing::CreateSheetTest;
+
+// Relative luminance and contrast ratio of the usual text-contrast measure.
+double luminance(const QColor& colour)
+{
+    const auto channel
+        = [](float value) { return value <= 0.03928f ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double first = luminance(a);
+    const double second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+QColor over(const QColor& top, const QColor& bottom)
+{
+    const auto mix = [&](float t, float b) { return t * top.alphaF() + b * (1 - top.alphaF()); };
+    return QColor::fromRgbF(
+        mix(top.redF(), bottom.redF()), mix(top.greenF(), bottom.greenF()), mix(top.blueF(), bottom.blueF()));
+}
+
+// The label's text colour laid over what the sheet really paints beside the text, at `at` in
+// the label.
+double textContrast(QWidget& sheet, const QLabel& label, QPoint at)
+{
+    const QImage shot = sheet.grab().toImage();
+    const QColor behind = shot.pixelColor(label.mapTo(&sheet, at) * shot.devicePixelRatio());
+    return contrast(over(label.palette().color(label.foregroundRole()), behind), behind);
+}
+
+// The card the sheet shows now, over the preview or below it; none when it shows neither.
+ProgressCard* shownCard(QWidget& sheet)
+{
+    for (auto* card : sheet.findChildren<ProgressCard*>()) {
+        if (card->isVisible()) return card;
+    }
+    return nullptr;
+}
+
+QLabel* labelReading(QWidget& card, const QString& text)
+{
+    for (auto* label : card.findChildren<QLabel*>()) {
+        if (label->isVisible() && label->text() == text) return label;
+    }
+    return nullptr;
+}
 
 TEST(ImageWellDrops, FirstLocalFileWinsOverImageData)
 {
@@ -140,6 +192,61 @@ TEST_F(CreateSheetTest, FormRowsNeverOverlapWhenTheSheetOpens)
     EXPECT_EQ(overlapping(*well), 0);
     EXPECT_EQ(overlapping(*well->parentWidget()), 0);
     EXPECT_GE(sheet.height(), well->parentWidget()->heightForWidth(well->parentWidget()->width()));
+}
+
+// The card's texts were the palette's muted grey on a near-black plate; and the card showed only
+// while a run went, so a run's end ("Cancelled", "Failed") was set but never seen.
+TEST_F(CreateSheetTest, TheCardIsReadableInBothPalettesAndKeepsARunsEndUntilTheNextStart)
+{
+    const QPalette original = QApplication::palette();
+    for (const auto& palette : { QPalette(QColor(239, 239, 239)), QPalette(QColor(60, 60, 60), QColor(36, 36, 36)) }) {
+        QApplication::setPalette(palette);
+        server.holdProxy = [](const std::string&) { return true; };
+        CreateWallpaperSheet sheet(services(), std::string(create_sheet::defaultModel));
+        sheet.show();
+        sheet.model().setPrompt("lake");
+        sheet.model().startGeneration();
+        ASSERT_TRUE(testing::processEventsUntil([&] { return sheet.model().currentPhaseLabel().has_value(); }));
+        QCoreApplication::processEvents();
+        auto* card = shownCard(sheet);
+        ASSERT_TRUE(card);
+        auto* phase = labelReading(*card, QStringLiteral("Night"));
+        auto* message = labelReading(*card, QString::fromStdString(sheet.model().status().progressMessage));
+        ASSERT_TRUE(phase && message);
+        EXPECT_GE(textContrast(sheet, *phase, { 3, phase->height() / 2 }), 4.5);
+        EXPECT_GE(phase->width(), phase->sizeHint().width());
+        EXPECT_GE(textContrast(sheet, *message, { -6, message->height() / 2 }), 4.5);
+
+        sheet.model().cancelOrClose();
+        ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }, 20000));
+        sheet.model().waitForWorkers();
+        QCoreApplication::processEvents();
+        card = shownCard(sheet);
+        ASSERT_TRUE(card);
+        message = labelReading(*card, QStringLiteral("Cancelled"));
+        ASSERT_TRUE(message);
+        EXPECT_FALSE(labelReading(*card, QStringLiteral("Night")));
+        EXPECT_GE(textContrast(sheet, *message, { -6, message->height() / 2 }), 4.5);
+
+        server.holdProxy = {};
+        server.proxyResponder = [](const nlohmann::json&, httplib::Response& reply) { reply.status = 500; };
+        sheet.model().startGeneration();
+        ASSERT_TRUE(shownCard(sheet));
+        EXPECT_TRUE(labelReading(*shownCard(sheet), QStringLiteral("Preparing...")));
+        ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }, 20000));
+        sheet.model().waitForWorkers();
+        QCoreApplication::processEvents();
+        auto* alert = sheet.findChild<QMessageBox*>();
+        ASSERT_TRUE(alert && alert->isVisible());
+        ASSERT_TRUE(shownCard(sheet));
+        EXPECT_TRUE(labelReading(*shownCard(sheet), QStringLiteral("Failed")));
+        alert->reject();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(shownCard(sheet));
+        EXPECT_TRUE(labelReading(*shownCard(sheet), QStringLiteral("Failed")));
+        server.proxyResponder = {};
+    }
+    QApplication::setPalette(original);
 }
 
 } // namespace
