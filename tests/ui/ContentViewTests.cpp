@@ -2,6 +2,7 @@
 
 #include "ui/common/SheetPresenter.h"
 #include "ui/export/ExportOptionsSheet.h"
+#include "ui/export/ExportProgressView.h"
 #include "ui/inspector/InspectorColumn.h"
 #include "ui/library/ImagesLibraryView.h"
 #include "ui/library/LibraryContext.h"
@@ -12,12 +13,16 @@
 #include "ui/library/sheets/ImageEditSheet.h"
 #include "ui/library/sheets/TweenConfigSheet.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -464,6 +469,50 @@ TEST_F(ContentViewTest, TheTitleNamesTheProjectAndMarksUnsavedChangesAndTheEditM
     state.updateImage(image);
     EXPECT_TRUE(window.isWindowModified());
     EXPECT_EQ(window.windowHandle()->title(), QStringLiteral("Rock & Roll* — Tidelumine"));
+}
+
+// With the progress strip the sheet grew to the screen's height, past the bottom of a shorter
+// window, and its options stayed clickable while the run they had started went on.
+TEST_F(ContentViewTest, DuringAnExportTheSheetStaysInsideItsWindowWithTheOptionsDisabled)
+{
+    auto& window = harness.window();
+    window.resize(1000, 520);
+    ASSERT_LT(window.frameGeometry().height(), window.screen()->availableGeometry().height());
+    importPictures(2);
+    auto& sheet = openExportSheet();
+    for (auto* button : sheet.findChildren<QToolButton*>()) {
+        if (button->text() == "Advanced" && !button->isChecked()) button->click();
+    }
+    sheet.model().setTargetDisplay(TargetDisplay::custom);
+    sheet.model().edit([](HeicExportOptions& o) { o.upscaleEnabled = true, o.keepPreprocessedFrames = true; });
+    ui.exportFrames
+        = std::vector<ExportFrameInfo>(12, ExportFrameInfo { .id = "k", .isKeyFrame = true, .fileName = "k.png" });
+    ui.exportMessage = std::string("Upscaling frame 1/12");
+    ui.isExportingHeic = true;
+    processEventsUntil([] { return false; }, 50);
+
+    EXPECT_TRUE(window.frameGeometry().contains(sheet.frameGeometry()));
+    auto* progress = sheet.findChild<ExportProgressView*>();
+    ASSERT_TRUE(progress && progress->isVisible());
+    EXPECT_EQ(progress->visibleRegion().boundingRect(), progress->rect()) << "the strip is cut";
+    EXPECT_EQ(sheet.dismissButton().visibleRegion().boundingRect(), sheet.dismissButton().rect());
+    const auto options = [&] {
+        std::vector<QWidget*> controls;
+        for (auto* widget : sheet.findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QComboBox*>(widget)
+                || qobject_cast<QLineEdit*>(widget)) {
+                if (widget != &sheet.dismissButton() && widget != &sheet.primaryButton()) controls.push_back(widget);
+            }
+        }
+        return controls;
+    }();
+    ASSERT_GT(options.size(), 10u);
+    for (auto* control : options)
+        EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
+
+    ui.isExportingHeic = false;
+    EXPECT_TRUE(sheet.findChild<QRadioButton*>()->isEnabled());
+    EXPECT_TRUE(sheet.findChild<QCheckBox*>()->isEnabled());
 }
 
 } // namespace

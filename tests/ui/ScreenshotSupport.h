@@ -2,6 +2,8 @@
 
 #include "UiTestSupport.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
@@ -27,6 +29,20 @@ inline std::optional<std::filesystem::path> screenshotFolder(int argc, char** ar
 inline bool saveScreenshot(QWidget& widget, const std::filesystem::path& file)
 {
     const bool saved = widget.grab().save(QString::fromStdString(file.string()));
+    std::cout << (saved ? "saved " : "FAILED ") << file.string() << '\n';
+    return saved;
+}
+
+// Saves the window with the sheet drawn where it lies over it, to show whether the sheet stays
+// inside the window (Xvfb has no window manager to draw them together).
+inline bool saveSheetOverWindow(QWidget& window, QWidget& sheet, const std::filesystem::path& file)
+{
+    QImage canvas = window.grab().toImage();
+    QPainter painter(&canvas);
+    painter.fillRect(canvas.rect(), QColor(0, 0, 0, 60));
+    painter.drawPixmap(sheet.frameGeometry().topLeft() - window.frameGeometry().topLeft(), sheet.grab());
+    painter.end();
+    const bool saved = canvas.save(QString::fromStdString(file.string()));
     std::cout << (saved ? "saved " : "FAILED ") << file.string() << '\n';
     return saved;
 }

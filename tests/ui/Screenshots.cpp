@@ -8,8 +8,11 @@
 #include "ui/library/ImagesLibraryView.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QWindow>
 
 int main(int argc, char** argv)
 {
@@ -39,6 +42,19 @@ int main(int argc, char** argv)
     state.select(state.images.get()[1].id);
     tl::testing::settle(800); // thumbnails arrive
     ok &= tl::testing::saveScreenshot(harness.window(), out / "main-window.png");
+    // The toolbar's inspector button pressed while the column shows, released once it is hidden;
+    // the Edit menu naming the step an undo would take back.
+    harness.window().actions().toggleInspector.trigger();
+    tl::testing::settle(100);
+    ok &= tl::testing::saveScreenshot(harness.window(), out / "main-window-inspector-hidden.png");
+    harness.window().actions().toggleInspector.trigger();
+    std::cout << "window title: " << harness.window().windowHandle()->title().toStdString() << '\n';
+    if (QMenu* edit = harness.window().menuBar()->actions().at(1)->menu()) {
+        edit->popup(harness.window().mapToGlobal(QPoint(60, 30)));
+        tl::testing::settle(100);
+        ok &= tl::testing::saveScreenshot(*edit, out / "edit-menu.png");
+        edit->hide();
+    }
     ui.viewMode = tl::LibraryViewMode::list;
     tl::testing::settle(200);
     ok &= tl::testing::saveScreenshot(harness.window(), out / "main-window-list.png");
@@ -56,7 +72,6 @@ int main(int argc, char** argv)
         sheet->model().edit([](tl::HeicExportOptions& o) { o.customWidth = "wide"; });
         tl::testing::settle(100);
         ok &= tl::testing::saveScreenshot(*sheet, out / "export-sheet-advanced.png");
-        advanced->click();
     }
 
     // A real export on a dithered HD canvas; the picture is taken while frames are being prepared.
@@ -72,7 +87,8 @@ int main(int argc, char** argv)
         const bool preparing = std::ranges::any_of(
             frames, [](const auto& frame) { return frame.status == tl::ExportFrameStatus::upscaling; });
         if (!grabbed && preparing) {
-            grabbed = tl::testing::saveScreenshot(*sheet, out / "export-running.png");
+            grabbed = tl::testing::saveScreenshot(*sheet, out / "export-running.png")
+                && tl::testing::saveSheetOverWindow(harness.window(), *sheet, out / "export-running-in-window.png");
         }
     });
     sheet->primaryButton().click();

@@ -181,15 +181,14 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
         if (!uiState_.isExportingHeic.get() && actions_.onExport) actions_.onExport();
     });
 
-    // Everything but the buttons scrolls when the screen is shorter than the sheet, so Cancel,
-    // Export and Cancel Export stay in reach with every group open and an export running.
+    // The options scroll when the window is shorter than the sheet; the running export and the
+    // buttons stay below them, in sight, with every group open and an export running.
+    options_ = sections;
     body_ = new QWidget;
     auto* bodyLayout = column(body_, sectionSpacing);
     bodyLayout->addWidget(header);
     bodyLayout->addWidget(sections);
     bodyLayout->addWidget(validation_);
-    bodyLayout->addWidget(progress_);
-    bodyLayout->addWidget(status_);
     bodyLayout->addStretch();
     auto* scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -203,7 +202,9 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(inset, inset, inset, inset);
     layout->setSpacing(sectionSpacing);
-    layout->addWidget(scroll);
+    layout->addWidget(scroll, 1);
+    layout->addWidget(progress_);
+    layout->addWidget(status_);
     layout->addLayout(buttons);
 
     const auto update = [this] { refresh(); };
@@ -353,6 +354,8 @@ void ExportOptionsSheet::refresh()
 
     const bool exporting = uiState_.isExportingHeic.get();
     const auto& status = uiState_.exportMessage.get();
+    // A run has taken its options; changing them now would change nothing but what is shown.
+    options_->setEnabled(!exporting);
     progress_->setVisible(exporting);
     if (exporting) progress_->show(uiState_.exportProgress.get(), status, uiState_.exportFrames.get());
     status_->setVisible(!exporting && !status.empty());
@@ -361,37 +364,50 @@ void ExportOptionsSheet::refresh()
     dismiss_->setText(exporting ? QStringLiteral("Cancel Export") : toQString(ExportSheetModel::dismissTitle(status)));
     primary_->setText(exporting ? QStringLiteral("Exporting...") : QStringLiteral("Export"));
     primary_->setEnabled(!exporting && model_.canExport());
-    fitToScreen();
+    fitToWindow();
 }
 
-void ExportOptionsSheet::fitToScreen()
+void ExportOptionsSheet::fitToWindow()
 {
-    // The width stays fixed; the height follows what is shown, up to the screen's free height
-    // less the window's title bar.
+    // The width stays fixed; the height follows what is shown, up to the height of the window
+    // the sheet belongs to (and of the screen's free part) less the sheet's own title bar.
     body_->layout()->activate();
     const int contentWidth = sheetWidth - 2 * inset;
-    const int content = body_->hasHeightForWidth() ? body_->heightForWidth(contentWidth) : body_->sizeHint().height();
-    const int buttons = std::max(dismiss_->sizeHint().height(), primary_->sizeHint().height());
-    int wanted = content + buttons + sectionSpacing + 2 * inset;
-    const QScreen* display = screen();
-    if (!display) {
+    const auto heightOf = [contentWidth](const QWidget& widget) {
+        return widget.hasHeightForWidth() ? widget.heightForWidth(contentWidth) : widget.sizeHint().height();
+    };
+    int wanted = heightOf(*body_) + 2 * inset;
+    for (const QWidget* below : { static_cast<QWidget*>(progress_), static_cast<QWidget*>(status_) }) {
+        if (!below->isHidden()) wanted += heightOf(*below) + sectionSpacing;
+    }
+    wanted += std::max(dismiss_->sizeHint().height(), primary_->sizeHint().height()) + sectionSpacing;
+    const QRect room = roomForSheet();
+    if (room.isEmpty()) {
         resize(sheetWidth, wanted);
         return;
     }
-    const QRect available = display->availableGeometry();
     const int titleBar = isVisible() ? std::max(frameGeometry().height() - height(), 0) : 0;
-    wanted = std::min(wanted, available.height() - titleBar);
-    resize(sheetWidth, wanted);
-    // A sheet that grew past the bottom of the screen moves up.
+    resize(sheetWidth, std::min(wanted, room.height() - titleBar));
+    // A sheet that grew past the bottom of its room moves up.
     if (isVisible()) {
-        const int overflow = frameGeometry().bottom() - available.bottom();
-        if (overflow > 0) move(x(), std::max(available.top(), y() - overflow));
+        const int overflow = frameGeometry().bottom() - room.bottom();
+        if (overflow > 0) move(x(), std::max(room.top(), y() - overflow));
     }
+}
+
+QRect ExportOptionsSheet::roomForSheet() const
+{
+    QRect room = screen() ? screen()->availableGeometry() : QRect();
+    if (const QWidget* owner = parentWidget()) {
+        const QRect window = owner->window()->frameGeometry();
+        room = room.isEmpty() ? window : room.intersected(window);
+    }
+    return room;
 }
 
 bool ExportOptionsSheet::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == body_ && event->type() == QEvent::LayoutRequest) fitToScreen();
+    if (watched == body_ && event->type() == QEvent::LayoutRequest) fitToWindow();
     return QDialog::eventFilter(watched, event);
 }
 

@@ -59,7 +59,9 @@ private:
     QWidget* makeTargetSection();
     QWidget* makeAdvancedSection();
     void refresh();
-    void fitToScreen();
+    void fitToWindow();
+    // Where the sheet may lie: its window's frame within the screen's free part.
+    QRect roomForSheet() const;
 
     AppUIState& uiState_;
     Actions actions_;
@@ -86,6 +88,7 @@ private:
     QPushButton* dismiss_ = nullptr;
     QPushButton* primary_ = nullptr;
     QWidget* body_ = nullptr;
+    QWidget* options_ = nullptr;
     std::vector<Observation> observations_;
 };
 
