@@ -115,6 +115,8 @@ std::error_code writeFileDurably(const fs::path& path, std::string_view bytes)
 Result<void, FileCopyError> copyFileDurably(const fs::path& source, const fs::path& target)
 {
     const auto failed = [](FileCopyError::Side side) { return FileCopyError { side, lastError() }; };
+    // Allocated before any file is open, so running out of memory leaves no descriptor behind.
+    std::string buffer(std::size_t { 1 } << 20, '\0');
     const int input = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (input < 0) return failed(FileCopyError::Side::source);
     const int output = openNewFile(target);
@@ -124,7 +126,6 @@ Result<void, FileCopyError> copyFileDurably(const fs::path& source, const fs::pa
         return error;
     }
     std::optional<FileCopyError> error;
-    std::string buffer(1 << 20, '\0');
     while (!error) {
         const ssize_t count = ::read(input, buffer.data(), buffer.size());
         if (count == 0) break;
