@@ -42,17 +42,17 @@ public:
     ExportServices services()
     {
         return {
-            .makeUpscaler = [this]() -> Result<std::shared_ptr<ImageUpscalingTool>, std::string> {
+            .makeUpscaler = [this, sync = sync]() -> Result<std::shared_ptr<ImageUpscalingTool>, std::string> {
                 bool gated = false;
                 {
-                    std::lock_guard lock(mutex);
+                    std::lock_guard lock(sync->mutex);
                     ++upscalerLoads;
                     gated = waitForGate;
                 }
                 if (gated) waitAtGate();
-                const std::lock_guard lock(mutex);
+                const std::lock_guard lock(sync->mutex);
                 ++upscalerLoadsEnded;
-                loadEnded.notify_all();
+                sync->loadEnded.notify_all();
                 if (upscalerError.empty()) return std::shared_ptr<ImageUpscalingTool>(std::make_shared<NoUpscaler>());
                 return upscalerError;
             },
@@ -106,9 +106,17 @@ public:
         gateChanged.notify_all();
     }
 
-    std::mutex mutex;
-    std::condition_variable gateChanged;
-    std::condition_variable loadEnded;
+    // Shared with every load the writer starts: a load the export left behind still unlocks the
+    // mutex after the test has seen it end and dropped the writer.
+    struct Sync {
+        std::mutex mutex;
+        std::condition_variable gateChanged;
+        std::condition_variable loadEnded;
+    };
+    std::shared_ptr<Sync> sync = std::make_shared<Sync>();
+    std::mutex& mutex = sync->mutex;
+    std::condition_variable& gateChanged = sync->gateChanged;
+    std::condition_variable& loadEnded = sync->loadEnded;
     bool gateOpen = false;
     int calls = 0;
     int upscalerLoads = 0;
