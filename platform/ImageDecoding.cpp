@@ -4,6 +4,7 @@
 #include "platform/FileReplacement.h"
 #include "platform/HeifDecoding.h"
 #include "platform/ImageDecodingPng.h"
+#include "platform/ImageDecodingWebp.h"
 #include "platform/ImageFileBytes.h"
 #include "platform/SrgbConversion.h"
 
@@ -78,6 +79,11 @@ cv::Mat decode(std::span<const std::uint8_t> bytes, int maxLongSide)
     if (isPngFile(bytes)) {
         const cv::Mat decoded = decodePng(bytes, maxLongSide);
         return decoded.empty() ? decoded : toEightBit(convertProfileToSrgb(decoded, facts.iccProfile));
+    }
+    // WebP is scaled by its decoder for previews, and written straight into 8-bit pixels.
+    if (isWebpFile(bytes)) {
+        const cv::Mat decoded = decodeWebp(bytes, maxLongSide);
+        return decoded.empty() ? decoded : convertProfileToSrgb(decoded, facts.iccProfile);
     }
     // JPEG carries no alpha but often an EXIF orientation, which only the colour decode applies;
     // other formats are read as stored so alpha and depth survive.
