@@ -1,5 +1,7 @@
 #include "app/AppUIState.h"
 
+#include <cmath>
+
 namespace tl {
 
 AppUIState::AppUIState(Defaults& defaults)
@@ -11,6 +13,15 @@ AppUIState::AppUIState(Defaults& defaults)
         });
     }
     loadDirectories();
+    if (const auto stored = defaults_.real(upscaleSecondsPerTileKey); stored && std::isfinite(*stored) && *stored > 0)
+        upscaleSecondsPerTile = *stored;
+    upscaleSecondsPerTile.setDidSet([this](const std::optional<double>&) {
+        if (const auto seconds = upscaleSecondsPerTile.get()) {
+            defaults_.set(upscaleSecondsPerTileKey, *seconds);
+        } else {
+            defaults_.remove(upscaleSecondsPerTileKey);
+        }
+    });
 }
 
 std::vector<AppUIState::Folder> AppUIState::folders()

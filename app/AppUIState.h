@@ -25,6 +25,7 @@ public:
     static constexpr std::string_view lastOpenDirectoryKey = "lastOpenDirectory";
     static constexpr std::string_view lastSaveDirectoryKey = "lastSaveDirectory";
     static constexpr std::string_view lastExportDirectoryKey = "lastExportDirectory";
+    static constexpr std::string_view upscaleSecondsPerTileKey = "upscaleSecondsPerTile";
 
     // Reads the four folders from `defaults`, which must outlive this object.
     explicit AppUIState(Defaults& defaults);
@@ -50,6 +51,9 @@ public:
     Observable<std::optional<std::filesystem::path>> lastOpenDirectory;
     Observable<std::optional<std::filesystem::path>> lastSaveDirectory;
     Observable<std::optional<std::filesystem::path>> lastExportDirectory;
+    // What one upscaled tile took in the last export that upscaled, on this machine; stored in the
+    // defaults on every write, for the export sheet's estimate.
+    Observable<std::optional<double>> upscaleSecondsPerTile;
 
     void cancelExport();
 

@@ -4,6 +4,7 @@
 #include "engine/HeicEncoder.h"
 #include "engine/TweenRegeneration.h"
 #include "engine/WallpaperMetadata.h"
+#include "engine/upscale/UpscaleProgress.h"
 #include "platform/ExceptionText.h"
 #include "platform/ImageDecoding.h"
 #include "platform/Log.h"
@@ -49,7 +50,8 @@ public:
     Run(std::size_t imageCount, const std::optional<HeicPreprocessConfig>& config, const ExportProgress& progress,
         std::stop_token stop)
         : n_(static_cast<int>(imageCount))
-        , total_(config ? 2 * n_ : n_)
+        , unit_(config ? UpscaleProgress::unitsPerFrame : 1)
+        , steps_(config ? 2 * n_ : n_)
         , encodingOffset_(config ? n_ : 0)
         , config_(config)
         , progress_(progress)
@@ -57,12 +59,15 @@ public:
     {
     }
 
-    void report(int current, const std::string& message) const
+    // `steps` counts frames prepared and frames coded; prepared frames report fractions of a step,
+    // so the bar moves with every upscaled tile.
+    void report(double steps, const std::string& message) const
     {
-        if (progress_) progress_(std::clamp(current, 0, total_), total_, message);
+        const int total = steps_ * unit_;
+        if (progress_) progress_(std::clamp(static_cast<int>(std::lround(steps * unit_)), 0, total), total, message);
     }
 
-    int total() const { return total_; }
+    int total() const { return steps_; }
     std::stop_token stop() const { return stop_; }
 
     Result<Frames, EngineError> prepareFrames(const std::vector<WallpaperImage>& images) const
@@ -83,7 +88,11 @@ public:
         }
         log("[HeicGenerator] Using standard path (no tweens or upscaling)");
         auto session = HeicPreprocessor(*config_).preprocess(
-            images, [this](int current, int, const std::string& message) { report(current, message); }, stop_);
+            images,
+            [this](int current, int count, const std::string& message) {
+                report(static_cast<double>(current) / count * n_, message);
+            },
+            stop_);
         if (!session) return session.error();
         return std::move(session).value().frames;
     }
@@ -156,7 +165,7 @@ private:
         auto session = HeicPreprocessor(*config_).preprocess(
             keys,
             [&](int current, int count, const std::string& message) {
-                report(static_cast<int>(static_cast<double>(current) / count * 0.98 * scale), message);
+                report(static_cast<double>(current) / count * 0.98 * scale, message);
             },
             stop_);
         if (!session) return session.error();
@@ -167,7 +176,7 @@ private:
         auto blended = regenerateTweens(
             tweens, images, frames, config_->outputDirectory,
             [&](int done) {
-                report(static_cast<int>((0.98 + static_cast<double>(done) / tweenCount * 0.02) * scale),
+                report((0.98 + static_cast<double>(done) / tweenCount * 0.02) * scale,
                     "Regenerating tweens (" + std::to_string(done) + "/" + std::to_string(tweenCount) + ")...");
             },
             stop_);
@@ -184,7 +193,8 @@ private:
     }
 
     int n_;
-    int total_;
+    int unit_;
+    int steps_;
     int encodingOffset_;
     const std::optional<HeicPreprocessConfig>& config_;
     const ExportProgress& progress_;

@@ -5,11 +5,13 @@
 #include "engine/FramePng.h"
 #include "engine/LanczosResampler.h"
 #include "engine/UpscalePlan.h"
+#include "engine/upscale/UpscaleEstimate.h"
 #include "platform/FileReplacement.h"
 #include "platform/ImageDecoding.h"
 
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <random>
 
 namespace tl {
@@ -58,17 +60,19 @@ Result<HeicPreprocessSession, EngineError> HeicPreprocessor::preprocess(
     if (error) return EngineError(FileSystemError { config_.outputDirectory.string(), error });
 
     const int total = static_cast<int>(images.size());
-    std::atomic<int> finished = 0;
+    UpscaleProgress tracker(total);
+    int finished = 0;
     auto frames = runBounded<HeicFrameSource>(
         total, maxConcurrentPreprocess, stop,
         [&](int index, std::stop_token frameStop) {
-            return preprocessFrame(
-                images[static_cast<std::size_t>(index)], index, total, finished, progress, frameStop);
+            return preprocessFrame(images[static_cast<std::size_t>(index)], index, total, tracker, progress, frameStop);
         },
-        [&](int, const HeicFrameSource&) {
+        [&](int index, const HeicFrameSource&) {
+            tracker.frameFinished(index);
             const int done = ++finished;
             if (progress)
-                progress(done, total, "Preprocessed frame " + std::to_string(done) + "/" + std::to_string(total));
+                progress(tracker.units(), tracker.totalUnits(),
+                    "Preprocessed frame " + std::to_string(done) + "/" + std::to_string(total));
         },
         [&](int index) { return images[static_cast<std::size_t>(index)].fileName; });
     if (!frames) return frames.error();
@@ -76,7 +80,7 @@ Result<HeicPreprocessSession, EngineError> HeicPreprocessor::preprocess(
 }
 
 Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(const WallpaperImage& image, int index,
-    int total, const std::atomic<int>& finished, const ExportProgress& progress, std::stop_token stop) const
+    int total, UpscaleProgress& tracker, const ExportProgress& progress, std::stop_token stop) const
 {
     if (!image.sourcePath)
         return EngineError(HeicGeneratorError::invalidConfiguration("Missing source path for image"));
@@ -98,16 +102,31 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(const Wal
             if (auto written = writePNG(pixels, current); !written) return EngineError(written.error());
             pixels.release();
             const int passes = static_cast<int>(plan.steps.size());
+            std::vector<int> passTiles;
+            PixelSize passSize = size;
+            for (const auto& step : plan.steps) {
+                passTiles.push_back(config_.upscaler->tileCount(
+                    static_cast<int>(std::lround(passSize.width)), static_cast<int>(std::lround(passSize.height))));
+                passSize = { passSize.width * step.scale, passSize.height * step.scale };
+            }
+            tracker.planFrame(index, std::reduce(passTiles.begin(), passTiles.end()));
             for (int pass = 1; pass <= passes; ++pass) {
+                const std::string passText = "Upscaling frame " + std::to_string(index + 1) + "/"
+                    + std::to_string(total) + " (pass " + std::to_string(pass) + "/" + std::to_string(passes) + ")";
+                if (progress) progress(tracker.units(), tracker.totalUnits(), passText);
+                const auto tileDone = [&](int done, int tiles) {
+                    tracker.tileDone(index);
+                    if (!progress) return;
+                    const auto left = tracker.secondsLeft();
+                    progress(tracker.units(), tracker.totalUnits(),
+                        passText + ", tile " + std::to_string(done) + "/" + std::to_string(tiles)
+                            + (left ? " · about " + roughDuration(*left) + " left" : std::string()));
+                };
                 const fs::path next = folder / (stem + "_up" + std::to_string(pass) + ".png");
-                auto upscaled = config_.upscaler->upscale(current, next, plan.steps[pass - 1].scale, stop);
+                auto upscaled = config_.upscaler->upscale(current, next, plan.steps[pass - 1].scale, stop, tileDone);
                 removeFileQuietly(current);
                 if (!upscaled) return EngineError(upscaled.error());
                 current = next;
-                if (progress)
-                    progress(finished.load(), total,
-                        "Upscaling frame " + std::to_string(index + 1) + "/" + std::to_string(total) + " (pass "
-                            + std::to_string(pass) + "/" + std::to_string(passes) + ")");
                 if (stop.stop_requested()) {
                     removeFileQuietly(current);
                     return EngineError(Cancelled {});

@@ -3,6 +3,7 @@
 #include "engine/EngineError.h"
 #include "engine/HeicFrameSource.h"
 #include "engine/HeicPreprocessConfig.h"
+#include "engine/upscale/UpscaleProgress.h"
 #include "model/WallpaperImage.h"
 #include "platform/Result.h"
 
@@ -25,7 +26,9 @@ public:
     explicit HeicPreprocessor(HeicPreprocessConfig config);
 
     // One frame_NNNN.png per image, returned in input order. Reports "Upscaling frame <n>/<m> (pass
-    // <k>/<p>)" per pass and "Preprocessed frame <c>/<m>" per finished frame. The first failure stops
+    // <k>/<p>)" as each pass starts, the same with ", tile <t>/<T>" and the time left after each
+    // tile, and "Preprocessed frame <c>/<m>" per finished frame; progress counts
+    // UpscaleProgress::unitsPerFrame units a frame and moves with every tile. The first failure stops
     // the other frames and is returned unchanged (upscaler errors included); a stop request gives
     // Cancelled. Files already written stay; the caller owns the folder.
     Result<HeicPreprocessSession, EngineError> preprocess(const std::vector<WallpaperImage>& images,
@@ -33,7 +36,7 @@ public:
 
 private:
     Result<HeicFrameSource, EngineError> preprocessFrame(const WallpaperImage& image, int index, int total,
-        const std::atomic<int>& finished, const ExportProgress& progress, std::stop_token stop) const;
+        UpscaleProgress& tracker, const ExportProgress& progress, std::stop_token stop) const;
 
     HeicPreprocessConfig config_;
 };

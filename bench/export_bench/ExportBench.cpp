@@ -82,7 +82,7 @@ class InterpolatingUpscaler : public ImageUpscalingTool {
 public:
     std::set<int> supportedScales() const override { return { 2 }; }
     Result<void, UpscaleError> upscale(
-        const fs::path& input, const fs::path& output, int scale, std::stop_token) override
+        const fs::path& input, const fs::path& output, int scale, std::stop_token, const TileProgress&) override
     {
         const cv::Mat source = decodeImageFile(input);
         if (source.empty()) return UpscaleError::imageLoad(input.string());

@@ -79,7 +79,7 @@ void benchRuntimes(const RealESRGAN512& model, double load, const std::filesyste
         std::printf("tile %d: oneDNN %.2f s, OpenCV dnn %.2f s, largest pixel difference %.0f\n", round + 1, oursNow,
             theirsNow, cv::norm(painted, reference, cv::NORM_INF));
     }
-    const int frameTiles = CoreMLUpscaleTool::tileCount(1920, 1080);
+    const int frameTiles = CoreMLUpscaleTool::tilesOf(1920, 1080);
     std::printf("per 512x512 tile: oneDNN %.2f s, OpenCV dnn %.2f s, %.2fx faster; per 1920x1080 frame (%d tiles) "
                 "about %.0f s\n",
         ours / tiles, theirs / tiles, theirs / ours, frameTiles, ours / tiles * frameTiles);
@@ -95,7 +95,7 @@ void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size
     CoreMLUpscaleTool tool(model);
     const auto before = model->statistics();
     const auto start = Clock::now();
-    const auto result = tool.upscale(input, output, 4, {});
+    const auto result = tool.upscale(input, output, 4, {}, {});
     const double seconds = secondsSince(start);
     const auto after = model->statistics();
     std::filesystem::remove(input);

@@ -334,11 +334,15 @@ TensorShape DnnlNetwork::outputShape() const
     return compiled_->outputShape;
 }
 
-const float* DnnlNetwork::run(const float* input)
+const float* DnnlNetwork::run(const float* input, const std::stop_token& stop)
 {
     try {
         std::memcpy(compiled_->inputData, input, compiled_->inputShape.elements() * sizeof(float));
         for (const auto& step : compiled_->steps) {
+            if (stop.stop_requested()) {
+                compiled_->stream.wait();
+                return nullptr;
+            }
             if (step.primitive) {
                 step.primitive->execute(compiled_->stream, step.arguments);
             } else {

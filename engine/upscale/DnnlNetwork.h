@@ -3,6 +3,7 @@
 #include "engine/upscale/NetworkPlan.h"
 
 #include <memory>
+#include <stop_token>
 
 namespace tl {
 
@@ -20,8 +21,9 @@ public:
     TensorShape outputShape() const;
 
     // Runs one pass over a planar float input of the plan's input shape and returns the planar output,
-    // valid until the next pass; nothing when oneDNN reports a failure.
-    const float* run(const float* input);
+    // valid until the next pass; nothing when oneDNN reports a failure or `stop` was triggered. The stop
+    // is looked at between layers, so a pass of several seconds ends within one layer's time.
+    const float* run(const float* input, const std::stop_token& stop = {});
 
 private:
     struct Compiled;

@@ -73,7 +73,8 @@ Result<std::shared_ptr<const RealESRGAN512>, UpscaleError> RealESRGAN512::loadSh
     return load(*file);
 }
 
-Result<void, UpscaleError> RealESRGAN512::upscaleTile(const cv::Mat& tile, cv::Mat destination) const
+Result<void, UpscaleError> RealESRGAN512::upscaleTile(
+    const cv::Mat& tile, cv::Mat destination, const std::stop_token& stop) const
 {
     if (tile.rows != inputSize || tile.cols != inputSize || tile.depth() != CV_8U
         || (tile.channels() != 3 && tile.channels() != 4) || destination.rows != outputSize
@@ -82,8 +83,10 @@ Result<void, UpscaleError> RealESRGAN512::upscaleTile(const cv::Mat& tile, cv::M
     }
     const auto input = planarInput(tile);
     const std::lock_guard lock(mutex_);
+    if (stop.stop_requested()) return UpscaleError::of(UpscaleError::Kind::cancelled);
     const auto start = std::chrono::steady_clock::now();
-    const float* output = network_->run(input.data());
+    const float* output = network_->run(input.data(), stop);
+    if (!output && stop.stop_requested()) return UpscaleError::of(UpscaleError::Kind::cancelled);
     forwardNanoseconds_
         += std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
     ++passes_;

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 
 namespace tl {
 
@@ -40,8 +41,10 @@ public:
 
     // Runs one 512x512 tile (8-bit BGR or BGRA; alpha is not seen by the network) and paints
     // the 2048x2048 result, 8-bit BGR, into `destination`, which must be a region of that size
-    // and type. A failed pass is missingOutput and leaves `destination` as it was.
-    Result<void, UpscaleError> upscaleTile(const cv::Mat& tile, cv::Mat destination) const;
+    // and type. A failed pass is missingOutput and leaves `destination` as it was; a triggered
+    // `stop` ends the pass between two layers as cancelled.
+    Result<void, UpscaleError> upscaleTile(
+        const cv::Mat& tile, cv::Mat destination, const std::stop_token& stop = {}) const;
 
     // Totals since loading, for benchmarks and tests.
     struct Statistics {

@@ -51,9 +51,13 @@ public:
     }
 
     std::set<int> supportedScales() const override { return scales_; }
+    int tileCount(int width, int height) const override
+    {
+        return pixelsPerTile > 0 ? std::max(1, width * height / pixelsPerTile) : 1;
+    }
 
     Result<void, UpscaleError> upscale(const std::filesystem::path& input, const std::filesystem::path& output,
-        int scale, std::stop_token stop) override
+        int scale, std::stop_token stop, const TileProgress& tileDone) override
     {
         const int running = ++running_;
         for (int seen = mostAtOnce.load(); running > seen && !mostAtOnce.compare_exchange_weak(seen, running);) { }
@@ -76,6 +80,11 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
         const cv::Mat source = cv::imread(input.string(), cv::IMREAD_UNCHANGED);
         if (source.empty()) return finish(UpscaleError::imageLoad(input.string()));
+        if (pixelsPerTile > 0 && tileDone) {
+            const int tiles = tileCount(source.cols, source.rows);
+            for (int tile = 1; tile <= tiles; ++tile)
+                tileDone(tile, tiles);
+        }
         cv::Mat larger;
         cv::resize(source, larger, {}, scale, scale, cv::INTER_LINEAR);
         if (!cv::imwrite(output.string(), larger))
@@ -89,6 +98,7 @@ public:
     std::string slowStem; // that frame's passes take longer, so it finishes last
     bool waitForStop = false;
     int gatherAtOnce = 0; // passes wait (up to two seconds) until this many have run at once
+    int pixelsPerTile = 0; // when set, a pass counts its input's pixels in tiles of this size and reports each
 
 private:
     std::set<int> scales_;

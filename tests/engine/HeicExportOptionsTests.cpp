@@ -103,7 +103,11 @@ TEST(CustomCanvas, MessageShowsOnlyForAnInvalidCustomCanvasBeingUsed)
 class TestUpscaler : public ImageUpscalingTool {
 public:
     std::set<int> supportedScales() const override { return { 4 }; }
-    Result<void, UpscaleError> upscale(const fs::path&, const fs::path&, int, std::stop_token) override { return {}; }
+    Result<void, UpscaleError> upscale(
+        const fs::path&, const fs::path&, int, std::stop_token, const TileProgress&) override
+    {
+        return {};
+    }
 };
 
 TEST(PreprocessConfig, FollowsTheSwitches)

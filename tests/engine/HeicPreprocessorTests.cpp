@@ -71,6 +71,32 @@ TEST_F(HeicPreprocessorTest, FramesComeBackInInputOrderWithOnlyTheirResultFilesL
             "Preprocessed frame 4/5", "Preprocessed frame 5/5" }));
 }
 
+// A frame's progress moves with every tile of every pass, weighed by the tiles each pass runs, and
+// every tile's message keeps the pass's own text and adds the tile and the time left.
+TEST_F(HeicPreprocessorTest, ProgressMovesWithEveryTileOfEveryPass)
+{
+    const auto upscaler = std::make_shared<test::TestUpscaler>(std::set { 2 });
+    upscaler->pixelsPerTile = 64 * 36 / 2; // 2 tiles in the first pass, 8 in the second
+    const HeicPreprocessor preprocessor(
+        { PixelSize { 256, 144 }, HeicUpscaleStrategy::scale2, false, upscaler, work, false });
+    test::ProgressLog progress;
+    ASSERT_TRUE(preprocessor.preprocess(photos(1, 64, 36), progress.callback()));
+
+    std::vector<int> tileProgress;
+    for (const auto& report : progress.reports) {
+        EXPECT_EQ(report.total, UpscaleProgress::unitsPerFrame);
+        if (report.message.find(", tile") != std::string::npos) tileProgress.push_back(report.current);
+    }
+    // Ten tiles carry the frame to 99 %; writing the frame completes it.
+    EXPECT_EQ(tileProgress, (std::vector<int> { 99, 198, 297, 396, 495, 594, 693, 792, 891, 990 }));
+    const auto messages = progress.messagesStartingWith("Upscaling frame 1/1 (pass 2/2)");
+    ASSERT_EQ(messages.size(), 9u);
+    EXPECT_EQ(messages.front(), "Upscaling frame 1/1 (pass 2/2)");
+    EXPECT_EQ(messages.back().rfind("Upscaling frame 1/1 (pass 2/2), tile 8/8 · about ", 0), 0u) << messages.back();
+    EXPECT_EQ(messages.back().substr(messages.back().size() - 5), " left");
+    EXPECT_EQ(progress.reports.back().current, UpscaleProgress::unitsPerFrame);
+}
+
 TEST_F(HeicPreprocessorTest, CanvasWithoutUpscalerScalesToCoverAndCrops)
 {
     const auto images = photos(1, 80, 60); // 4:3 onto 16:9

@@ -18,12 +18,14 @@ using tl::testing::keyImage;
 using tl::testing::processEventsUntil;
 using tl::testing::tweenOf;
 
-// Stands in for a loaded upscaler; the scripted writer never calls it.
+// Stands in for a loaded upscaler; the scripted writer never calls it, and it tells the time of
+// one tile as if it had run some.
 class NoUpscaler final : public ImageUpscalingTool {
 public:
     std::set<int> supportedScales() const override { return { 4 }; }
+    std::optional<double> secondsPerTile() const override { return 6.5; }
     Result<void, UpscaleError> upscale(
-        const std::filesystem::path&, const std::filesystem::path&, int, std::stop_token) override
+        const std::filesystem::path&, const std::filesystem::path&, int, std::stop_token, const TileProgress&) override
     {
         return UpscaleError::of(UpscaleError::Kind::modelLoadFailed);
     }
@@ -83,6 +85,7 @@ public:
                 std::ofstream(output) << "wallpaper";
                 return {};
             },
+            .probeSecondsPerTile = {},
         };
     }
 
@@ -208,14 +211,31 @@ TEST_F(ExportControllerTest, EndTextsDependOnKeptFramesAndFailures)
     EXPECT_EQ(ui.exportMessage.get(), "Export complete!");
     EXPECT_FALSE(writer.sawConfig);
 
-    writer.failure = EngineError(HeicGeneratorError::of(HeicGeneratorError::Kind::fileWriteFailed));
+    // The fixed line, with the error's own description under it, as in the log.
+    writer.failure = EngineError(UpscaleError::imageLoad("/photos/b.png"));
     std::filesystem::remove(output);
     controller.runExport(output, keep);
     waitForEnd();
-    EXPECT_EQ(ui.exportMessage.get(), "Export failed. Please try again.");
+    EXPECT_EQ(ui.exportMessage.get(), "Export failed. Please try again.\nFailed to load input image: /photos/b.png");
     EXPECT_FALSE(ui.isExportingHeic.get());
     EXPECT_TRUE(filesInFolder().empty());
     EXPECT_EQ(logged[logged.size() - 2], "=== EXPORT FAILED ===");
+    EXPECT_EQ(logged.back(), "Error: Failed to load input image: /photos/b.png");
+}
+
+TEST_F(ExportControllerTest, AnUpscaledRunRemembersWhatATileTookForTheNextEstimate)
+{
+    writer.upscalerError.clear();
+    controller.runExport(output, withoutUpscaling());
+    waitForEnd();
+    EXPECT_FALSE(ui.upscaleSecondsPerTile.get()) << "nothing was upscaled";
+
+    controller.runExport(output, HeicExportOptions {});
+    waitForEnd();
+    EXPECT_EQ(ui.exportMessage.get(), "Export complete!");
+    EXPECT_EQ(ui.upscaleSecondsPerTile.get(), 6.5);
+    EXPECT_EQ(defaults.real(AppUIState::upscaleSecondsPerTileKey), 6.5);
+    EXPECT_EQ(AppUIState(defaults).upscaleSecondsPerTile.get(), 6.5) << "read back at the next start";
 }
 
 TEST_F(ExportControllerTest, AMissingUpscalerFailsPlainlyBeforeWriting)

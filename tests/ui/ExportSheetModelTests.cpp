@@ -193,17 +193,44 @@ TEST_F(ExportSheetModelTest, TheFirstButtonClosesOnceARunHasLeftAMessage)
     EXPECT_EQ(ExportSheetModel::dismissTitle("Export complete!"), "Close");
 }
 
-TEST(UpscalerReadyTextTest, EstimatesFramesTimesTwelveTilesTimesTheTileTime)
+// The line counts the tiles of every pass the plan makes for each frame's real size on the chosen
+// canvas, times the tile time, and says which sizes and which tile time it took.
+TEST(UpscalerReadyTextTest, CountsEveryPassOfEveryFrameTimesTheTileTime)
 {
-    EXPECT_EQ(upscalerReadyText(1, 3.0),
-        "Core ML upscaler ready · roughly 36 s for 1 frame at 1920×1080 (12 tiles each, 3 s a tile)");
-    EXPECT_EQ(upscalerReadyText(10, 3.0),
-        "Core ML upscaler ready · roughly 6 min for 10 frames at 1920×1080 (12 tiles each, 3 s a tile)");
-    EXPECT_EQ(upscalerReadyText(16, 34.0),
-        "Core ML upscaler ready · roughly 1 h 49 min for 16 frames at 1920×1080 (12 tiles each, 34 s a tile)");
-    EXPECT_EQ(upscalerReadyText(100, 3.0),
-        "Core ML upscaler ready · roughly 1 h for 100 frames at 1920×1080 (12 tiles each, 3 s a tile)");
-    EXPECT_EQ(upscalerReadyText(0, 3.0), "Core ML upscaler ready");
+    struct Case {
+        int keyFrames;
+        std::optional<std::vector<PixelSize>> sizes;
+        Preset canvas;
+        TileTime tileTime;
+        std::string expected;
+    };
+    const std::vector<PixelSize> small(2, PixelSize { 820, 512 });
+    const Case cases[] = {
+        // 820×512 to 8K: 4× twice; 2 tiles, then 7 × 5 on the 3280×2048 frame.
+        { 2, small, Preset::apple8k, { 7.0, TileTimeSource::lastExport },
+            "Core ML upscaler ready · about 9 min for 2 frames of 820×512 (2 passes each, 74 tiles at 7.0 s a "
+            "tile as measured in the last export)" },
+        { 2, std::vector<PixelSize>(2, PixelSize { 640, 400 }), Preset::apple8k, { 7.0, TileTimeSource::lastExport },
+            "Core ML upscaler ready · about 6 min for 2 frames of 640×400 (2 passes each, 52 tiles at 7.0 s a "
+            "tile as measured in the last export)" },
+        { 2, std::vector<PixelSize> { { 1920, 1080 }, { 1024, 576 } }, Preset::apple6k, { 4.5, TileTimeSource::probe },
+            "Core ML upscaler ready · about 81 s for 2 frames of 1920×1080 and 1024×576 (1 pass each, 18 tiles at "
+            "4.5 s a tile as measured on this computer)" },
+        { 1, std::nullopt, Preset::matchSource, { 3.0, TileTimeSource::typical },
+            "Core ML upscaler ready · roughly 36 s for 1 frame taken as 1920×1080 until their sizes are read (1 "
+            "pass, 12 tiles at 3.0 s a tile on a typical computer)" },
+        { 16, std::nullopt, Preset::matchSource, { 34.0, TileTimeSource::lastExport },
+            "Core ML upscaler ready · about 1 h 49 min for 16 frames taken as 1920×1080 until their sizes are read "
+            "(1 pass each, 192 tiles at 34 s a tile as measured in the last export)" },
+        { 1, std::vector<PixelSize> { { 8000, 4500 } }, Preset::apple8k, { 7.0, TileTimeSource::lastExport },
+            "Core ML upscaler ready · no frame needs upscaling for this canvas" },
+        { 0, std::nullopt, Preset::apple8k, { 3.0, TileTimeSource::typical }, "Core ML upscaler ready" },
+    };
+    for (const auto& c : cases) {
+        HeicExportOptions options;
+        options.canvasPreset = c.canvas;
+        EXPECT_EQ(upscalerReadyText(c.keyFrames, c.sizes, options, c.tileTime), c.expected);
+    }
 }
 
 } // namespace

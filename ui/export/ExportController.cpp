@@ -103,6 +103,8 @@ void ExportController::finish(const WorkerRuns::Run& run, const ExportEnd& end, 
     const std::filesystem::path& output)
 {
     std::erase(pendingPartials_, partial);
+    // Every run that upscaled measured this machine, whether or not its end still shows.
+    if (end.secondsPerTile) uiState_.upscaleSecondsPerTile = *end.secondsPerTile;
     if (!run.isCurrent()) {
         removeFileQuietly(partial);
         return;
@@ -112,10 +114,12 @@ void ExportController::finish(const WorkerRuns::Run& run, const ExportEnd& end, 
         std::error_code error;
         std::filesystem::rename(partial, output, error);
         if (error) {
+            const std::string description
+                = "Could not move the wallpaper to " + output.string() + ": " + error.message();
             log("=== EXPORT FAILED ===");
-            log("Error: could not move the wallpaper to " + output.string() + ": " + error.message());
+            log("Error: " + description);
             removeFileQuietly(partial);
-            message = export_text::failed;
+            message = exportFailureMessage(description);
         }
     } else {
         removeFileQuietly(partial);

@@ -33,6 +33,8 @@ public:
     // Starts a run with a copy of the project as it is now; returns at once.
     void runExport(const std::filesystem::path& output, const HeicExportOptions& options);
 
+    const ExportServices& services() const { return services_; }
+
     // Tests: waits until every worker has finished (their posts still need the event loop).
     void waitForWorkers();
 

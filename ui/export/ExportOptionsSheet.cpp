@@ -1,12 +1,14 @@
 #include "ui/export/ExportOptionsSheet.h"
 
 #include "engine/upscale/CoreMLUpscaleTool.h"
+#include "platform/qt/EventLoop.h"
 #include "platform/qt/QtText.h"
 #include "ui/common/PaintedIcon.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
 #include "ui/export/ExportProgressView.h"
+#include "ui/export/UpscaleEstimateReader.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -142,8 +144,7 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     auto* check = new QLabel(upscalerReady_);
     check->setPixmap(symbolIcon(QStringLiteral("checkmark.circle.fill"), QColor(52, 199, 89)).pixmap(16, 16));
     readyRow->addWidget(check);
-    upscalerLine_ = makeLabel(QString::fromStdString(upscalerReadyText(0, CoreMLUpscaleTool::typicalSecondsPerTile)),
-        TextStyle::callout, true, upscalerReady_);
+    upscalerLine_ = makeLabel({}, TextStyle::callout, true, upscalerReady_);
     upscalerLine_->setWordWrap(true);
     readyRow->addWidget(upscalerLine_, 1);
     readyRow->addStretch();
@@ -213,6 +214,7 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     observations_.push_back(uiState_.exportProgress.observe(update));
     observations_.push_back(uiState_.exportMessage.observe(update));
     observations_.push_back(uiState_.exportFrames.observe(update));
+    observations_.push_back(uiState_.upscaleSecondsPerTile.observe(update));
     observations_.push_back(model_.observeSelections(update));
     model_.appear();
     refresh();
@@ -332,6 +334,7 @@ void ExportOptionsSheet::refresh()
     targetCanvas_->refresh();
     advancedCanvas_->refresh();
     upscalerReady_->setVisible(options.upscaleEnabled);
+    upscalerLine_->setText(QString::fromStdString(upscalerReadyText(keyFrames_, keyFrameSizes_, options, tileTime())));
 
     setChecked(*resize_, options.resizeEnabled);
     advancedCanvas_->setVisible(options.resizeEnabled);
@@ -416,9 +419,25 @@ void ExportOptionsSheet::setThumbnails(ThumbnailCache& thumbnails)
     progress_->setThumbnails(thumbnails);
 }
 
-void ExportOptionsSheet::setUpscaledFrameCount(int frames)
+void ExportOptionsSheet::setKeyFrames(
+    std::vector<std::filesystem::path> files, std::function<std::optional<double>(const std::stop_token&)> probe)
 {
-    upscalerLine_->setText(QString::fromStdString(upscalerReadyText(frames, CoreMLUpscaleTool::typicalSecondsPerTile)));
+    keyFrames_ = static_cast<int>(files.size());
+    keyFrameSizes_.reset();
+    if (!estimateReader_) estimateReader_ = std::make_unique<UpscaleEstimateReader>(postToMainThread);
+    if (uiState_.upscaleSecondsPerTile.get()) probe = nullptr;
+    estimateReader_->start(std::move(files), std::move(probe), [this](const UpscaleEstimateReader::Found& found) {
+        keyFrameSizes_ = found.sizes;
+        refresh();
+    });
+    refresh();
+}
+
+TileTime ExportOptionsSheet::tileTime() const
+{
+    if (const auto measured = uiState_.upscaleSecondsPerTile.get()) return { *measured, TileTimeSource::lastExport };
+    if (const auto probed = probedSecondsPerTile()) return { *probed, TileTimeSource::probe };
+    return { CoreMLUpscaleTool::typicalSecondsPerTile, TileTimeSource::typical };
 }
 
 void ExportOptionsSheet::reject()

@@ -6,7 +6,11 @@
 
 #include <QDialog>
 
+#include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
 #include <vector>
 
 class QAbstractButton;
@@ -20,6 +24,7 @@ class QToolButton;
 namespace tl::ui {
 
 class CanvasSizeControls;
+class UpscaleEstimateReader;
 class ExportProgressView;
 class ThumbnailCache;
 
@@ -42,8 +47,10 @@ public:
     ExportSheetModel& model() { return model_; }
     // The running export's strip draws the key frames from these pictures.
     void setThumbnails(ThumbnailCache& thumbnails);
-    // The upscaler line estimates the time for this many upscaled frames.
-    void setUpscaledFrameCount(int frames);
+    // The upscaler line estimates the time of upscaling these key frames; their sizes are read on
+    // a worker meanwhile, and `probe` measures this machine there while no export has.
+    void setKeyFrames(std::vector<std::filesystem::path> files,
+        std::function<std::optional<double>(const std::stop_token&)> probe = {});
     QPushButton& primaryButton() { return *primary_; }
     QPushButton& dismissButton() { return *dismiss_; }
 
@@ -62,6 +69,7 @@ private:
     void fitToWindow();
     // Where the sheet may lie: its window's frame within the screen's free part.
     QRect roomForSheet() const;
+    TileTime tileTime() const;
 
     AppUIState& uiState_;
     Actions actions_;
@@ -89,6 +97,9 @@ private:
     QPushButton* primary_ = nullptr;
     QWidget* body_ = nullptr;
     QWidget* options_ = nullptr;
+    int keyFrames_ = 0;
+    std::optional<std::vector<PixelSize>> keyFrameSizes_;
+    std::unique_ptr<UpscaleEstimateReader> estimateReader_;
     std::vector<Observation> observations_;
 };
 

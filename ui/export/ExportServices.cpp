@@ -3,6 +3,7 @@
 #include "engine/HeicGenerator.h"
 #include "engine/upscale/CoreMLUpscaleTool.h"
 #include "engine/upscale/ModelLocation.h"
+#include "engine/upscale/TileTimeProbe.h"
 
 namespace tl::ui {
 
@@ -30,6 +31,11 @@ ExportServices engineExportServices()
         = [](const std::vector<WallpaperImage>& images, WallpaperMode mode, const std::filesystem::path& output,
               const std::optional<HeicPreprocessConfig>& config, const ExportProgress& progress,
               std::stop_token stop) { return HeicGenerator().generate(images, mode, output, config, progress, stop); },
+        .probeSecondsPerTile = [](const std::stop_token& stop) -> std::optional<double> {
+            const auto model = findUpscaleModel();
+            if (!model) return std::nullopt;
+            return probeSecondsPerTile(*model, stop);
+        },
     };
 }
 

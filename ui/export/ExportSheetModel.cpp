@@ -1,6 +1,8 @@
 #include "ui/export/ExportSheetModel.h"
 
-#include "engine/upscale/CoreMLUpscaleTool.h"
+#include "engine/upscale/UpscaleEstimate.h"
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -68,27 +70,68 @@ std::string_view label(HeicUpscaleStrategy strategy)
 
 namespace {
 
-std::string roughDuration(double seconds)
+std::string sizeText(const PixelSize& size)
 {
-    const auto whole = [](double value) { return std::to_string(static_cast<long>(std::lround(value))); };
-    if (seconds < 90) return whole(seconds) + " s";
-    const long minutes = std::lround(seconds / 60);
-    if (minutes < 60) return std::to_string(minutes) + " min";
-    const std::string hours = std::to_string(minutes / 60) + " h";
-    return minutes % 60 == 0 ? hours : hours + " " + std::to_string(minutes % 60) + " min";
+    return std::to_string(std::lround(size.width)) + "×" + std::to_string(std::lround(size.height));
+}
+
+// " of 820×512", " of 1920×1080, 820×512 and 640×400": the distinct sizes, in timeline order.
+std::string sizesText(const std::vector<PixelSize>& sizes)
+{
+    std::vector<std::string> distinct;
+    for (const auto& size : sizes) {
+        const auto text = sizeText(size);
+        if (std::ranges::find(distinct, text) == distinct.end()) distinct.push_back(text);
+    }
+    constexpr std::size_t named = 3;
+    std::string text = " of ";
+    for (std::size_t i = 0; i < std::min(distinct.size(), named); ++i) {
+        if (i > 0) text += i + 1 == distinct.size() ? " and " : ", ";
+        text += distinct[i];
+    }
+    if (distinct.size() > named) text += " and other sizes";
+    return text;
+}
+
+std::string countText(int count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string tileTimeText(TileTime time)
+{
+    const std::string seconds = roughDuration(time.seconds) + " a tile";
+    switch (time.source) {
+    case TileTimeSource::lastExport:
+        return seconds + " as measured in the last export";
+    case TileTimeSource::probe:
+        return seconds + " as measured on this computer";
+    case TileTimeSource::typical:
+        return seconds + " on a typical computer";
+    }
+    return seconds;
 }
 
 } // namespace
 
-std::string upscalerReadyText(int upscaledFrames, double secondsPerTile)
+std::string upscalerReadyText(int keyFrames, const std::optional<std::vector<PixelSize>>& frameSizes,
+    const HeicExportOptions& options, TileTime tileTime)
 {
     const std::string ready = "Core ML upscaler ready";
-    if (upscaledFrames <= 0) return ready;
-    const int tiles = CoreMLUpscaleTool::tileCount(1920, 1080);
-    const double seconds = static_cast<double>(upscaledFrames) * tiles * secondsPerTile;
-    return ready + " · roughly " + roughDuration(seconds) + " for " + std::to_string(upscaledFrames)
-        + (upscaledFrames == 1 ? " frame" : " frames") + " at 1920×1080 (" + std::to_string(tiles) + " tiles each, "
-        + roughDuration(secondsPerTile) + " a tile)";
+    const auto sizes = frameSizes.value_or(
+        std::vector<PixelSize>(static_cast<std::size_t>(std::max(keyFrames, 0)), assumedFrameSize));
+    if (sizes.empty()) return ready;
+    const auto config = options.makePreprocessConfig(nullptr);
+    const auto estimate
+        = estimateUpscale(sizes, options.upscaleStrategy, config ? config->targetSize : std::nullopt, tileTime.seconds);
+    if (estimate.frames == 0) return ready + " · no frame needs upscaling for this canvas";
+    const std::string passes = estimate.passes % estimate.frames == 0
+        ? countText(estimate.passes / estimate.frames, "pass", "passes") + (estimate.frames > 1 ? " each" : "")
+        : countText(estimate.passes, "pass", "passes") + " in all";
+    return ready + " · " + (tileTime.source == TileTimeSource::typical ? "roughly " : "about ")
+        + roughDuration(estimate.seconds) + " for " + countText(estimate.frames, "frame", "frames")
+        + (frameSizes ? sizesText(sizes) : " taken as " + sizeText(assumedFrameSize) + " until their sizes are read")
+        + " (" + passes + ", " + countText(estimate.tiles, "tile", "tiles") + " at " + tileTimeText(tileTime) + ")";
 }
 
 ExportSheetModel::ExportSheetModel(Observable<HeicExportOptions>& options)

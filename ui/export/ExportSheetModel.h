@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tl::ui {
 
@@ -25,9 +26,27 @@ std::string_view label(TargetDisplay display);
 std::string_view label(HeicCanvasPreset preset);
 std::string_view label(HeicUpscaleStrategy strategy);
 
-// The upscaler line: roughly how long upscaling the export's key frames takes, taken as 1920×1080
-// photographs (frames × tiles × the measured time of one tile), so a long export is no surprise.
-std::string upscalerReadyText(int upscaledFrames, double secondsPerTile);
+// Where the time of one upscaled tile comes from.
+enum class TileTimeSource {
+    lastExport, // measured by the last export that upscaled, on this machine
+    probe, // a short pass measured when the sheet opened
+    typical, // the constant for a typical desktop: the estimate is only rough
+};
+
+struct TileTime {
+    double seconds = 0;
+    TileTimeSource source = TileTimeSource::typical;
+};
+
+// The frame size the estimate takes for key frames whose pictures have not been read yet.
+inline constexpr PixelSize assumedFrameSize { 1920, 1080 };
+
+// The upscaler line: how long upscaling the key frames takes with these options: the tiles of every
+// pass the plan makes for each frame on the chosen canvas, times the time of one tile. It names the
+// frame sizes it counted with; without `frameSizes` (not read yet) the frames are taken as
+// assumedFrameSize.
+std::string upscalerReadyText(int keyFrames, const std::optional<std::vector<PixelSize>>& frameSizes,
+    const HeicExportOptions& options, TileTime tileTime);
 
 // The decisions of the export options sheet over the window's export options. Two selections,
 // quality and target display, are derived from the options and drive them in turn: choosing one

@@ -55,6 +55,12 @@ std::optional<LoadedUpscaler> loadUpscalerUnlessStopped(
 
 } // namespace
 
+std::string exportFailureMessage(const std::string& description)
+{
+    if (description.empty()) return export_text::failed;
+    return std::string(export_text::failed) + "\n" + description;
+}
+
 ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& writeTo, const ExportServices& services,
     const std::function<void(const std::string&)>& status, const ExportProgress& progress, std::stop_token stop)
 {
@@ -77,18 +83,20 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
         return { ExportEnd::Kind::failed, "Export failed: " + *beyond };
     }
     const auto written = services.writeWallpaper(job.images, job.mode, writeTo, config, progress, stop);
+    const auto secondsPerTile = upscaler ? upscaler->secondsPerTile() : std::nullopt;
     if (written) {
         log("=== EXPORT SUCCEEDED ===");
         const bool kept = job.options.keepPreprocessedFrames && config;
-        return { ExportEnd::Kind::succeeded, kept ? export_text::completeKeepingFrames : export_text::complete };
+        return { ExportEnd::Kind::succeeded, kept ? export_text::completeKeepingFrames : export_text::complete,
+            secondsPerTile };
     }
     if (written.error().isCancelled()) {
         log("=== EXPORT CANCELLED ===");
-        return { ExportEnd::Kind::cancelled, export_text::cancelled };
+        return { ExportEnd::Kind::cancelled, export_text::cancelled, secondsPerTile };
     }
     log("=== EXPORT FAILED ===");
     log("Error: " + written.error().description());
-    return { ExportEnd::Kind::failed, export_text::failed };
+    return { ExportEnd::Kind::failed, exportFailureMessage(written.error().description()), secondsPerTile };
 }
 
 ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::path& writeTo,

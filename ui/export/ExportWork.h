@@ -32,7 +32,12 @@ struct ExportEnd {
     enum class Kind { succeeded, cancelled, failed };
     Kind kind;
     std::string message;
+    // What one upscaled tile took in this run, for the next estimate; none when nothing was upscaled.
+    std::optional<double> secondsPerTile {};
 };
+
+// The status text of a failed write: the fixed line, with the error's own description under it.
+std::string exportFailureMessage(const std::string& description);
 
 // The engine calls an export needs, replaceable in tests.
 struct ExportServices {
@@ -43,6 +48,9 @@ struct ExportServices {
         const std::filesystem::path& output, const std::optional<HeicPreprocessConfig>& config,
         const ExportProgress& progress, std::stop_token stop)>
         writeWallpaper;
+    // Roughly the seconds one upscaled tile takes on this machine, from a pass short enough to run
+    // when the sheet opens; none when it cannot tell. May be empty.
+    std::function<std::optional<double>(const std::stop_token& stop)> probeSecondsPerTile;
 };
 
 // The real engine behind an export.

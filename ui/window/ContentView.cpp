@@ -136,7 +136,11 @@ QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
             window());
         exportSheet->setThumbnails(context_->thumbnails());
         // Tweens are blended again from the upscaled key frames, so only key frames are upscaled.
-        exportSheet->setUpscaledFrameCount(appState_.keyImageCount());
+        std::vector<std::filesystem::path> keyFrames;
+        for (const auto& image : appState_.images.get()) {
+            if (!image.isTween && image.sourcePath) keyFrames.emplace_back(*image.sourcePath);
+        }
+        exportSheet->setKeyFrames(std::move(keyFrames), export_->services().probeSecondsPerTile);
         return exportSheet;
     }
     case AppUIState::ActiveSheet::magicGenerate:

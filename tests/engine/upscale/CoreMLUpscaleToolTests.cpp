@@ -65,6 +65,36 @@ INSTANTIATE_TEST_SUITE_P(Sizes, TiledSizeTest,
         SizeCase { 1920, 1080, 12 }, SizeCase { 613, 997, 6 }),
     [](const auto& param) { return std::to_string(param.param.width) + "x" + std::to_string(param.param.height); });
 
+// A side shorter than a tile is extended to one tile and cut back afterwards: the result is four
+// times the picture, every pixel in place, and runs as many tiles as tilesOf counts.
+class SmallSizeTest : public testing::TestWithParam<SizeCase> { };
+
+TEST_P(SmallSizeTest, PicturesSmallerThanATileAreUpscaledToo)
+{
+    const auto [width, height, passes] = GetParam();
+    const auto model = loadFixture("nearest4x.onnx");
+    ASSERT_TRUE(model);
+    const CoreMLUpscaleTool tool(model);
+    const cv::Mat input = randomImage(width, height, CV_8UC4);
+    std::vector<std::pair<int, int>> reported;
+
+    const auto upscaled
+        = tool.upscaleTiled(input, {}, [&](int done, int total) { reported.emplace_back(done, total); });
+    ASSERT_TRUE(upscaled) << upscaled.error().description();
+    cv::Mat bgr;
+    cv::cvtColor(input, bgr, cv::COLOR_BGRA2BGR);
+    EXPECT_TRUE(test::identical(upscaled.value(), nearest4x(bgr)));
+    EXPECT_EQ(model->statistics().passes, passes);
+    EXPECT_EQ(CoreMLUpscaleTool::tilesOf(width, height), static_cast<int>(passes));
+    ASSERT_EQ(reported.size(), passes);
+    EXPECT_EQ(reported.back(), std::make_pair(static_cast<int>(passes), static_cast<int>(passes)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SmallSizeTest,
+    testing::Values(
+        SizeCase { 640, 400, 2 }, SizeCase { 511, 1000, 3 }, SizeCase { 300, 200, 1 }, SizeCase { 1, 1, 1 }),
+    [](const auto& param) { return std::to_string(param.param.width) + "x" + std::to_string(param.param.height); });
+
 // The edge-marker model darkens the outermost pixels of each tile. With tiles painted in order
 // and later ones winning, a column of the input shows a dark edge exactly where the last tile
 // covering it starts or ends: the last covering tile is the one with the largest origin at or
@@ -107,7 +137,7 @@ TEST(CoreMLUpscaleToolTest, UpscalesFileToPngFile)
     std::ofstream(outputFile) << "an older file to be replaced";
 
     CoreMLUpscaleTool tool(loadFixture("nearest4x.onnx"));
-    const auto result = tool.upscale(inputFile, outputFile, 4, {});
+    const auto result = tool.upscale(inputFile, outputFile, 4, {}, {});
     ASSERT_TRUE(result) << result.error().description();
 
     const cv::Mat written = cv::imread(outputFile.string(), cv::IMREAD_UNCHANGED);
@@ -120,7 +150,6 @@ TEST(CoreMLUpscaleToolTest, FailuresNameTheirCauseAndWriteNothing)
     ScratchFolder folder;
     const auto notAnImage = folder.path / "notes.png";
     std::ofstream(notAnImage) << "plain text";
-    const auto narrow = writeImage(folder.path / "narrow.png", randomImage(511, 1000));
     const auto square = writeImage(folder.path / "square.png", randomImage(512, 512));
     const auto missing = folder.path / "missing.png";
     const auto output = folder.path / "output.png";
@@ -135,12 +164,11 @@ TEST(CoreMLUpscaleToolTest, FailuresNameTheirCauseAndWriteNothing)
         { square, 8, "Unsupported upscale factor: 8x." },
         { notAnImage, 4, "Failed to load input image: " + notAnImage.string() },
         { missing, 4, "Failed to load input image: " + missing.string() },
-        { narrow, 4, "Input image is smaller than the 512x512 tile size." },
     };
     const auto model = loadFixture("nearest4x.onnx");
     CoreMLUpscaleTool tool(model);
     for (const auto& failure : cases) {
-        const auto result = tool.upscale(failure.input, output, failure.scale, {});
+        const auto result = tool.upscale(failure.input, output, failure.scale, {}, {});
         ASSERT_FALSE(result) << failure.message;
         EXPECT_EQ(result.error().description(), failure.message);
         EXPECT_FALSE(std::filesystem::exists(output)) << failure.message;
@@ -162,12 +190,12 @@ TEST(CoreMLUpscaleToolTest, ConcurrentPassesGiveTheSameBytesAsSequentialOnes)
         = [&](const std::string& run, int index) { return folder.path / (run + std::to_string(index) + ".png"); };
 
     for (int index = 0; index < 3; ++index)
-        ASSERT_TRUE(tool.upscale(inputs[index], outputOf("serial", index), 4, {}));
+        ASSERT_TRUE(tool.upscale(inputs[index], outputOf("serial", index), 4, {}, {}));
     {
         std::vector<std::jthread> workers;
         for (int index = 0; index < 3; ++index) {
             workers.emplace_back(
-                [&, index] { EXPECT_TRUE(tool.upscale(inputs[index], outputOf("parallel", index), 4, {})); });
+                [&, index] { EXPECT_TRUE(tool.upscale(inputs[index], outputOf("parallel", index), 4, {}, {})); });
         }
     }
     const auto bytes = [](const std::filesystem::path& file) {
@@ -191,7 +219,7 @@ TEST(CoreMLUpscaleToolTest, StopBetweenTilesEndsThePassAsCancelledWithoutOutput)
 
     std::stop_source alreadyStopped;
     alreadyStopped.request_stop();
-    const auto early = tool.upscale(input, output, 4, alreadyStopped.get_token());
+    const auto early = tool.upscale(input, output, 4, alreadyStopped.get_token(), {});
     ASSERT_FALSE(early);
     EXPECT_TRUE(early.error().isCancelled());
     EXPECT_EQ(model->statistics().passes, 0u);
@@ -203,7 +231,7 @@ TEST(CoreMLUpscaleToolTest, StopBetweenTilesEndsThePassAsCancelledWithoutOutput)
             std::this_thread::yield();
         source.request_stop();
     });
-    const auto stopped = tool.upscale(input, output, 4, source.get_token());
+    const auto stopped = tool.upscale(input, output, 4, source.get_token(), {});
     finished = true;
     canceller.join();
     ASSERT_FALSE(stopped);

@@ -7,6 +7,10 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <chrono>
+#include <stop_token>
+#include <thread>
+
 namespace tl {
 namespace {
 
@@ -66,6 +70,52 @@ TEST(ShippedModelTest, PaintsWhatOpenCvDnnPaintsOnAPhotograph)
 
     EXPECT_LE(cv::norm(painted, expected, cv::NORM_INF), 1.0);
     EXPECT_GT(cv::PSNR(painted, expected), 60.0);
+}
+
+// A picture smaller than a tile, extended by reflection and cut back, must score as well against
+// the true large picture as the same region of a picture large enough to go through in one piece:
+// a seam or border artefact of the extension would cost it.
+TEST(ShippedModelTest, SmallPictureScoresAsWellAsTheSameRegionEnlargedInOnePiece)
+{
+    const cv::Mat source = cv::imread(photograph, cv::IMREAD_COLOR);
+    if (source.empty()) GTEST_SKIP() << "photograph not installed: " << photograph;
+    const auto model = RealESRGAN512::loadShipped();
+    ASSERT_TRUE(model) << model.error().description();
+    cv::Mat large, onePiece;
+    cv::resize(source(cv::Rect(700, 0, 1600, 1600)), large, cv::Size(2048, 2048), 0, 0, cv::INTER_AREA);
+    cv::resize(large, onePiece, cv::Size(512, 512), 0, 0, cv::INTER_AREA);
+    const cv::Rect small(0, 0, 400, 300);
+    const cv::Rect enlarged(0, 0, small.width * 4, small.height * 4);
+    const CoreMLUpscaleTool tool(model.value());
+
+    const auto whole = tool.upscaleTiled(onePiece, {});
+    const auto padded = tool.upscaleTiled(onePiece(small).clone(), {});
+    ASSERT_TRUE(whole && padded);
+    ASSERT_EQ(padded.value().size(), enlarged.size());
+    const double wholeScore = cv::PSNR(whole.value()(enlarged), large(enlarged));
+    const double paddedScore = cv::PSNR(padded.value(), large(enlarged));
+    EXPECT_NEAR(paddedScore, wholeScore, 0.05);
+    EXPECT_GT(paddedScore, 25.0);
+}
+
+// A stop during a forward pass ends it between two layers rather than after the tile, which takes
+// seconds; how soon is measured by bench/upscale_bench.
+TEST(ShippedModelTest, StopDuringAForwardPassEndsItAsCancelled)
+{
+    const auto model = RealESRGAN512::loadShipped();
+    ASSERT_TRUE(model) << model.error().description();
+    const cv::Mat tile = test::randomImage(RealESRGAN512::inputSize, RealESRGAN512::inputSize);
+    cv::Mat painted(RealESRGAN512::outputSize, RealESRGAN512::outputSize, CV_8UC3, cv::Scalar::all(7));
+    std::stop_source stop;
+    std::jthread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stop.request_stop();
+    });
+    const auto result = model.value()->upscaleTile(tile, painted, stop.get_token());
+    ASSERT_FALSE(result);
+    EXPECT_TRUE(result.error().isCancelled());
+    EXPECT_EQ(model.value()->statistics().passes, 0u);
+    EXPECT_EQ(cv::countNonZero(painted.reshape(1) != 7), 0);
 }
 
 } // namespace

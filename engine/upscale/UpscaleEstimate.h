@@ -1,0 +1,31 @@
+#pragma once
+
+#include "engine/HeicUpscaleStrategy.h"
+#include "engine/PixelSize.h"
+#include "engine/UpscalePlan.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tl {
+
+// The tiles the tiled upscaler runs for one frame of `size` over every pass of `plan`.
+int plannedTiles(const UpscalePlan& plan, PixelSize size);
+
+// What upscaling a set of frames costs: the tiles of every pass the plan makes for each frame,
+// times the seconds one tile takes.
+struct UpscaleEstimate {
+    int frames = 0;
+    int passes = 0; // over all frames
+    int tiles = 0; // over all frames and passes
+    double seconds = 0;
+};
+
+UpscaleEstimate estimateUpscale(const std::vector<PixelSize>& frames, HeicUpscaleStrategy strategy,
+    std::optional<PixelSize> targetSize, double secondsPerTile);
+
+// "12 s", "4 min", "1 h 20 min": a duration as a person would say it roughly.
+std::string roughDuration(double seconds);
+
+} // namespace tl

@@ -1,0 +1,59 @@
+#include "ui/export/ExportOptionsSheet.h"
+
+#include "UiTestSupport.h"
+
+#include <QLabel>
+#include <opencv2/imgcodecs.hpp>
+
+namespace tl::ui {
+namespace {
+
+using tl::testing::processEventsUntil;
+
+class ExportSheetEstimateTest : public tl::testing::UiStateTest {
+protected:
+    std::filesystem::path picture(const std::string& name, int width, int height) const
+    {
+        const auto file = folder.path() / name;
+        EXPECT_TRUE(cv::imwrite(file.string(), cv::Mat(height, width, CV_8UC3, cv::Scalar(90, 120, 150))));
+        return file;
+    }
+
+    static std::string upscalerLine(const ExportOptionsSheet& sheet)
+    {
+        for (const auto* label : sheet.findChildren<QLabel*>()) {
+            if (label->text().startsWith("Core ML upscaler ready")) return label->text().toStdString();
+        }
+        return {};
+    }
+
+    tl::testing::TemporaryFolder folder;
+};
+
+// The line counts with the key frames' real sizes, read off the GUI thread, and the tile time the
+// last export measured; it follows the canvas and a newly measured time.
+TEST_F(ExportSheetEstimateTest, TheLineCountsTheKeyFramesRealSizesAndTheLastMeasuredTileTime)
+{
+    ui.upscaleSecondsPerTile = 7.0;
+    ExportOptionsSheet sheet(ui, {});
+    bool probed = false;
+    sheet.setKeyFrames({ picture("a.png", 820, 512), picture("b.jpg", 820, 512) },
+        [&probed](const std::stop_token&) -> std::optional<double> {
+            probed = true;
+            return 1.0;
+        });
+    ASSERT_TRUE(processEventsUntil([&] { return upscalerLine(sheet).find("of 820×512") != std::string::npos; }));
+    EXPECT_EQ(upscalerLine(sheet),
+        "Core ML upscaler ready · about 9 min for 2 frames of 820×512 (2 passes each, 74 tiles at 7.0 s a tile as "
+        "measured in the last export)");
+    EXPECT_FALSE(probed) << "a measured machine needs no probe";
+
+    sheet.model().edit([](HeicExportOptions& o) { o.canvasPreset = HeicCanvasPreset::matchSource; });
+    ui.upscaleSecondsPerTile = 3.5;
+    EXPECT_EQ(upscalerLine(sheet),
+        "Core ML upscaler ready · about 14 s for 2 frames of 820×512 (1 pass each, 4 tiles at 3.5 s a tile as "
+        "measured in the last export)");
+}
+
+} // namespace
+} // namespace tl::ui

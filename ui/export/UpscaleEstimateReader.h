@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/PixelSize.h"
+#include "platform/WorkerRuns.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tl::ui {
+
+// Reads, off the GUI thread, what the export sheet's upscaling estimate counts with: the key
+// frames' sizes from their picture headers and, while no export has measured this machine, the
+// time of one tile from a short probe pass.
+class UpscaleEstimateReader {
+public:
+    struct Found {
+        std::vector<PixelSize> sizes; // of the frames that could be read, in the given order
+        std::optional<double> probedSecondsPerTile;
+    };
+
+    explicit UpscaleEstimateReader(WorkerRuns::Poster poster);
+
+    using Probe = std::function<std::optional<double>(const std::stop_token&)>;
+
+    // `done` runs on the GUI thread, unless this reader is gone or has started again by then: with
+    // the sizes, and once more with the probe's result when `probe` is given and has not run in
+    // this session yet.
+    void start(std::vector<std::filesystem::path> keyFrames, Probe probe, std::function<void(const Found&)> done);
+
+    // Tests: waits until the reading has finished (its post still needs the GUI thread).
+    void waitForWorkers() { runs_.waitForWorkers(); }
+
+private:
+    WorkerRuns runs_;
+};
+
+// The probe's result in this session, once one has run; the same machine needs it only once.
+std::optional<double> probedSecondsPerTile();
+
+} // namespace tl::ui
