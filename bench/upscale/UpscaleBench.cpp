@@ -8,6 +8,7 @@
 #include "bench/upscale/QualityTable.h"
 #include "engine/upscale/CoreMLUpscaleTool.h"
 #include "engine/upscale/ModelLocation.h"
+#include "engine/upscale/TileTimeProbe.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -85,7 +86,9 @@ void benchRuntimes(const RealESRGAN512& model, double load, const std::filesyste
         ours / tiles, theirs / tiles, theirs / ours, frameTiles, ours / tiles * frameTiles);
 }
 
-void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size)
+// The whole pass against what the export sheet would have estimated for it: with the probe's tile
+// time (before any export), with this pass's own tile time (after one) and with the constant.
+void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size, double probed)
 {
     const auto folder = std::filesystem::temp_directory_path();
     const auto input = folder / ("tl-upscale-bench-" + std::to_string(size.width) + ".png");
@@ -110,6 +113,13 @@ void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size
                 "%.1f%% outside forward passes, peak RSS %.0f MB\n",
         size.width, size.height, size.width * 4, size.height * 4, passes, seconds, forward / passes * 1000.0,
         passes / seconds, (seconds - forward) / seconds * 100.0, peakResidentMegabytes());
+    const double measured = tool.secondsPerTile().value_or(0);
+    const int tiles = CoreMLUpscaleTool::tilesOf(size.width, size.height);
+    std::printf("  per tile: measured %.2f s, probe %.2f s, constant %.1f s; sheet's estimate %.1f s with the probe "
+                "(x%.2f of real), %.1f s after this export (x%.2f), %.1f s with the constant (x%.2f)\n",
+        measured, probed, CoreMLUpscaleTool::typicalSecondsPerTile, tiles * probed, tiles * probed / seconds,
+        tiles * measured, tiles * measured / seconds, tiles * CoreMLUpscaleTool::typicalSecondsPerTile,
+        tiles * CoreMLUpscaleTool::typicalSecondsPerTile / seconds);
 }
 
 } // namespace
@@ -134,7 +144,10 @@ int main(int argc, char** argv)
     }
     // With no model installed the empty path fails to load with the usual message.
     if (modelFile.empty()) modelFile = findUpscaleModel().value_or(std::filesystem::path {});
-    const auto start = Clock::now();
+    auto start = Clock::now();
+    const auto probed = probeSecondsPerTile(modelFile);
+    const double probeCost = secondsSince(start);
+    start = Clock::now();
     const auto model = RealESRGAN512::load(modelFile);
     const double load = secondsSince(start);
     if (!model) {
@@ -143,8 +156,10 @@ int main(int argc, char** argv)
     }
     // The whole-frame runs come first so their peak resident size is the upscale's alone, before
     // OpenCV's dnn network and buffers are added.
+    std::printf("probe (load, compile and one %dx%d pass): %.2f s a tile, cost %.2f s\n", tileTimeProbeSide,
+        tileTimeProbeSide, probed.value_or(0), probeCost);
     for (const cv::Size size : { cv::Size(1920, 1080), cv::Size(1024, 576) })
-        benchSpeed(model.value(), size);
+        benchSpeed(model.value(), size, probed.value_or(0));
     benchRuntimes(*model.value(), load, modelFile, tiles);
 
     if (quality) {
