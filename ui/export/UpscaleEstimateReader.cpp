@@ -1,8 +1,7 @@
 #include "ui/export/UpscaleEstimateReader.h"
 
-#include "platform/EmbeddedColorProfile.h"
 #include "platform/ImageDecoding.h"
-#include "platform/ImageFileBytes.h"
+#include "platform/ImageFileExtent.h"
 
 #include <mutex>
 
@@ -12,16 +11,12 @@ namespace {
 std::mutex probeMutex;
 std::optional<double> probed;
 
-// The stored size from the header where the format keeps it there, else from decoding the picture.
+// The stored size from the header, else from decoding the picture.
 std::optional<PixelSize> pictureSize(const std::filesystem::path& file)
 {
-    const auto bytes = readImageFileBytes(file);
-    if (!bytes) return std::nullopt;
-    if (const auto facts = readContainerFacts(*bytes); facts.extent && facts.extent->width > 0) {
-        return PixelSize { static_cast<double>(facts.extent->width), static_cast<double>(facts.extent->height) };
-    }
-    const cv::Mat pixels
-        = decodeImageBytes(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    if (const auto extent = readImageFileExtent(file); extent && extent->width > 0 && extent->height > 0)
+        return PixelSize { static_cast<double>(extent->width), static_cast<double>(extent->height) };
+    const cv::Mat pixels = decodeImageFile(file);
     if (pixels.empty()) return std::nullopt;
     return PixelSize { static_cast<double>(pixels.cols), static_cast<double>(pixels.rows) };
 }
