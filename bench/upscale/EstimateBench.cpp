@@ -40,19 +40,6 @@ double loadAverage()
     return load;
 }
 
-cv::Mat photographOfSize(cv::Size size)
-{
-    const auto photographs = bench::installedPhotographs();
-    cv::Mat image;
-    if (!photographs.empty()) {
-        cv::resize(cv::imread(photographs.front().string(), cv::IMREAD_COLOR), image, size, 0, 0, cv::INTER_AREA);
-        return image;
-    }
-    image.create(size, CV_8UC3);
-    cv::randu(image, cv::Scalar::all(0), cv::Scalar::all(256));
-    return image;
-}
-
 struct Plan {
     cv::Size frame;
     int frames;
@@ -66,7 +53,7 @@ std::optional<double> runPlan(const Plan& plan, const std::shared_ptr<CoreMLUpsc
     std::vector<WallpaperImage> images;
     for (int index = 0; index < plan.frames; ++index) {
         const fs::path file = folder / ("frame" + std::to_string(index) + ".png");
-        cv::imwrite(file.string(), photographOfSize(plan.frame));
+        cv::imwrite(file.string(), bench::photographOfSize(plan.frame));
         WallpaperImage image { Uuid::random(), file.filename().string() };
         image.sourcePath = file.string();
         images.push_back(image);
@@ -89,7 +76,7 @@ void benchCancel(const std::shared_ptr<CoreMLUpscaleTool>& tool, const fs::path&
 {
     const fs::path input = folder / "cancel.png";
     const fs::path output = folder / "cancel-4x.png";
-    cv::imwrite(input.string(), photographOfSize({ 1024, 576 }));
+    cv::imwrite(input.string(), bench::photographOfSize({ 1024, 576 }));
     std::stop_source stop;
     Clock::time_point requested;
     std::jthread canceller([&] {

@@ -97,6 +97,19 @@ std::vector<std::filesystem::path> installedPhotographs()
     return found;
 }
 
+cv::Mat photographOfSize(cv::Size size)
+{
+    const auto photographs = installedPhotographs();
+    cv::Mat image;
+    if (!photographs.empty()) {
+        cv::resize(cv::imread(photographs.front().string(), cv::IMREAD_COLOR), image, size, 0, 0, cv::INTER_AREA);
+        return image;
+    }
+    image.create(size, CV_8UC3);
+    cv::randu(image, cv::Scalar::all(0), cv::Scalar::all(256));
+    return image;
+}
+
 void printQualityTable(
     const std::vector<std::filesystem::path>& candidates, const std::vector<std::filesystem::path>& photographs)
 {

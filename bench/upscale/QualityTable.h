@@ -1,5 +1,7 @@
 #pragma once
 
+#include <opencv2/core.hpp>
+
 #include <filesystem>
 #include <vector>
 
@@ -12,5 +14,8 @@ void printQualityTable(
 
 // The photographs of Debian's plasma-workspace-wallpapers, where installed.
 std::vector<std::filesystem::path> installedPhotographs();
+
+// The first of them scaled to `size` when one is installed, noise otherwise.
+cv::Mat photographOfSize(cv::Size size);
 
 } // namespace tl::bench

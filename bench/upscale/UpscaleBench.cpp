@@ -32,20 +32,6 @@ double peakResidentMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-// A photograph scaled to the size when one is installed, noise otherwise.
-cv::Mat benchInput(cv::Size size)
-{
-    const auto photographs = bench::installedPhotographs();
-    cv::Mat image;
-    if (!photographs.empty()) {
-        cv::resize(cv::imread(photographs.front().string(), cv::IMREAD_COLOR), image, size, 0, 0, cv::INTER_AREA);
-        return image;
-    }
-    image.create(size, CV_8UC3);
-    cv::randu(image, cv::Scalar::all(0), cv::Scalar::all(256));
-    return image;
-}
-
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -57,7 +43,7 @@ void benchRuntimes(const RealESRGAN512& model, double load, const std::filesyste
 {
     auto start = Clock::now();
     auto earlier = bench::OpenCvDnnTile::load(modelFile);
-    const cv::Mat tile = benchInput(cv::Size(RealESRGAN512::inputSize, RealESRGAN512::inputSize));
+    const cv::Mat tile = bench::photographOfSize(cv::Size(RealESRGAN512::inputSize, RealESRGAN512::inputSize));
     // OpenCV's dnn module lays out its buffers on the first pass, so its load took a probe pass.
     if (earlier && earlier->upscale(tile).empty()) earlier.reset();
     const double earlierLoad = secondsSince(start);
@@ -93,7 +79,7 @@ void benchSpeed(const std::shared_ptr<const RealESRGAN512>& model, cv::Size size
     const auto folder = std::filesystem::temp_directory_path();
     const auto input = folder / ("tl-upscale-bench-" + std::to_string(size.width) + ".png");
     const auto output = folder / ("tl-upscale-bench-" + std::to_string(size.width) + "-4x.png");
-    cv::imwrite(input.string(), benchInput(size));
+    cv::imwrite(input.string(), bench::photographOfSize(size));
 
     CoreMLUpscaleTool tool(model);
     const auto before = model->statistics();
