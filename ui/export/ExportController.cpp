@@ -103,7 +103,7 @@ void ExportController::finish(const WorkerRuns::Run& run, const ExportEnd& end, 
     const std::filesystem::path& output)
 {
     std::erase(pendingPartials_, partial);
-    // Every run that upscaled measured this machine, whether or not its end still shows.
+    // A run that upscaled measured this machine, whether or not its end still shows.
     if (end.secondsPerTile) uiState_.upscaleSecondsPerTile = *end.secondsPerTile;
     if (!run.isCurrent()) {
         removeFileQuietly(partial);

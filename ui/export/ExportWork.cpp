@@ -83,20 +83,20 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
         return { ExportEnd::Kind::failed, "Export failed: " + *beyond };
     }
     const auto written = services.writeWallpaper(job.images, job.mode, writeTo, config, progress, stop);
-    const auto secondsPerTile = upscaler ? upscaler->secondsPerTile() : std::nullopt;
     if (written) {
         log("=== EXPORT SUCCEEDED ===");
         const bool kept = job.options.keepPreprocessedFrames && config;
+        // Only a whole run's timing: a cut-off pass spent time on a tile it never counted.
         return { ExportEnd::Kind::succeeded, kept ? export_text::completeKeepingFrames : export_text::complete,
-            secondsPerTile };
+            upscaler ? upscaler->secondsPerTile() : std::nullopt };
     }
     if (written.error().isCancelled()) {
         log("=== EXPORT CANCELLED ===");
-        return { ExportEnd::Kind::cancelled, export_text::cancelled, secondsPerTile };
+        return { ExportEnd::Kind::cancelled, export_text::cancelled };
     }
     log("=== EXPORT FAILED ===");
     log("Error: " + written.error().description());
-    return { ExportEnd::Kind::failed, exportFailureMessage(written.error().description()), secondsPerTile };
+    return { ExportEnd::Kind::failed, exportFailureMessage(written.error().description()) };
 }
 
 ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::path& writeTo,

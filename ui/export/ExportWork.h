@@ -32,7 +32,8 @@ struct ExportEnd {
     enum class Kind { succeeded, cancelled, failed };
     Kind kind;
     std::string message;
-    // What one upscaled tile took in this run, for the next estimate; none when nothing was upscaled.
+    // What one upscaled tile took in this successful run, for the next estimate; none when nothing
+    // was upscaled.
     std::optional<double> secondsPerTile {};
 };
 
