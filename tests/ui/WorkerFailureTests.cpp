@@ -28,7 +28,8 @@ bool isEmptyFolder(const fs::path& folder)
 class StarvedUpscaler final : public ImageUpscalingTool {
 public:
     std::set<int> supportedScales() const override { return { 4 }; }
-    Result<void, UpscaleError> upscale(const fs::path&, const fs::path&, int, std::stop_token) override
+    Result<void, UpscaleError> upscale(
+        const fs::path&, const fs::path&, int, std::stop_token, const TileProgress&) override
     {
         throw std::bad_alloc();
     }
@@ -83,7 +84,8 @@ TEST_F(CreateSheetTest, AnExceptionInAnyWorkerBecomesThatWorksFailure)
         { "export run",
             [&] {
                 ui::ExportServices services { .makeUpscaler = {},
-                    .writeWallpaper = [](auto&&...) -> Result<void, EngineError> { throw std::bad_alloc(); } };
+                    .writeWallpaper = [](auto&&...) -> Result<void, EngineError> { throw std::bad_alloc(); },
+                    .probeSecondsPerTile = {} };
                 ui::ExportController controller(state, ui, std::move(services));
                 const fs::path out = folder.path() / "run";
                 fs::create_directories(out);
@@ -93,7 +95,8 @@ TEST_F(CreateSheetTest, AnExceptionInAnyWorkerBecomesThatWorksFailure)
                 controller.runExport(out / "day.heic", options);
                 controller.waitForWorkers();
                 ASSERT_TRUE(processEventsUntil([&] { return !ui.isExportingHeic.get(); }));
-                EXPECT_EQ(ui.exportMessage.get(), "Export failed. Please try again.");
+                EXPECT_EQ(ui.exportMessage.get(),
+                    "Export failed. Please try again.\nImage processing failed: not enough memory");
                 EXPECT_TRUE(isEmptyFolder(out)) << "no partial file stays";
                 EXPECT_TRUE(log.contains("Error: Image processing failed: not enough memory"));
             } },

@@ -106,10 +106,10 @@ ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::pat
     try {
         return runExportWork(job, writeTo, services, status, progress, stop);
     } catch (...) {
-        const std::string what = currentExceptionText();
+        const std::string description = HeicGeneratorError::processingFailed(currentExceptionText()).description();
         log("=== EXPORT FAILED ===");
-        log("Error: " + HeicGeneratorError::processingFailed(what).description());
-        return { ExportEnd::Kind::failed, export_text::failed };
+        log("Error: " + description);
+        return { ExportEnd::Kind::failed, exportFailureMessage(description) };
     }
 }
 
