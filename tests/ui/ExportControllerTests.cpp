@@ -403,6 +403,11 @@ TEST_F(ExportControllerTest, CancellingWhileTheUpscalerLoadsEndsTheRunAtOnceWith
     writer.waitForGate = true;
     controller.runExport(output, HeicExportOptions {});
     ASSERT_TRUE(processEventsUntil([&] { return ui.exportMessage.get() == "Preparing Core ML upscaler..."; }));
+    // The loader is started after that message; once it has begun, waitForLoadsToEnd covers it.
+    ASSERT_TRUE(processEventsUntil([&] {
+        const std::lock_guard lock(writer.mutex);
+        return writer.upscalerLoads == 1;
+    }));
     ui.cancelExport();
     // The load is still held at the gate: the worker must end without it.
     waitForEnd();
