@@ -142,7 +142,10 @@ void PreviewViewController::fillWindow()
         return;
     }
     if (!announced) {
+        // The show starts once its first window is whole: started earlier, it would move the window
+        // on whenever decoding is slower than the show, and the window would never be whole.
         announced = true;
+        if (goodCount >= 2) slideShowTimer->start();
         QMetaObject::invokeMethod(this, &PreviewViewController::framesLoaded, Qt::QueuedConnection);
     }
 }
@@ -165,7 +168,7 @@ void PreviewViewController::frameDecoded(int index, const QImage& frame)
         const std::vector<int> wanted = wantedFrames();
         if (std::ranges::find(wanted, index) != wanted.end()) window.insert(index, frame);
         if (index == currentImageIndex) showFrame(index);
-        if (goodCount >= 2 && !slideShowTimer->isActive()) slideShowTimer->start();
+        if (announced && goodCount >= 2 && !slideShowTimer->isActive()) slideShowTimer->start();
     }
     fillWindow();
 }
