@@ -1,6 +1,7 @@
 #include "platform/qt/QtDialogs.h"
 
 #include "platform/qt/EventLoop.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -79,7 +80,7 @@ std::optional<std::size_t> QtDialogs::runAlert(const Alert& alert)
     box.setInformativeText(QString::fromStdString(alert.informativeText));
     std::vector<QAbstractButton*> buttons;
     for (const auto& title : alert.buttons) {
-        auto* button = box.addButton(QString::fromStdString(title), QMessageBox::ActionRole);
+        auto* button = box.addButton(toQtLabel(title), QMessageBox::ActionRole);
         buttons.push_back(button);
         if (title == "Cancel") box.setEscapeButton(button);
     }

@@ -12,4 +12,11 @@ inline QString toQString(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A title for a button or a menu item, where Qt reads a single "&" as a keyboard mnemonic:
+// every "&" is doubled so the text shows as written ("Save & Quit", "Rock & Roll").
+inline QString toQtLabel(std::string_view text)
+{
+    return toQString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 } // namespace tl

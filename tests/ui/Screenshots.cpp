@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -96,5 +98,22 @@ int main(int argc, char** argv)
     tl::testing::processEventsUntil([&] { return !ui.isExportingHeic.get(); }, 120000);
     ok &= grabbed;
     ok &= tl::testing::saveScreenshot(*sheet, out / "export-finished.png");
+
+    // The quit question of a dirty project, as the real alert draws its "Save & Quit" button.
+    tl::testing::OfflinePlatform platform;
+    tl::QtDialogs dialogs;
+    tl::testing::ManualScheduler scheduler;
+    tl::TidelumineApp quitting(platform.services(dialogs, scheduler));
+    quitting.start({});
+    quitting.appState.isDirty = true;
+    bool questionShot = false;
+    QTimer::singleShot(300, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            questionShot = tl::testing::saveScreenshot(*box, out / "quit-question.png");
+            box->reject();
+        }
+    });
+    quitting.mainWindow()->actions().quit.trigger();
+    ok &= questionShot;
     return ok ? 0 : 1;
 }

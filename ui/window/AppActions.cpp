@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "platform/UndoManager.h"
+#include "platform/qt/QtText.h"
 #include "ui/common/Symbols.h"
 
 #include <QMenuBar>
@@ -17,7 +18,7 @@ using ui::symbolIcon;
 
 void setup(QAction& action, const char* title, const QKeySequence& shortcut = {})
 {
-    action.setText(QString::fromUtf8(title));
+    action.setText(toQtLabel(title));
     action.setShortcut(shortcut);
 }
 
@@ -215,7 +216,7 @@ void AppActions::rebuildOpenRecentMenu()
         return;
     }
     for (const auto& project : projects) {
-        QAction* item = openRecentMenu.addAction(QString::fromStdString(project.displayName));
+        QAction* item = openRecentMenu.addAction(toQtLabel(project.displayName));
         const std::filesystem::path path(project.path);
         std::error_code error;
         item->setEnabled(std::filesystem::exists(path, error));
