@@ -112,8 +112,10 @@ void ImageWell::setImage(const QImage& picture, bool isSet, const std::optional<
     isSet_ = isSet;
     image_ = picture;
     pickButton_->setText(isSet ? QStringLiteral("Replace image") : QStringLiteral("Choose an image"));
-    fileName_->setText(fileName ? QString::fromStdString(*fileName) : QString());
-    fileName_->setVisible(fileName.has_value());
+    // A remembered name without its picture would promise a relit image the run cannot make.
+    const bool named = isSet && fileName.has_value();
+    fileName_->setText(named ? QString::fromStdString(*fileName) : QString());
+    fileName_->setVisible(named);
     clearButton_->setVisible(clearButtonShown());
     well_->update();
 }

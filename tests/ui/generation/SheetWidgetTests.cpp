@@ -168,6 +168,30 @@ TEST_F(CreateSheetTest, EscapeDuringARunCancelsInsteadOfClosing)
     EXPECT_EQ(finished, 1);
 }
 
+// A reopened sheet remembers the starting image's name but not its picture: a name beside an empty
+// well would promise a relit picture where a new scene is generated.
+TEST_F(CreateSheetTest, AStartingImageNameShowsOnlyWithItsPicture)
+{
+    state.lastMagicStartingImageFileName = std::string("Dune.jpg");
+    CreateWallpaperSheet sheet(services(), std::string(create_sheet::defaultModel));
+    sheet.model().setMode(create_sheet::GenerationMode::relight);
+    sheet.show();
+    QCoreApplication::processEvents();
+    const auto nameShown = [&] {
+        const auto labels = sheet.findChildren<QLabel*>();
+        return std::ranges::any_of(
+            labels, [](const QLabel* label) { return label->isVisible() && label->text() == "Dune.jpg"; });
+    };
+    EXPECT_FALSE(nameShown());
+
+    sheet.model().acceptDroppedImage(testing::pngFor("dune"), std::filesystem::path("/pictures/Dune.jpg"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(nameShown());
+    sheet.model().clearStartingImage();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(nameShown());
+}
+
 // Wrapped captions make the form's height depend on its width; a sheet opened too short laid its
 // rows over each other, the image well's button over the well.
 TEST_F(CreateSheetTest, FormRowsNeverOverlapWhenTheSheetOpens)
