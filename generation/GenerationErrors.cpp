@@ -79,6 +79,13 @@ std::string describe(const GenerationFailure& failure)
     return std::visit([](const auto& error) { return error.description(); }, failure);
 }
 
+std::string describe(const GenerationFailure& failure, std::string_view serverURL)
+{
+    const auto* transport = std::get_if<HttpError>(&failure);
+    if (!transport || transport->kind != HttpError::Kind::cannotConnect) return describe(failure);
+    return transport->description() + "\n" + std::string(serverURL);
+}
+
 bool isCancellation(const GenerationFailure& failure)
 {
     const auto* transport = std::get_if<HttpError>(&failure);

@@ -6,6 +6,7 @@
 #include "platform/http/HttpError.h"
 
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <variant>
 
@@ -38,6 +39,10 @@ public:
 
 // The text a caller shows for the failure.
 std::string describe(const GenerationFailure& failure);
+// The same for a call to the product's server at `serverURL`: a connection that could not be
+// made names the address it tried on a second line, so a stale custom server or a wrong port
+// can be told apart.
+std::string describe(const GenerationFailure& failure, std::string_view serverURL);
 bool isCancellation(const GenerationFailure& failure);
 
 inline GenerationFailure cancelledFailure()

@@ -42,13 +42,14 @@ protected:
     }
 
     // Answers every request with `answer` and remembers what it was sent.
-    ui::ImageEditModel::EditRequest scripted(GenerationResult<std::string> answer)
+    ui::ImageEditModel::EditService scripted(GenerationResult<std::string> answer)
     {
-        return [this, answer](const std::string& reference, const std::string& current, const std::string& prompt,
-                   std::stop_token) {
-            sent = { reference, current, prompt };
-            return answer;
-        };
+        return { [] { return std::string("http://127.0.0.1:9"); },
+            [this, answer](const std::string&, const std::string& reference, const std::string& current,
+                const std::string& prompt, std::stop_token) {
+                sent = { reference, current, prompt };
+                return answer;
+            } };
     }
 
     void finish(ui::ImageEditModel& model)
@@ -137,14 +138,16 @@ TEST_F(ImageEditTest, ClosingDuringARequestStopsItAndNothingLands)
     std::promise<void> started;
     std::atomic<bool> sawStop { false };
     {
-        ui::ImageEditModel model(
-            state, current, [&](const std::string&, const std::string&, const std::string&, std::stop_token stop) {
-                started.set_value();
-                while (!stop.stop_requested())
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                sawStop = true;
-                return GenerationResult<std::string>(pngBytes());
-            });
+        ui::ImageEditModel model(state, current,
+            { [] { return std::string("http://127.0.0.1:9"); },
+                [&](const std::string&, const std::string&, const std::string&, const std::string&,
+                    std::stop_token stop) {
+                    started.set_value();
+                    while (!stop.stop_requested())
+                        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    sawStop = true;
+                    return GenerationResult<std::string>(pngBytes());
+                } });
         model.regenerate();
         started.get_future().wait();
     }

@@ -1,6 +1,5 @@
 #include "ui/generation/CreateWallpaperSheet.h"
 
-#include "app/ServerAddresses.h"
 #include "generation/GenerationServices.h"
 #include "platform/Dialogs.h"
 #include "platform/UserFolders.h"
@@ -13,6 +12,7 @@
 #include "ui/generation/MoodWidgets.h"
 #include "ui/generation/ProgressCard.h"
 #include "ui/library/LibraryContext.h"
+#include "ui/library/ServerAddress.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -312,10 +312,7 @@ QDialog* makeCreateWallpaperSheet(LibraryContext& context, QWidget* parent)
         .appState = context.appState,
         .imageService = *generation.providers,
         .server = generation.server,
-        .serverURL = generation.serverURL ? generation.serverURL
-                                          : std::function<std::string()>([&environment = generation.environment] {
-                                                return resolvedServerURL(environment);
-                                            }),
+        .serverURL = serverAddress(generation),
         .chooseImageFile
         = [dialogs = context.dialogs] { return dialogs ? dialogs->runOpenImagePanel(std::nullopt) : std::nullopt; },
         .userDataFolder = [&environment = generation.environment] { return userDataFolder(environment); },

@@ -10,6 +10,7 @@ std::string describe(const RunError& error)
     return std::visit(
         Overloaded {
             [](const GenerationFailure& failure) { return tl::describe(failure); },
+            [](const ServerRunFailure& server) { return tl::describe(server.failure, server.serverURL); },
             [](const EngineError& engine) { return engine.description(); },
             [](const RunFileError& file) { return file.code.message() + ": " + file.path.string(); },
             [](const StartingImageError&) { return std::string("Failed to load starting image."); },
@@ -21,6 +22,7 @@ std::string describe(const RunError& error)
 bool isCancellation(const RunError& error)
 {
     if (const auto* failure = std::get_if<GenerationFailure>(&error)) return tl::isCancellation(*failure);
+    if (const auto* server = std::get_if<ServerRunFailure>(&error)) return tl::isCancellation(server->failure);
     if (const auto* engine = std::get_if<EngineError>(&error)) return engine->isCancelled();
     return false;
 }

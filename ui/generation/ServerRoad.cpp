@@ -54,7 +54,7 @@ Result<void, RunError> runServerRoad(const RunInputs& inputs, const ServerRoadSe
     log("🎨 Starting client-side generation: '" + inputs.prompt + "', model: " + inputs.model
         + ", hasReference: " + (inputs.startingImage ? "true" : "false"));
     auto images = generator.generateTimeline(inputs.prompt, inputs.model, inputs.startingImage, channel.stopToken());
-    if (!images) return RunError(images.error());
+    if (!images) return RunError(ServerRunFailure { images.error(), setup.serverURL });
     log("✅ Client-side generation complete: " + std::to_string(images.value().size()) + " images");
 
     std::vector<WallpaperImage> keys;

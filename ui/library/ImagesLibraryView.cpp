@@ -339,7 +339,7 @@ void ImagesLibraryView::showContextMenu(QListView& view, const QPoint& position,
 void ImagesLibraryView::editImage(const WallpaperImage& image)
 {
     imageToEdit_ = image;
-    auto* sheet = new ImageEditSheet(appState_, image, ImageEditModel::proxyRequest(context_.generation),
+    auto* sheet = new ImageEditSheet(appState_, image, ImageEditModel::proxyService(context_.generation),
         context_.thumbnails(), [this, image](const std::string& bytes, ImageEditSheet::SaveFinished finished) {
             saveEditedImage(image, bytes, std::move(finished));
         });

@@ -1,11 +1,11 @@
 #include "ui/library/sheets/ImageEditModel.h"
 
-#include "app/ServerAddresses.h"
 #include "generation/GenerationServices.h"
 #include "generation/OpenRouterProxyClient.h"
 #include "platform/ImageFileBytes.h"
 #include "platform/qt/EventLoop.h"
 #include "ui/common/ImageConversion.h"
+#include "ui/library/ServerAddress.h"
 #include "ui/library/sheets/ImageEditPrompt.h"
 
 #include <algorithm>
@@ -29,20 +29,21 @@ bool isBlank(const std::string& text)
 
 } // namespace
 
-ImageEditModel::EditRequest ImageEditModel::proxyRequest(const GenerationServices& generation)
+ImageEditModel::EditService ImageEditModel::proxyService(const GenerationServices& generation)
 {
-    return [&generation](const std::string& reference, const std::string& current, const std::string& prompt,
-               std::stop_token stop) {
-        OpenRouterProxyClient client(resolvedServerURL(generation.environment), generation.server);
-        // The reference goes first, so it arrives as "IMAGE 1" of the prompt.
-        return client.editImage(reference, current, prompt, std::string(imageEditModel), std::move(stop));
-    };
+    return { .serverURL = serverAddress(generation),
+        .request = [&server = generation.server](const std::string& serverURL, const std::string& reference,
+                       const std::string& current, const std::string& prompt, std::stop_token stop) {
+            OpenRouterProxyClient client(serverURL, server);
+            // The reference goes first, so it arrives as "IMAGE 1" of the prompt.
+            return client.editImage(reference, current, prompt, std::string(imageEditModel), std::move(stop));
+        } };
 }
 
-ImageEditModel::ImageEditModel(const AppState& appState, WallpaperImage imageToEdit, EditRequest request)
+ImageEditModel::ImageEditModel(const AppState& appState, WallpaperImage imageToEdit, EditService service)
     : appState_(appState)
     , imageToEdit_(std::move(imageToEdit))
-    , request_(std::move(request))
+    , service_(std::move(service))
     , runs_(postToMainThread)
 {
 }
@@ -81,7 +82,8 @@ void ImageEditModel::regenerate()
     errorMessage = std::nullopt;
     progress = 0;
     progressMessage = std::string("Preparing to regenerate...");
-    runs_.start([this, referencePath = reference->sourcePath, currentPath = imageToEdit_.sourcePath,
+    runs_.start([this, serverURL = service_.serverURL(), referencePath = reference->sourcePath,
+                    currentPath = imageToEdit_.sourcePath,
                     prompt = imageEditPrompt(editPrompt.get())](const WorkerRuns::Run& run) {
         // Both files are sent exactly as they are on disk, read here off the GUI thread.
         const auto referenceBytes = readWhole(referencePath);
@@ -92,9 +94,10 @@ void ImageEditModel::regenerate()
             progressMessage = std::string("Regenerating image...");
             progress = 0.5;
         });
-        auto edited = request_(*referenceBytes, *currentBytes, prompt, run.stopToken());
+        auto edited = service_.request(serverURL, *referenceBytes, *currentBytes, prompt, run.stopToken());
         if (!edited) {
-            return run.post([this, text = describe(edited.error())] { fail("Failed to regenerate: " + text); });
+            return run.post(
+                [this, text = describe(edited.error(), serverURL)] { fail("Failed to regenerate: " + text); });
         }
         // An answer that is not a picture cannot be applied: it is a failed regeneration.
         QImage picture = qImageFromBytes(edited.value());

@@ -24,14 +24,22 @@ namespace tl::ui {
 // request runs on a worker that is stopped when the model goes, so a late answer never lands.
 class ImageEditModel {
 public:
-    // One two-image edit: the reference frame's bytes, the current frame's, the prompt.
-    using EditRequest = std::function<GenerationResult<std::string>(
+    // One two-image edit sent to the server at the address: the reference frame's bytes, the
+    // current frame's, the prompt.
+    using EditRequest = std::function<GenerationResult<std::string>(const std::string& serverURL,
         const std::string& reference, const std::string& current, const std::string& prompt, std::stop_token stop)>;
+    // Where and how the edit goes. The address is read on the GUI thread as each request starts,
+    // so a server changed in Settings meanwhile is the one asked; the request runs on a worker.
+    struct EditService {
+        std::function<std::string()> serverURL;
+        EditRequest request;
+    };
 
-    // The product's server, through a new proxy client (with its own token) for every request.
-    static EditRequest proxyRequest(const GenerationServices& generation);
+    // The product's server at the address the settings show, through a new proxy client (with
+    // its own token) for every request.
+    static EditService proxyService(const GenerationServices& generation);
 
-    ImageEditModel(const AppState& appState, WallpaperImage imageToEdit, EditRequest request);
+    ImageEditModel(const AppState& appState, WallpaperImage imageToEdit, EditService service);
     ImageEditModel(const ImageEditModel&) = delete;
     ImageEditModel& operator=(const ImageEditModel&) = delete;
 
@@ -66,7 +74,7 @@ private:
 
     const AppState& appState_;
     const WallpaperImage imageToEdit_;
-    EditRequest request_;
+    EditService service_;
     WorkerRuns runs_;
 };
 

@@ -61,9 +61,9 @@ QWidget* pictureColumn(QLabel* caption, QLabel* picture, QWidget* parent)
 } // namespace
 
 ImageEditSheet::ImageEditSheet(const AppState& appState, WallpaperImage imageToEdit,
-    ImageEditModel::EditRequest request, ThumbnailCache& thumbnails, OnImageEdited onImageEdited, QWidget* parent)
+    ImageEditModel::EditService service, ThumbnailCache& thumbnails, OnImageEdited onImageEdited, QWidget* parent)
     : QDialog(parent)
-    , model_(appState, std::move(imageToEdit), std::move(request))
+    , model_(appState, std::move(imageToEdit), std::move(service))
     , thumbnails_(thumbnails)
     , onImageEdited_(std::move(onImageEdited))
     , originalPicture_(new QLabel(this))

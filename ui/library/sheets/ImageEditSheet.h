@@ -30,7 +30,7 @@ public:
     using SaveFinished = std::function<void(std::optional<std::string> failure)>;
     using OnImageEdited = std::function<void(const std::string& bytes, SaveFinished finished)>;
 
-    ImageEditSheet(const AppState& appState, WallpaperImage imageToEdit, ImageEditModel::EditRequest request,
+    ImageEditSheet(const AppState& appState, WallpaperImage imageToEdit, ImageEditModel::EditService service,
         ThumbnailCache& thumbnails, OnImageEdited onImageEdited, QWidget* parent = nullptr);
     ~ImageEditSheet() override;
 
