@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -55,9 +56,15 @@ inline std::string compact(const nlohmann::json& value)
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// The longest a whole exchange may take: creating an image may take minutes, anything else seconds.
+// The longest a whole exchange may take: creating an image may take minutes.
 inline constexpr std::chrono::minutes imageRequestDeadline { 10 };
-inline constexpr std::chrono::seconds shortRequestDeadline { 30 };
+
+// A deadline never cuts a request short of its timeout: a server that is merely slow to start
+// answering gets the whole timeout the request promises.
+inline std::chrono::milliseconds deadlineFor(std::chrono::milliseconds timeout, std::chrono::milliseconds deadline)
+{
+    return std::max(timeout, deadline);
+}
 
 // A POST carrying the body as compact JSON; callers add their own credentials.
 inline HttpRequest postRequest(std::string url, const nlohmann::json& body, std::chrono::milliseconds timeout,
@@ -67,7 +74,7 @@ inline HttpRequest postRequest(std::string url, const nlohmann::json& body, std:
     request.method = "POST";
     request.url = std::move(url);
     request.timeout = timeout;
-    request.deadline = deadline;
+    request.deadline = deadlineFor(timeout, deadline);
     request.setHeader("Content-Type", "application/json");
     request.body = compact(body);
     return request;

@@ -92,7 +92,7 @@ GenerationResult<std::string> OpenRouterProxyClient::send(
 
     auto token = tokenManager_.getToken(stop);
     if (!token.ok()) return token.error();
-    auto request = json::postRequest(url, body, requestTimeout);
+    auto request = json::postRequest(url, body, context_.timeouts.proxy);
     request.setHeader("Authorization", "Bearer " + token.value());
 
     auto first = perform(request, stop);

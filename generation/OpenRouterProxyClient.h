@@ -16,8 +16,6 @@ namespace tl {
 // own token manager; a rejected token is replaced once. Safe to use from several threads.
 class OpenRouterProxyClient {
 public:
-    static constexpr std::chrono::seconds requestTimeout { 180 };
-
     OpenRouterProxyClient(std::string serverURL, ServerContext context);
 
     GenerationResult<std::string> generateImage(

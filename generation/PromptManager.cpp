@@ -84,7 +84,8 @@ GenerationResult<PromptTemplates> PromptManager::fetchFromServer(std::stop_token
 {
     HttpRequest request;
     request.url = serverURL_ + "/api/prompts";
-    request.deadline = json::shortRequestDeadline;
+    request.timeout = context_.timeouts.prompts;
+    request.deadline = json::deadlineFor(context_.timeouts.prompts, context_.timeouts.shortDeadline);
     if (!isWebURL(request.url)) return PromptError { PromptError::Kind::invalidURL };
 
     auto sent = context_.transport.send(request, stop);

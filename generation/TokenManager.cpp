@@ -16,7 +16,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr std::chrono::seconds kRequestTimeout { 60 };
 // Longer lives are treated as this one, so a huge reply cannot overflow the clock.
 constexpr std::int64_t kLongestLifeSeconds = std::int64_t { 10 } * 365 * 24 * 3600;
 
@@ -107,8 +106,8 @@ GenerationResult<TokenManager::FreshToken> TokenManager::fetchNewToken(std::stop
         { "bundleId", context_.bundle.identifier.value_or("com.tidelumine.app") },
         { "version", context_.bundle.shortVersion.value_or("1.0.0") },
     };
-    auto sent
-        = context_.transport.send(json::postRequest(url, body, kRequestTimeout, json::shortRequestDeadline), stop);
+    const auto& timeouts = context_.timeouts;
+    auto sent = context_.transport.send(json::postRequest(url, body, timeouts.token, timeouts.shortDeadline), stop);
     if (!sent.ok()) return sent.error();
     const HttpResponse& response = sent.value();
     if (response.status != 200) {

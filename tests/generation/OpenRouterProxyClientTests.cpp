@@ -63,20 +63,41 @@ TEST_F(ProxyClientTest, RequestsCarryTheTokenTheModelAndTheirContent)
         {"type":"image_url","image_url":{"url":"data:image/png;base64,c2Vjb25k","detail":"high"}}])"));
 
     for (const auto& request : transport.requests()) {
-        if (request.url.ends_with("/api/token")) {
-            EXPECT_EQ(request.timeout, 60s);
-        } else {
-            EXPECT_EQ(request.url, server.url() + "/api/proxy/chat/completions");
-            EXPECT_EQ(request.method, "POST");
-            EXPECT_EQ(request.timeout, 180s);
-            EXPECT_EQ(request.header("Content-Type"), "application/json");
-        }
+        if (request.url.ends_with("/api/token")) continue;
+        EXPECT_EQ(request.url, server.url() + "/api/proxy/chat/completions");
+        EXPECT_EQ(request.method, "POST");
+        EXPECT_EQ(request.header("Content-Type"), "application/json");
     }
     EXPECT_EQ(server.tokenRequests(), 1);
 
     // Text that is not UTF-8 is still sent, with replacement characters.
     ASSERT_TRUE(client.generateImage(std::string("caf\xe9"), "m", {}).ok());
     EXPECT_EQ(server.proxyCalls().back().body["messages"][0]["content"], "caf\xef\xbf\xbd");
+}
+
+// Each request waits its own timeout for a silent server: the token request is not cut short by
+// the exchange's short deadline, and the image request outlasts that deadline too.
+TEST_F(ProxyClientTest, SilentServersAreGivenEachRequestsWholeTimeout)
+{
+    auto quick = context();
+    quick.timeouts = { .token = 600ms, .prompts = 600ms, .proxy = 900ms, .shortDeadline = 100ms };
+
+    server.holdToken = true;
+    OpenRouterProxyClient noToken(server.url(), quick);
+    const auto [tokenWait, tokenResult] = testing::timed([&] { return noToken.generateImage("a lake", "m", {}); });
+    ASSERT_FALSE(tokenResult.ok());
+    EXPECT_EQ(tokenResult.error(), GenerationFailure(HttpError { HttpError::Kind::timedOut }));
+    EXPECT_GE(tokenWait, 550ms);
+    EXPECT_TRUE(server.proxyCalls().empty());
+
+    FakeProductServer silentProxy;
+    silentProxy.holdProxy = [](const std::string&) { return true; };
+    OpenRouterProxyClient noImage(silentProxy.url(), quick);
+    const auto [imageWait, imageResult] = testing::timed([&] { return noImage.generateImage("a lake", "m", {}); });
+    ASSERT_FALSE(imageResult.ok());
+    EXPECT_EQ(imageResult.error(), GenerationFailure(HttpError { HttpError::Kind::timedOut }));
+    EXPECT_GE(imageWait, 850ms);
+    EXPECT_LT(imageWait, 20s);
 }
 
 TEST_F(ProxyClientTest, ARejectedTokenIsReplacedOnceAndOnlyOnce)

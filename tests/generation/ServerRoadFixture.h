@@ -25,6 +25,14 @@ template <class Future> void expectStopsWithin(std::stop_source& stop, Future& r
     EXPECT_TRUE(isCancellation(result.error()));
 }
 
+// Runs `call` and returns how long it took together with its result.
+template <class Call> auto timed(Call&& call)
+{
+    const auto start = std::chrono::steady_clock::now();
+    auto result = call();
+    return std::pair { std::chrono::steady_clock::now() - start, std::move(result) };
+}
+
 // A fake product server, the real transport, in-memory settings, a manual clock and no
 // installed files unless a test puts some in its own temporary folder.
 class ServerRoadTest : public ::testing::Test {

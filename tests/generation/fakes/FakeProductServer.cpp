@@ -44,6 +44,7 @@ void FakeProductServer::answerToken(const httplib::Request& request, httplib::Re
 {
     const int number = ++tokenRequests_;
     std::this_thread::sleep_for(tokenDelay);
+    if (holdToken) loopback_.waitAtGate();
     const std::string token = "token-" + std::to_string(number);
     {
         const std::lock_guard lock(mutex_);

@@ -33,6 +33,8 @@ public:
     long tokenStatus = 200;
     std::int64_t tokenLifetime = 3600;
     std::chrono::milliseconds tokenDelay { 0 };
+    // Token requests hang, unanswered, until the server is destroyed.
+    bool holdToken = false;
     // When set, sent as the token reply's body instead of a fresh token.
     std::optional<std::string> tokenBody;
     // Makes every token issued so far unacceptable to the proxy.
