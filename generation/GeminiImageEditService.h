@@ -6,7 +6,7 @@ namespace tl {
 
 // One image from a Gemini model's content generation method: the prompt (and the image to edit)
 // as one user turn; the first inline image of the first candidate is the result.
-class GeminiImageEditService final : public ImageGenerationService {
+class GeminiImageEditService : public ImageGenerationService {
 public:
     static constexpr std::chrono::seconds requestTimeout { 60 };
 

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace tl::test {
 
 // Switches the C library to the German locale (decimal comma) while it lives, generating the
@@ -15,6 +19,12 @@ public:
     GermanLocale()
         : previous_(std::setlocale(LC_ALL, nullptr))
     {
+        // ctest generates the locale once before these tests (the german_locale fixture). Run
+        // by hand, tests in several processes may find it missing at once: one lock across
+        // processes lets one of them generate it while the others wait, instead of reading a
+        // half-written locale archive and skipping.
+        const int lock = ::open("/tmp/tidelumine-german-locale.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (lock >= 0) ::flock(lock, LOCK_EX);
         if (!switchToGerman()) {
             // localedef may report warnings in its exit status yet install the locale: try anyway.
             generate();
@@ -22,6 +32,7 @@ public:
         } else {
             active_ = true;
         }
+        if (lock >= 0) ::close(lock);
     }
     ~GermanLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
     GermanLocale(const GermanLocale&) = delete;
