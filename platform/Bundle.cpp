@@ -1,5 +1,7 @@
 #include "platform/Bundle.h"
 
+#include "BuildNumber.h"
+
 namespace tl {
 
 BundleInfo mainBundle()

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <any>
+#include <regex>
 
 namespace tl {
 namespace {
@@ -70,6 +71,20 @@ TEST_F(SettingsViewTest, ThreeTabsThatOpenOnGeneralEachTime)
     EXPECT_TRUE(general.contains("Unknown")); // no build number from the build system
     EXPECT_TRUE(general.contains("Version:"));
     EXPECT_TRUE(general.contains("Build:"));
+}
+
+// Every build names itself, so a user can say which one runs: the commit count and short hash of
+// its checkout, or the day of the build without one.
+TEST_F(SettingsViewTest, GeneralShowsThisBuildsNumber)
+{
+    const auto bundle = mainBundle();
+    ASSERT_TRUE(bundle.buildNumber.has_value());
+    EXPECT_TRUE(std::regex_match(*bundle.buildNumber, std::regex(R"(([0-9]+\.[0-9a-f]{4,40})|(20[0-9]{6}))")))
+        << *bundle.buildNumber;
+    SettingsView view(settings, bundle);
+    const QStringList general = labelTexts(*view.tabs().widget(0));
+    EXPECT_TRUE(general.contains(QString::fromStdString(*bundle.buildNumber)));
+    EXPECT_FALSE(general.contains("Unknown"));
 }
 
 TEST_F(SettingsViewTest, ChoosingAChannelStoresAndAnnouncesItOnce)
