@@ -134,10 +134,13 @@ TEST_F(TokenManagerTest, FailuresReachEveryWaiterAndTheNextCallTriesAgain)
     for (const auto& entry : cases) {
         server.tokenStatus = entry.status;
         server.tokenBody = entry.body;
-        server.tokenDelay = 50ms;
+        server.tokenDelay = 150ms;
         TokenManager manager(server.url(), context());
         const int before = server.tokenRequests();
         auto other = std::async(std::launch::async, [&] { return manager.getToken({}); });
+        // Joins the other caller's fetch while the server still holds it.
+        for (int wait = 0; wait < 2000 && server.tokenRequests() == before; ++wait)
+            std::this_thread::sleep_for(1ms);
         auto mine = manager.getToken({});
         auto theirs = other.get();
         ASSERT_FALSE(mine.ok());
