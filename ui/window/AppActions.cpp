@@ -32,7 +32,7 @@ void setupTool(QAction& action, const char* title, const char* symbol)
 QString namedStep(const QString& verb, const std::string& actionName)
 {
     if (actionName.empty()) return verb;
-    return verb + QLatin1Char(' ') + QString::fromStdString(actionName).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return verb + QLatin1Char(' ') + toQtLabel(actionName);
 }
 
 constexpr std::pair<LibraryViewMode, QAction AppActions::*> viewModeActions[] = {
