@@ -121,7 +121,6 @@ int main(int argc, char** argv)
         { { 1024, 576 }, 1, std::nullopt, "1024x576, source size" },
         { { 640, 400 }, 2, std::nullopt, "2 x 640x400, source size" },
         { { 200, 120 }, 2, PixelSize { 1920, 1080 }, "2 x 200x120 to 1920x1080 (two passes)" },
-        { { 1920, 1080 }, 1, std::nullopt, "1920x1080, source size" },
     };
     std::optional<double> remembered;
     std::printf("%-40s %6s %6s %9s %9s %9s\n", "plan", "passes", "tiles", "real s", "probe est", "remembered");

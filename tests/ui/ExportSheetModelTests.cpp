@@ -214,7 +214,7 @@ TEST(UpscalerReadyTextTest, CountsEveryPassOfEveryFrameTimesTheTileTime)
             "Core ML upscaler ready · about 6 min for 2 frames of 640×400 (2 passes each, 52 tiles at 7.0 s a "
             "tile as measured in the last export)" },
         { 2, std::vector<PixelSize> { { 1920, 1080 }, { 1024, 576 } }, Preset::apple6k, { 4.5, TileTimeSource::probe },
-            "Core ML upscaler ready · about 81 s for 2 frames of 1920×1080 and 1024×576 (1 pass each, 18 tiles at "
+            "Core ML upscaler ready · roughly 81 s for 2 frames of 1920×1080 and 1024×576 (1 pass each, 18 tiles at "
             "4.5 s a tile as measured on this computer)" },
         { 1, std::nullopt, Preset::matchSource, { 3.0, TileTimeSource::typical },
             "Core ML upscaler ready · roughly 36 s for 1 frame taken as 1920×1080 until their sizes are read (1 "

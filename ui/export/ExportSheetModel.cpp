@@ -128,7 +128,7 @@ std::string upscalerReadyText(int keyFrames, const std::optional<std::vector<Pix
     const std::string passes = estimate.passes % estimate.frames == 0
         ? countText(estimate.passes / estimate.frames, "pass", "passes") + (estimate.frames > 1 ? " each" : "")
         : countText(estimate.passes, "pass", "passes") + " in all";
-    return ready + " · " + (tileTime.source == TileTimeSource::typical ? "roughly " : "about ")
+    return ready + " · " + (tileTime.source == TileTimeSource::lastExport ? "about " : "roughly ")
         + roughDuration(estimate.seconds) + " for " + countText(estimate.frames, "frame", "frames")
         + (frameSizes ? sizesText(sizes) : " taken as " + sizeText(assumedFrameSize) + " until their sizes are read")
         + " (" + passes + ", " + countText(estimate.tiles, "tile", "tiles") + " at " + tileTimeText(tileTime) + ")";

@@ -29,7 +29,7 @@ std::string_view label(HeicUpscaleStrategy strategy);
 // Where the time of one upscaled tile comes from.
 enum class TileTimeSource {
     lastExport, // measured by the last export that upscaled, on this machine
-    probe, // a short pass measured when the sheet opened
+    probe, // a short pass measured when the sheet opened; it runs slower per pixel than a tile, so rough
     typical, // the constant for a typical desktop: the estimate is only rough
 };
 
