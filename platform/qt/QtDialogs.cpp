@@ -4,10 +4,14 @@
 #include "platform/qt/QtText.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+
+#include <utility>
 
 namespace tl {
 namespace {
@@ -60,6 +64,82 @@ private:
     const Dialogs::PackageRule& packageFor_;
 };
 
+// The save panel, where a package is a folder: naming an existing package (typed, picked in the
+// list or double-clicked) chooses it as the place to save, to be replaced after a question,
+// instead of stepping into it.
+class ProjectSaveDialog final : public QFileDialog {
+public:
+    ProjectSaveDialog(QWidget* parent, const Dialogs::SaveLocationRule& saveLocation)
+        : QFileDialog(parent, QStringLiteral("Save Project"))
+        , saveLocation_(saveLocation)
+    {
+        setOption(QFileDialog::DontUseNativeDialog);
+        // The question below asks about packages too, which the panel's own would not notice.
+        setOption(QFileDialog::DontConfirmOverwrite);
+        setAcceptMode(QFileDialog::AcceptSave);
+        setNameFilter(QStringLiteral("Tidelumine project (*.vorrind)"));
+        // Connected after the panel's own handlers, so these run once it has relabelled its button.
+        connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) {
+            if (isPackage(path)) nameInField(path);
+        });
+        if (auto* field = nameField()) {
+            connect(field, &QLineEdit::textChanged, this, [this] { labelSaveButton(); });
+        }
+        connect(this, &QFileDialog::directoryEntered, this, [this](const QString& folder) {
+            if (!isPackage(folder)) return;
+            // Stepping into a package leaves the panel in its folder with the package named.
+            QTimer::singleShot(0, this, [this, folder] {
+                setDirectory(QFileInfo(folder).absolutePath());
+                nameInField(folder);
+            });
+        });
+    }
+
+    std::optional<std::filesystem::path> chosen;
+
+    void accept() override
+    {
+        const auto selection = selectedFiles();
+        if (selection.isEmpty()) return;
+        if (isPackage(selection.front())) {
+            chosen = stdPath(selection.front());
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+        if (result() == QDialog::Accepted && !selectedFiles().isEmpty())
+            chosen = saveLocation_(stdPath(selectedFiles().front()));
+    }
+
+private:
+    // An existing folder that the save rule keeps as it is: a package.
+    bool isPackage(const QString& path) const
+    {
+        if (path.isEmpty() || !QFileInfo(path).isDir()) return false;
+        const auto folder = stdPath(path).lexically_normal();
+        return saveLocation_(folder).lexically_normal() == folder;
+    }
+
+    QLineEdit* nameField() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+
+    void nameInField(const QString& package)
+    {
+        if (auto* field = nameField()) field->setText(QFileInfo(package).fileName());
+        labelSaveButton();
+    }
+
+    // The panel calls a named folder's button "Open"; for a package it saves.
+    void labelSaveButton()
+    {
+        auto* buttons = findChild<QDialogButtonBox*>();
+        auto* save = buttons ? buttons->button(QDialogButtonBox::Save) : nullptr;
+        if (save && !selectedFiles().isEmpty() && isPackage(selectedFiles().front()))
+            save->setText(QStringLiteral("Save"));
+    }
+
+    const Dialogs::SaveLocationRule& saveLocation_;
+};
+
 } // namespace
 
 std::optional<std::size_t> QtDialogs::runAlert(const Alert& alert)
@@ -103,16 +183,11 @@ std::optional<std::filesystem::path> QtDialogs::runOpenProjectPanel(
 std::optional<std::filesystem::path> QtDialogs::runSaveProjectPanel(const std::string& proposedName,
     const std::optional<std::filesystem::path>& startDirectory, const SaveLocationRule& saveLocation)
 {
-    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Save Project"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    // A package is a folder, which the panel's own question would not notice.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("Tidelumine project (*.vorrind)"));
+    ProjectSaveDialog dialog(QApplication::activeWindow(), saveLocation);
     if (startDirectory) dialog.setDirectory(qtPath(*startDirectory));
     dialog.selectFile(QString::fromStdString(proposedName));
-    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        const auto location = saveLocation(stdPath(dialog.selectedFiles().front()));
+    while (dialog.exec() == QDialog::Accepted && dialog.chosen) {
+        const auto location = *std::exchange(dialog.chosen, std::nullopt);
         std::error_code error;
         if (!std::filesystem::exists(location, error)) return location;
         const auto name = QString::fromStdString(location.filename().string());
