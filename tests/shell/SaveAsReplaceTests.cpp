@@ -83,6 +83,12 @@ TEST(SaveAsReplaceTest, ChoosingAnExistingPackageReplacesItWhole)
             question.button(QMessageBox::Yes)->click();
         });
         QMetaObject::invokeMethod(&panel, "accept");
+        // A panel that steps into the package instead stays open: fail rather than wait forever.
+        QTimer::singleShot(5000, &panel, [&panel] {
+            if (!panel.isVisible()) return;
+            ADD_FAILURE() << "the panel stayed open on an existing package";
+            panel.reject();
+        });
     });
     app.mainWindow()->actions().saveAs.trigger();
     settle();
