@@ -8,10 +8,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-positioning-dev libqt6positioning6-plugins
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-dnn-dev libdnnl-dev
   libheif-dev libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libicu-dev
-  liblcms2-dev libplist-dev libpng-dev libwebp-dev
+  liblcms2-dev libplist-dev libpng-dev libwebp-dev libtiff-dev libjpeg-dev
   libheif-examples libimage-exiftool-perl libplist-utils
   libgtest-dev libgmock-dev
-  fonts-dejavu-core xvfb xauth qt6-qpa-plugins shared-mime-info
+  fonts-dejavu-core xvfb xauth qt6-qpa-plugins qt6-image-formats-plugins shared-mime-info
   desktop-file-utils locales
   plasma-workspace-wallpapers
 )
