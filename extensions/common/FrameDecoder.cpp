@@ -2,6 +2,8 @@
 
 #include "extensions/common/HeifDecoder.h"
 #include "extensions/common/PngFrameDecoder.h"
+#include "extensions/common/TiffFrameDecoder.h"
+#include "extensions/common/WebpFrameDecoder.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -12,10 +14,10 @@
 namespace tl::extension {
 namespace {
 
-// Qt refuses images above 256 MB by default, which an 8K 16-bit RGBA frame exceeds. Every picture
-// within the pixel bound below passes, even at 16 bits per channel, so the app and the
-// extensions accept the same files.
-constexpr int allocationLimitMegabytes = 2048 + 1;
+// Qt's readers take the rest (JPEG, BMP and the rare TIFF libtiff cannot colour), each decoding
+// to one full-size picture at most: one of 8 bits per channel within the pixel bound below
+// passes, a deeper one of that many pixels is refused rather than taking gigabytes.
+constexpr int allocationLimitMegabytes = 1024;
 constexpr qint64 largestSide = 32768;
 constexpr qint64 largestPixels = qint64 { 16384 } * 16384;
 
@@ -37,6 +39,12 @@ QImage decodeWithQt(QFile& file, int longSide)
     // The bound is square, so it fits the stored size whatever orientation is applied later.
     if (stored.isValid()) reader.setScaledSize(fittedSize(stored, longSide));
     return scaledToFit(reader.read(), longSide);
+}
+
+QImage decodeTiffOrWithQt(QFile& file, int longSide)
+{
+    const auto frame = decodeTiff(file.fileName(), longSide);
+    return frame ? scaledToFit(*frame, longSide) : decodeWithQt(file, longSide);
 }
 
 } // namespace
@@ -63,6 +71,8 @@ QImage decodeFrame(const QString& path, int longSide)
     const QByteArray head = file.peek(64);
     const QImage frame = isDecodableHeif(head) ? decodeHeif(path, longSide)
         : isPng(head)                          ? scaledToFit(decodePng(path, longSide), longSide)
+        : isWebp(head)                         ? decodeWebp(path, longSide)
+        : isTiff(head)                         ? decodeTiffOrWithQt(file, longSide)
                                                : decodeWithQt(file, longSide);
     if (frame.isNull()) return {};
     // Deep frames (16-bit PNG, for one) are shown and stored at 8 bits per channel: half the memory.

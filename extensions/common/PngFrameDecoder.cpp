@@ -1,5 +1,6 @@
 #include "extensions/common/PngFrameDecoder.h"
 
+#include "extensions/common/BandAverager.h"
 #include "extensions/common/FrameDecoder.h"
 
 #include <QFile>
@@ -41,51 +42,6 @@ public:
 
     png_structp png_;
     png_infop info_;
-};
-
-// Sums of factor x factor blocks of 4-byte pixels, one band of rows at a time.
-class BandAverager {
-public:
-    BandAverager(QImage& target, int sourceWidth, int factor)
-        : target_(target)
-        , sourceWidth_(sourceWidth)
-        , factor_(factor)
-        , sums_(static_cast<std::size_t>(target.width()) * 4, 0)
-    {
-    }
-
-    void add(const uchar* row)
-    {
-        for (int x = 0; x < sourceWidth_; ++x) {
-            quint64* sum = &sums_[static_cast<std::size_t>(x / factor_) * 4];
-            for (int c = 0; c < 4; ++c)
-                sum[c] += row[x * 4 + c];
-        }
-        if (++rows_ == factor_) flush();
-    }
-
-    void flush()
-    {
-        if (rows_ == 0 || line_ >= target_.height()) return;
-        uchar* out = target_.scanLine(line_++);
-        for (int block = 0; block < target_.width(); ++block) {
-            const quint64 count = quint64(std::min(factor_, sourceWidth_ - block * factor_)) * rows_;
-            for (int c = 0; c < 4; ++c) {
-                quint64& sum = sums_[static_cast<std::size_t>(block) * 4 + c];
-                out[block * 4 + c] = uchar((sum + count / 2) / count);
-                sum = 0;
-            }
-        }
-        rows_ = 0;
-    }
-
-private:
-    QImage& target_;
-    int sourceWidth_;
-    int factor_;
-    int rows_ = 0;
-    int line_ = 0;
-    std::vector<quint64> sums_;
 };
 
 struct Layout {
@@ -170,15 +126,14 @@ QImage decodePng(const QString& path, int longSide)
     if (!readHeader(reader, file.get(), layout)) return {};
 
     const QImage::Format format = layout.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    const int factor = longSide > 0 ? std::max(1, std::max(layout.width, layout.height) / longSide) : 1;
+    const int factor = BandAverager::factorFor(layout.width, layout.height, longSide);
     if (factor == 1 || (layout.passes > 1 && layout.height < 2)) {
         QImage image(layout.width, layout.height, format);
         if (image.isNull()) return {};
         return readWhole(reader, layout, image) ? image : QImage();
     }
-    QImage reduced((layout.width + factor - 1) / factor, (layout.height + factor - 1) / factor, format);
+    QImage reduced = BandAverager::reducedCanvas(layout.width, layout.height, factor, format);
     if (reduced.isNull()) return {};
-    reduced.fill(Qt::black);
     BandAverager averager(reduced, layout.width, factor);
     std::vector<uchar> row(std::size_t(layout.width) * 4);
     return readAveraged(reader, layout, row.data(), averager) ? reduced : QImage();
