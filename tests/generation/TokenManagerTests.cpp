@@ -4,12 +4,12 @@
 #include "platform/Uuid.h"
 
 #include <future>
-#include <thread>
 
 namespace tl {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::FakeProductServer;
 using testing::ServerRoadTest;
 
 class TokenManagerTest : public ServerRoadTest {
@@ -20,18 +20,39 @@ protected:
         EXPECT_TRUE(result.ok()) << (result.ok() ? "" : describe(result.error()));
         return result.ok() ? result.value() : "";
     }
+
+    // Leaves `manager` holding a token that has run out. Every later caller then reads the clock
+    // once, under the manager's lock, before it starts or joins a fetch: a test can tell when its
+    // callers have arrived, however slowly their threads start.
+    void holdAnExpiredToken(TokenManager& manager)
+    {
+        EXPECT_FALSE(token(manager).empty());
+        clock.advance(std::chrono::hours(1));
+    }
+
+    // Opens the gate `held` keeps its token replies behind once `count` callers have arrived
+    // since the clock had been read `readsBefore` times. False when they did not arrive.
+    bool releaseAfterArrivals(FakeProductServer& held, int readsBefore, int count)
+    {
+        const bool arrived = clock.awaitSteadyReads(readsBefore + count);
+        held.loopback().openGate();
+        return arrived;
+    }
 };
 
 TEST_F(TokenManagerTest, ConcurrentCallersShareOneFetch)
 {
-    server.tokenDelay = 150ms;
     TokenManager manager(server.url(), context());
+    holdAnExpiredToken(manager);
+    server.holdToken = true;
+    const int reads = clock.steadyReads();
     std::vector<std::future<std::string>> callers;
     for (int i = 0; i < 5; ++i)
         callers.push_back(std::async(std::launch::async, [&] { return token(manager); }));
+    EXPECT_TRUE(releaseAfterArrivals(server, reads, 5));
     for (auto& caller : callers)
-        EXPECT_EQ(caller.get(), "token-1");
-    EXPECT_EQ(server.tokenRequests(), 1);
+        EXPECT_EQ(caller.get(), "token-2");
+    EXPECT_EQ(server.tokenRequests(), 2);
 
     const auto request = transport.requests().front();
     EXPECT_EQ(request.method, "POST");
@@ -132,23 +153,26 @@ TEST_F(TokenManagerTest, FailuresReachEveryWaiterAndTheNextCallTriesAgain)
         { 200, R"({"token":"","expiresIn":60})", "Invalid response from server" },
     };
     for (const auto& entry : cases) {
-        server.tokenStatus = entry.status;
-        server.tokenBody = entry.body;
-        server.tokenDelay = 150ms;
-        TokenManager manager(server.url(), context());
-        const int before = server.tokenRequests();
-        auto other = std::async(std::launch::async, [&] { return manager.getToken({}); });
-        // Joins the other caller's fetch while the server still holds it.
-        for (int wait = 0; wait < 2000 && server.tokenRequests() == before; ++wait)
-            std::this_thread::sleep_for(1ms);
-        auto mine = manager.getToken({});
-        auto theirs = other.get();
-        ASSERT_FALSE(mine.ok());
-        ASSERT_FALSE(theirs.ok());
-        EXPECT_EQ(describe(mine.error()), entry.expected);
-        EXPECT_EQ(describe(theirs.error()), entry.expected);
+        SCOPED_TRACE(entry.expected);
+        // A server of its own: its gate, once opened, stays open.
+        FakeProductServer failing;
+        TokenManager manager(failing.url(), context());
+        holdAnExpiredToken(manager);
+        failing.tokenStatus = entry.status;
+        failing.tokenBody = entry.body;
+        failing.holdToken = true;
+        const int reads = clock.steadyReads();
+        auto first = std::async(std::launch::async, [&] { return manager.getToken({}); });
+        auto second = std::async(std::launch::async, [&] { return manager.getToken({}); });
+        EXPECT_TRUE(releaseAfterArrivals(failing, reads, 2));
+        const auto firsts = first.get();
+        const auto seconds = second.get();
+        ASSERT_FALSE(firsts.ok());
+        ASSERT_FALSE(seconds.ok());
+        EXPECT_EQ(describe(firsts.error()), entry.expected);
+        EXPECT_EQ(describe(seconds.error()), entry.expected);
         EXPECT_FALSE(manager.getToken({}).ok());
-        EXPECT_EQ(server.tokenRequests() - before, 2) << entry.expected;
+        EXPECT_EQ(failing.tokenRequests(), 3); // the expired token's, the shared one, the retry
     }
     EXPECT_TRUE(log.contains("❌ Token fetch failed: 201"));
 }
@@ -170,15 +194,19 @@ TEST_F(TokenManagerTest, AddressesAreUsedAsGiven)
 
 TEST_F(TokenManagerTest, AWaiterThatStopsLeavesTheFetchRunningForOthers)
 {
-    server.tokenDelay = 300ms;
     TokenManager manager(server.url(), context());
+    holdAnExpiredToken(manager);
+    server.holdToken = true;
+    const int reads = clock.steadyReads();
     std::stop_source stop;
     auto waiter = std::async(std::launch::async, [&] { return manager.getToken(stop.get_token()); });
-    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(clock.awaitSteadyReads(reads + 1));
     testing::expectStopsWithin(stop, waiter, 250ms);
 
-    EXPECT_EQ(token(manager), "token-1");
-    EXPECT_EQ(server.tokenRequests(), 1);
+    auto other = std::async(std::launch::async, [&] { return token(manager); });
+    EXPECT_TRUE(releaseAfterArrivals(server, reads + 1, 1));
+    EXPECT_EQ(other.get(), "token-2");
+    EXPECT_EQ(server.tokenRequests(), 2);
 }
 
 TEST_F(TokenManagerTest, InvalidationForgetsOnlyTheRejectedToken)

@@ -67,7 +67,6 @@ private:
     void answerToken(const httplib::Request& request, httplib::Response& reply);
     void answerProxy(const httplib::Request& request, httplib::Response& reply);
 
-    LoopbackServer loopback_;
     mutable std::mutex mutex_;
     std::set<std::string> validTokens_;
     std::vector<nlohmann::json> tokenBodies_;
@@ -76,6 +75,9 @@ private:
     std::atomic<int> promptRequests_ { 0 };
     std::atomic<int> inFlight_ { 0 };
     std::atomic<int> largestInFlight_ { 0 };
+    // Declared last so it is stopped first: a held request let go at teardown still writes into
+    // the members above.
+    LoopbackServer loopback_;
 };
 
 } // namespace tl::testing

@@ -36,10 +36,11 @@ public:
 private:
     void answer(const httplib::Request& request, httplib::Response& response);
 
-    LoopbackServer loopback_;
     mutable std::mutex mutex_;
     std::map<std::string, Reply> replies_;
     std::vector<Received> received_;
+    // Declared last so it is stopped first, while a request still being answered can use the rest.
+    LoopbackServer loopback_;
 };
 
 } // namespace tl::testing
