@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tl::extension {
 namespace {
@@ -69,14 +70,16 @@ QImage decodeFrame(const QString& path, int longSide)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     const QByteArray head = file.peek(64);
-    const QImage frame = isDecodableHeif(head) ? decodeHeif(path, longSide)
-        : isPng(head)                          ? scaledToFit(decodePng(path, longSide), longSide)
-        : isWebp(head)                         ? decodeWebp(path, longSide)
-        : isTiff(head)                         ? decodeTiffOrWithQt(file, longSide)
-                                               : decodeWithQt(file, longSide);
+    QImage frame = isDecodableHeif(head) ? decodeHeif(path, longSide)
+        : isPng(head)                    ? scaledToFit(decodePng(path, longSide), longSide)
+        : isWebp(head)                   ? decodeWebp(path, longSide)
+        : isTiff(head)                   ? decodeTiffOrWithQt(file, longSide)
+                                         : decodeWithQt(file, longSide);
     if (frame.isNull()) return {};
     // Deep frames (16-bit PNG, for one) are shown and stored at 8 bits per channel: half the memory.
-    return frame.convertToFormat(frame.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    // Frames already of 32 bits are converted in place, so a full-size one is never held twice.
+    const QImage::Format format = frame.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    return std::move(frame).convertToFormat(format);
 }
 
 } // namespace tl::extension
