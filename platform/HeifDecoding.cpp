@@ -1,6 +1,8 @@
 #include "platform/HeifDecoding.h"
 
+#include "platform/DecodeBudget.h"
 #include "platform/HeifHandles.h"
+#include "platform/HeifPlanes.h"
 #include "platform/ImageExtent.h"
 #include "platform/SrgbConversion.h"
 
@@ -56,6 +58,72 @@ cv::Mat toSrgb(const cv::Mat& pixels, const heif_image_handle* handle)
     }
 }
 
+// What libheif holds while it decodes: the decoder's planes and its copy of them, at up to three
+// full-size samples a pixel (4:4:4) and alpha.
+std::uint64_t decoderBytes(const heif_image_handle* handle, const ImageExtent& extent)
+{
+    const double sampleBytes = heif_image_handle_get_luma_bits_per_pixel(handle) > 8 ? 2 : 1;
+    const double planes = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
+    return pictureBytes(extent.width, extent.height, 2 * planes * sampleBytes);
+}
+
+cv::Size previewSize(const ImageExtent& extent, int previewLongSide)
+{
+    const double scale
+        = static_cast<double>(previewLongSide) / static_cast<double>(std::max(extent.width, extent.height));
+    return { std::max(1, static_cast<int>(std::lround(static_cast<double>(extent.width) * scale))),
+        std::max(1, static_cast<int>(std::lround(static_cast<double>(extent.height) * scale))) };
+}
+
+// The picture in its own planes, each shrunk before conversion; empty when libheif fails or the
+// planes are of a kind only libheif converts.
+cv::Mat decodeShrunk(const heif_image_handle* handle, const ImageExtent& extent, int previewLongSide)
+{
+    const auto reservation = DecodeBudget::shared().reserve(decoderBytes(handle, extent));
+    const heif::DecodingOptions options(heif_decoding_options_alloc());
+    heif_image* rawImage = nullptr;
+    if (heif_decode_image(handle, &rawImage, heif_colorspace_undefined, heif_chroma_undefined, options.get()).code
+        != heif_error_Ok)
+        return {};
+    const heif::Image image(rawImage);
+    heif_color_profile_nclx* rawNclx = nullptr;
+    if (heif_image_get_nclx_color_profile(image.get(), &rawNclx).code != heif_error_Ok)
+        heif_image_handle_get_nclx_color_profile(handle, &rawNclx);
+    const heif::NclxProfile nclx(rawNclx);
+    return shrinkHeifPlanes(image.get(), nclx.get(), previewSize(extent, previewLongSide));
+}
+
+// Through libheif's own conversion to interleaved 8-bit RGB, shrunk afterwards for a preview.
+cv::Mat decodeInterleaved(const heif_image_handle* handle, const ImageExtent& extent, int previewLongSide)
+{
+    const bool alpha = heif_image_handle_has_alpha_channel(handle);
+    const int channels = alpha ? 4 : 3;
+    const auto reservation = DecodeBudget::shared().reserve(
+        decoderBytes(handle, extent) + pictureBytes(extent.width, extent.height, 2.0 * channels));
+    const heif::DecodingOptions options(heif_decoding_options_alloc());
+    options->convert_hdr_to_8bit = 1;
+    heif_image* rawImage = nullptr;
+    const heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    if (heif_decode_image(handle, &rawImage, heif_colorspace_RGB, chroma, options.get()).code != heif_error_Ok)
+        return {};
+    const heif::Image image(rawImage);
+
+    int stride = 0;
+    const std::uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (!plane || width <= 0 || height <= 0) return {};
+    cv::Mat rgb(height, width, CV_8UC(channels), const_cast<std::uint8_t*>(plane), static_cast<std::size_t>(stride));
+    if (previewLongSide > 0 && std::max(width, height) > previewLongSide) {
+        cv::Mat smaller;
+        cv::resize(rgb, smaller, previewSize({ width, height }, previewLongSide), 0, 0, cv::INTER_AREA);
+        rgb = smaller;
+    }
+    cv::Mat bgr;
+    cv::cvtColor(rgb, bgr, alpha ? cv::COLOR_RGBA2BGRA : cv::COLOR_RGB2BGR);
+    return bgr;
+}
+
 } // namespace
 
 bool isHeifFile(std::span<const std::uint8_t> file)
@@ -73,39 +141,14 @@ cv::Mat decodeHeif(std::span<const std::uint8_t> file, int previewLongSide)
     heif_image_handle* rawPrimary = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &rawPrimary).code != heif_error_Ok) return {};
     const heif::ImageHandle handle = pickHandle(heif::ImageHandle(rawPrimary), previewLongSide);
-    if (isTooLargeToDecode({ heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()) }))
-        return {};
-
-    const bool alpha = heif_image_handle_has_alpha_channel(handle.get());
-    const heif::DecodingOptions options(heif_decoding_options_alloc());
-    options->convert_hdr_to_8bit = 1;
-    heif_image* rawImage = nullptr;
-    const heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
-    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get()).code != heif_error_Ok)
-        return {};
-    const heif::Image image(rawImage);
-
-    int stride = 0;
-    const std::uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
-    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
-    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
-    if (!plane || width <= 0 || height <= 0) return {};
-    const int channels = alpha ? 4 : 3;
-    cv::Mat rgb(height, width, CV_8UC(channels), const_cast<std::uint8_t*>(plane), static_cast<std::size_t>(stride));
-    // A preview is shrunk straight from libheif's picture, which is never copied whole.
-    const int longSide = std::max(width, height);
-    if (previewLongSide > 0 && longSide > previewLongSide) {
-        const double scale = static_cast<double>(previewLongSide) / longSide;
-        cv::Mat smaller;
-        cv::resize(rgb, smaller,
-            { std::max(1, static_cast<int>(std::lround(width * scale))),
-                std::max(1, static_cast<int>(std::lround(height * scale))) },
-            0, 0, cv::INTER_AREA);
-        rgb = smaller;
+    const ImageExtent extent { heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()) };
+    if (isTooLargeToDecode(extent)) return {};
+    if (previewLongSide > 0 && std::max(extent.width, extent.height) > previewLongSide) {
+        const cv::Mat preview = decodeShrunk(handle.get(), extent, previewLongSide);
+        if (!preview.empty()) return toSrgb(preview, handle.get());
     }
-    cv::Mat bgr;
-    cv::cvtColor(rgb, bgr, alpha ? cv::COLOR_RGBA2BGRA : cv::COLOR_RGB2BGR);
-    return toSrgb(bgr, handle.get());
+    const cv::Mat pixels = decodeInterleaved(handle.get(), extent, previewLongSide);
+    return pixels.empty() ? pixels : toSrgb(pixels, handle.get());
 }
 
 } // namespace tl

@@ -1,17 +1,23 @@
 #include "platform/ImageDecoding.h"
 
+#include "platform/DecodeBudget.h"
 #include "platform/EmbeddedColorProfile.h"
 #include "platform/FileReplacement.h"
 #include "platform/HeifDecoding.h"
+#include "platform/ImageDecodingBmp.h"
 #include "platform/ImageDecodingPng.h"
+#include "platform/ImageDecodingTiff.h"
 #include "platform/ImageDecodingWebp.h"
 #include "platform/ImageFileBytes.h"
+#include "platform/ImageSource.h"
 #include "platform/SrgbConversion.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <limits>
+#include <optional>
 #include <span>
 #include <system_error>
 #include <vector>
@@ -66,14 +72,41 @@ int jpegReducedFlag(const ContainerFacts& facts, int maxLongSide)
     return cv::IMREAD_COLOR;
 }
 
+// Formats whose readers take the file a part at a time; none for the rest, which are decoded
+// from the whole file.
+std::optional<cv::Mat> decodeInParts(const ImageSource& source, int maxLongSide)
+{
+    const auto head = source.head(8);
+    if (isTiffFile(head)) return decodeTiff(source, maxLongSide);
+    if (isBmpFile(head)) return decodeBmp(source, maxLongSide);
+    return std::nullopt;
+}
+
+// What a whole-file decode holds at its peak, for each stored pixel: the decoder's working copy
+// (JPEG's coefficients of a progressive file, lossless WebP's full picture), the result and the
+// copy that widening or narrowing makes. Previews leave out the full-size result.
+double bytesPerPixel(std::span<const std::uint8_t> bytes, bool preview)
+{
+    if (isPngFile(bytes)) return preview ? 0 : 8;
+    if (isWebpFile(bytes)) return preview ? 4 : 8;
+    if (bytes[0] == 0xFF && bytes[1] == 0xD8) return preview ? 6 : 9;
+    return 12; // 16-bit RGBA and its 8-bit copy
+}
+
 cv::Mat decode(std::span<const std::uint8_t> bytes, int maxLongSide)
 {
-    if (bytes.empty() || bytes.size() > kLargestImageFileBytes) return {};
+    if (bytes.size() < 2 || bytes.size() > kLargestImageFileBytes) return {};
+    if (auto decoded = decodeInParts(ImageSource::inMemory(bytes), maxLongSide)) return *decoded;
     if (isHeifFile(bytes)) return decodeHeif(bytes, maxLongSide);
 
     const ContainerFacts facts = readContainerFacts(bytes);
     // The header's word is checked before the decoder allocates what it claims.
     if (facts.extent && isTooLargeToDecode(*facts.extent)) return {};
+    // A picture whose size no header told runs alone.
+    const auto reservation = DecodeBudget::shared().reserve(facts.extent
+            ? pictureBytes(facts.extent->width, facts.extent->height, bytesPerPixel(bytes, maxLongSide > 0))
+                + pictureBytes(facts.extent->width, 1, 64)
+            : std::numeric_limits<std::uint64_t>::max());
     // PNG is read row by row at 8 bits, reduced while it is read for previews: a small file may
     // hold a 16-bit picture of gigabytes.
     if (isPngFile(bytes)) {
@@ -87,7 +120,7 @@ cv::Mat decode(std::span<const std::uint8_t> bytes, int maxLongSide)
     }
     // JPEG carries no alpha but often an EXIF orientation, which only the colour decode applies;
     // other formats are read as stored so alpha and depth survive.
-    const bool jpeg = bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    const bool jpeg = bytes[0] == 0xFF && bytes[1] == 0xD8;
     const int flags = jpeg ? jpegReducedFlag(facts, maxLongSide) : cv::IMREAD_UNCHANGED;
     const cv::Mat encoded(1, static_cast<int>(bytes.size()), CV_8UC1, const_cast<std::uint8_t*>(bytes.data()));
     cv::Mat decoded;
@@ -114,8 +147,11 @@ cv::Mat shrinkToFit(cv::Mat pixels, int maxLongSide)
 
 cv::Mat decode(const fs::path& path, int maxLongSide)
 {
-    const auto read = readImageFileBytes(path);
-    return read ? decode(std::span<const std::uint8_t>(*read), maxLongSide) : cv::Mat();
+    const auto source = ImageSource::openFile(path);
+    if (!source) return {};
+    if (auto decoded = decodeInParts(*source, maxLongSide)) return *decoded;
+    const auto bytes = source->whole();
+    return bytes ? decode(std::span<const std::uint8_t>(*bytes), maxLongSide) : cv::Mat();
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "platform/EmbeddedColorProfile.h"
 #include "platform/HeifDecoding.h"
 #include "platform/HeifHandles.h"
+#include "platform/ImageDecodingTiff.h"
+#include "platform/ImageSource.h"
 
 #include <fstream>
 #include <vector>
@@ -34,6 +36,11 @@ std::optional<ImageExtent> readImageFileExtent(const std::filesystem::path& path
     file.read(reinterpret_cast<char*>(header.data()), headerBytes);
     header.resize(static_cast<std::size_t>(file.gcount()));
     if (isHeifFile(header)) return heifExtent(path);
+    // Big TIFFs, and directories placed after the pixels, are found by libtiff.
+    if (isTiffFile(header)) {
+        const auto source = ImageSource::openFile(path);
+        return source ? readTiffExtent(*source) : std::nullopt;
+    }
     return readContainerFacts(header).extent;
 }
 
