@@ -1,5 +1,6 @@
 #include "engine/HeicEncoder.h"
 
+#include "engine/EncoderMemory.h"
 #include "engine/FileTypeBox.h"
 #include "engine/HeifYuvImage.h"
 #include "engine/PrecodedHevcEncoder.h"
@@ -147,6 +148,10 @@ Result<HeicEncoder, HeicGeneratorError> HeicEncoder::create()
 Result<heif::ImageHandle, HeicGeneratorError> HeicEncoder::encode(const cv::Mat& pixels)
 {
     const cv::Mat bgr = evenOpaque(pixels);
+    const auto room = EncoderMemoryReservation::take(bgr.cols, bgr.rows, threads_);
+    if (!room)
+        return HeicGeneratorError::processingFailed("not enough memory to encode a frame of "
+            + std::to_string(bgr.cols) + " x " + std::to_string(bgr.rows) + " pixels");
     const heif::Image image = makeYuv420Image(bgr.cols, bgr.rows, nclx_.get());
     if (!image) return failure(HeicGeneratorError::Kind::heicCreationFailed);
     fillPlanes(bgr, image.get());
@@ -178,6 +183,7 @@ Result<HevcCodedImage, HeicGeneratorError> HeicEncoder::codeImage(const cv::Mat&
     auto single = create();
     if (!single) return single.error();
     heif_encoder_set_parameter_string(single.value().encoder_.get(), "x265:pools", std::to_string(threads).c_str());
+    single.value().threads_ = threads;
     if (auto encoded = single.value().encode(pixels); !encoded) return encoded.error();
     const auto file = containerBytes(single.value().context_.get());
     if (!file) return failure(HeicGeneratorError::Kind::heicCreationFailed);

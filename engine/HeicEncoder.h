@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace tl {
 
@@ -52,6 +53,8 @@ private:
     heif::Encoder encoder_;
     heif::EncodingOptions options_;
     heif::NclxProfile nclx_;
+    // x265's worker threads; its default is one per core.
+    int threads_ = static_cast<int>(std::thread::hardware_concurrency());
 };
 
 } // namespace tl

@@ -1,5 +1,6 @@
 #include "engine/HeicGenerator.h"
 #include "platform/Uuid.h"
+#include "support/LargePng.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,41 @@ TEST(AllocationFailure, AFrameThatCannotGetItsMemoryFailsTheExportAndTheProcessL
         std::_Exit(text == "Image processing failed: dawn.png: not enough memory" && !fs::exists(work) ? 0 : 1);
     };
     EXPECT_EXIT(exportUnderLimit(), ::testing::ExitedWithCode(0), "dawn.png: not enough memory");
+    fs::remove_all(folder);
+}
+
+// x265 crashes instead of failing when it runs out of memory (a 16384 x 16384 frame needs 7.4 GB of
+// address space; see EncoderMemory.h), so the writer must refuse such a frame before coding it.
+// Exported whole, resizing off, in a child under the 5 GB address-space limit that took the app down.
+TEST(AllocationFailure, AFrameTheEncoderCannotGetMemoryForFailsTheExportAndTheProcessLives)
+{
+#ifdef TL_ADDRESS_SANITIZER
+    GTEST_SKIP() << "the address sanitizer maps far more address space than any limit leaves";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const fs::path folder = fs::temp_directory_path() / ("tl-encoder-memory-" + Uuid::random().text());
+    fs::create_directories(folder);
+    const fs::path source = folder / "noon.png";
+    test::LargePng { .width = 16384, .height = 16384, .bitDepth = 8, .colourType = 2, .pixel = "\x30\x80\xd0" }.write(
+        source);
+    WallpaperImage image { .id = Uuid::random(), .fileName = "noon.png" };
+    image.sourcePath = source.string();
+    image.altitude = 60;
+    image.azimuth = 180;
+
+    const auto exportUnderLimit = [&] {
+        const rlimit limit { std::uint64_t { 5'000'000 } * 1024, RLIM_INFINITY };
+        if (mappedBytes() + (std::uint64_t { 1500 } << 20) > limit.rlim_cur || setrlimit(RLIMIT_AS, &limit) != 0)
+            std::_Exit(3);
+        const auto written
+            = HeicGenerator().generate({ image }, WallpaperMode::time, folder / "out.heic", std::nullopt);
+        const std::string text = written ? "written" : written.error().description();
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::_Exit(written ? 1 : 0);
+    };
+    EXPECT_EXIT(exportUnderLimit(), ::testing::ExitedWithCode(0),
+        "Image processing failed: not enough memory to encode a frame of 16384 x 16384 pixels");
+    EXPECT_FALSE(fs::exists(folder / "out.heic"));
     fs::remove_all(folder);
 }
 
