@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/PackageFileNames.h"
 #include "app/ProjectPackageErrors.h"
+#include "app/ProjectPackageReplacement.h"
 #include "model/ProjectCoding.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
@@ -155,6 +156,7 @@ bool placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& con
 
 Result<OpenedPackage, PackageError> readPackage(const fs::path& package)
 {
+    recoverInterruptedReplacements(package.parent_path());
     auto text = readRecordText(package / projectRecordName);
     if (!text) return text.error();
     auto decoded = decodeProjectFile(text.value());

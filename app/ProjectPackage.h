@@ -59,7 +59,8 @@ Result<PackageContents, PackageError> packageContents(
 // checked writes, never removing a source), then "project.json". The open project's package is
 // written in place under its lock, so a failure leaves it readable; any other is built beside the
 // target and renamed into place last, so a failure or a kill leaves the old state. A failure
-// removes the files and folders the write created. Blocking; safe on any thread.
+// removes the files and folders the write created. A replacement a killed writer left halfway in
+// the target's folder is completed first. Blocking; safe on any thread.
 PackageWriteOutcome writePackage(const PackageContents& contents);
 
 // Points the first `count` frames of `contents` that are still in the store, with the file
@@ -77,7 +78,8 @@ struct OpenedPackage {
 
 // Reads "project.json" and finds each frame's file in "images". A record that
 // names a file outside "images" gets that frame listed as missing. Decodes no picture:
-// previews come from the thumbnail caches, off the main thread.
+// previews come from the thumbnail caches, off the main thread. A replacement a killed writer left
+// halfway in the package's folder is completed first, so the package is whole at its name again.
 Result<OpenedPackage, PackageError> readPackage(const std::filesystem::path& package);
 
 } // namespace tl

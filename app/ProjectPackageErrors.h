@@ -14,6 +14,12 @@ inline PackageError fileError(const std::filesystem::path& path, const std::erro
     return PackageError { "“" + escapedForDisplay(path.string()) + "”: " + error.message() };
 }
 
+inline PackageError savingElsewhere(const std::filesystem::path& package)
+{
+    return PackageError { "“" + escapedForDisplay(package.string())
+        + "” is being saved by another instance of Tidelumine" };
+}
+
 inline bool isLink(const std::filesystem::path& path)
 {
     std::error_code error;

@@ -2,14 +2,11 @@
 
 #include "app/PackageFileNames.h"
 #include "app/ProjectPackageErrors.h"
+#include "app/ProjectPackageReplacement.h"
 #include "platform/FileLock.h"
 #include "platform/FileReplacement.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 
 namespace fs = std::filesystem;
 
@@ -18,17 +15,7 @@ namespace {
 
 using package_detail::fileError;
 using package_detail::isLink;
-
-std::error_code lastError()
-{
-    return { errno, std::generic_category() };
-}
-
-PackageError savingElsewhere(const fs::path& package)
-{
-    return PackageError { "“" + escapedForDisplay(package.string())
-        + "” is being saved by another instance of Tidelumine" };
-}
+using package_detail::savingElsewhere;
 
 void removeTreeQuietly(const fs::path& path)
 {
@@ -129,65 +116,13 @@ Result<void, PackageError> writeInPlace(const PackageContents& contents)
     removeStaleReplacementTemporaries(images);
 
     if (auto copied = copyFrames(contents, images, images, created); !copied) return copied;
+    // The frames' renames must reach the disk before the record that names them.
+    if (const auto synced = syncFile(images)) return fileError(images, synced);
     const fs::path record = package / projectRecordName;
     if (const auto error = replaceFileWithBytes(record, contents.record)) return fileError(record, error);
     created.keep();
-    return {};
-}
-
-// Removes the package builds a killed Save As left in `folder`: our temporaries' names, untouched
-// for a while and not locked by a build still running.
-void removeStalePackageBuilds(const fs::path& folder)
-{
-    std::vector<fs::path> stale;
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-        std::error_code ignored;
-        if (!entry->is_symlink(ignored) && entry->is_directory(ignored) && isStaleTemporary(*entry))
-            stale.push_back(entry->path());
-    }
-    for (const auto& build : stale) {
-        const ExclusiveFileLock lock(build / packageLockName);
-        if (!lock.heldElsewhere()) removeTreeQuietly(build);
-    }
-}
-
-bool cannotRenameThisWay(int error)
-{
-    return error == EINVAL || error == ENOSYS || error == ENOTSUP;
-}
-
-// Renames the finished build `work` to `package`. A package already there is swapped out in one
-// step and removed; a file system without that swap moves it aside first, under a name the sweep
-// leaves alone, so a kill between the two renames loses neither.
-Result<void, PackageError> moveIntoPlace(const fs::path& work, const fs::path& package)
-{
-    if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, package.c_str(), RENAME_NOREPLACE) == 0) return {};
-    if (cannotRenameThisWay(errno)) {
-        std::error_code ignored;
-        if (!fs::exists(fs::symlink_status(package, ignored))) {
-            if (::rename(work.c_str(), package.c_str()) == 0) return {};
-            return fileError(package, lastError());
-        }
-    } else if (errno != EEXIST && errno != ENOTEMPTY) {
-        return fileError(package, lastError());
-    }
-
-    const ExclusiveFileLock old(package / packageLockName);
-    if (old.heldElsewhere()) return savingElsewhere(package);
-    if (::renameat2(AT_FDCWD, work.c_str(), AT_FDCWD, package.c_str(), RENAME_EXCHANGE) == 0) {
-        removeTreeQuietly(work);
-        return {};
-    }
-    if (!cannotRenameThisWay(errno)) return fileError(package, lastError());
-    const fs::path aside = package.parent_path() / (".tidelumine-" + Uuid::random().text() + ".replaced");
-    if (::rename(package.c_str(), aside.c_str()) != 0) return fileError(package, lastError());
-    if (::rename(work.c_str(), package.c_str()) != 0) {
-        const auto error = lastError();
-        ::rename(aside.c_str(), package.c_str());
-        return fileError(package, error);
-    }
-    removeTreeQuietly(aside);
+    // The record is in place; a failed flush of its rename cannot be undone, only left to the system.
+    static_cast<void>(syncFile(package));
     return {};
 }
 
@@ -230,7 +165,7 @@ Result<void, PackageError> writeBeside(const PackageContents& contents)
     if (const auto synced = syncFile(images)) return fileError(shownImages, synced);
     if (const auto synced = syncFile(work)) return fileError(package, synced);
 
-    if (auto moved = moveIntoPlace(work, package); !moved) return moved;
+    if (auto moved = moveBuildIntoPlace(work, package); !moved) return moved;
     build.finished = true;
     createdFolders.keep();
     static_cast<void>(syncFile(package.parent_path()));
@@ -241,6 +176,7 @@ Result<void, PackageError> writeBeside(const PackageContents& contents)
 
 PackageWriteOutcome writePackage(const PackageContents& contents)
 {
+    recoverInterruptedReplacements(contents.package.parent_path());
     auto written = contents.inPlace ? writeInPlace(contents) : writeBeside(contents);
     if (!written) return { .placedFrames = 0, .result = std::move(written) };
     return { .placedFrames = contents.frames.size(), .result = {} };

@@ -1,3 +1,4 @@
+#include "app/ProjectPackageReplacement.h"
 #include "platform/FileLock.h"
 #include "platform/FileReplacement.h"
 #include "support/ConstrainedDisk.h"
@@ -7,6 +8,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include <cerrno>
 #include <csignal>
 #include <iostream>
 #include <sys/wait.h>
@@ -245,6 +247,76 @@ TEST_F(PackageWriteSafetyTest, TwoInstancesSavingOnePackageTakeTurnsInsteadOfRac
     }
     EXPECT_EQ(readText(package / "project.json"), record);
     save(package);
+}
+
+// A file system without a swap (exFAT, many USB disks: renameat2 with any flag fails with EINVAL)
+// for as long as it lives; `killBetweenRenames` ends the process after the old package went aside.
+class SwaplessFileSystem {
+public:
+    explicit SwaplessFileSystem(bool killBetweenRenames = false)
+        : saved_(package_detail::replacementCalls())
+    {
+        auto& calls = package_detail::replacementCalls();
+        calls.rename = [plain = saved_.rename](const fs::path& from, const fs::path& to, unsigned flags) {
+            return flags != 0 ? EINVAL : plain(from, to, 0);
+        };
+        if (killBetweenRenames) calls.betweenRenames = [] { ::_exit(0); };
+    }
+    ~SwaplessFileSystem() { package_detail::replacementCalls() = saved_; }
+    SwaplessFileSystem(const SwaplessFileSystem&) = delete;
+    SwaplessFileSystem& operator=(const SwaplessFileSystem&) = delete;
+
+private:
+    package_detail::ReplacementCalls saved_;
+};
+
+TEST_F(PackageWriteSafetyTest, AReplaceWithoutASwapLeavesNothingBesideAndAKilledOneIsCompletedByTheNextSaveOrOpen)
+{
+    const SwaplessFileSystem swapless;
+    const auto parent = folder("Saves");
+    const auto package = parent / "Dawn.vorrind";
+    importImages({ "old.png" }, "first");
+    save(package);
+    const auto replaceWith = [&](const std::string& frame) {
+        state.currentProjectPath = std::nullopt;
+        importImages({ frame }, frame + "-sources");
+        save(package);
+    };
+    replaceWith("second.png");
+    EXPECT_EQ(entriesOf(parent), std::vector<std::string> { "Dawn.vorrind" });
+    EXPECT_EQ(entriesOf(package / "images"), (std::vector<std::string> { "old.png", "second.png" }));
+
+    const auto longAgo = fs::file_time_type::clock::now() - staleTemporaryAge - std::chrono::seconds(1);
+    const auto killedReplacingWith = [&](const std::string& frame) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const SwaplessFileSystem killed(true);
+            replaceWith(frame);
+            ::_exit(1);
+        }
+        ASSERT_EQ(waitForChild(child), 0) << "the writer was not stopped between its renames";
+        ASSERT_FALSE(fs::exists(package));
+        // Left for long: a sweep of stale builds must still keep the new package.
+        for (const auto& name : entriesOf(parent))
+            fs::last_write_time(parent / name, longAgo);
+    };
+    const auto opensWhole = [&](const std::vector<std::string>& frames) {
+        const auto opened = readPackage(package);
+        ASSERT_TRUE(opened.ok()) << opened.error().description;
+        EXPECT_TRUE(opened.value().missingFileNames.empty());
+        EXPECT_EQ(entriesOf(package / "images"), frames);
+        EXPECT_EQ(entriesOf(parent), std::vector<std::string> { "Dawn.vorrind" });
+    };
+
+    // The replacing instance's frames are its own: the package holds them once it is whole.
+    killedReplacingWith("third.png");
+    opensWhole({ "old.png", "second.png", "third.png" });
+
+    killedReplacingWith("fourth.png");
+    save(parent / "Dusk.vorrind");
+    fs::remove_all(parent / "Dusk.vorrind");
+    EXPECT_EQ(entriesOf(parent), std::vector<std::string> { "Dawn.vorrind" });
+    opensWhole({ "fourth.png", "old.png", "second.png" });
 }
 
 } // namespace
