@@ -204,7 +204,8 @@ Result<void, HeicGeneratorError> HeicEncoder::writeTo(const fs::path& path) cons
 {
     auto container = containerBytes(context_.get());
     if (!container || !compactFileTypeBox(*container)) return failure(HeicGeneratorError::Kind::fileWriteFailed);
-    if (replaceFileWithBytes(path, asText(*container))) return failure(HeicGeneratorError::Kind::fileWriteFailed);
+    if (const auto error = replaceFileWithBytes(path, asText(*container)))
+        return HeicGeneratorError::fileWriteFailed(path.string(), error);
     return {};
 }
 

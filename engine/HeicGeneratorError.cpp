@@ -15,8 +15,12 @@ std::string HeicGeneratorError::description() const
         return "Failed to create HEIC file";
     case Kind::metadataCreationFailed:
         return "Failed to create metadata";
-    case Kind::fileWriteFailed:
-        return "Failed to write output file";
+    case Kind::fileWriteFailed: {
+        std::string text = "Failed to write output file";
+        if (!detail.empty()) text += " " + detail;
+        if (reason) text += ": " + reason.message();
+        return text;
+    }
     }
     return {};
 }

@@ -234,23 +234,23 @@ TEST_F(HeicGeneratorTest, AFullDiskFailsTheExportAndKeepsTheOldWallpaper)
 {
     const std::vector<WallpaperImage> images { test::frameImage(photo("a.png", 256, 256, 1), 0),
         test::frameImage(photo("b.png", 256, 256, 2), 90) };
-    const auto expectFailedWrite = [&](const fs::path& target, const char* how) {
+    const auto expectFailedWrite = [&](const fs::path& target, const std::string& reason) {
         test::writeBytes(target, "the previous wallpaper");
         const auto written = generator.generate(images, WallpaperMode::time, target, std::nullopt);
-        ASSERT_FALSE(written) << how;
-        EXPECT_EQ(written.error().description(), "Failed to write output file") << how;
-        EXPECT_EQ(test::readBytes(target), "the previous wallpaper") << how;
+        ASSERT_FALSE(written) << reason;
+        EXPECT_EQ(written.error().description(), "Failed to write output file " + target.string() + ": " + reason);
+        EXPECT_EQ(test::readBytes(target), "the previous wallpaper") << reason;
         for (const auto& entry : fs::directory_iterator(target.parent_path()))
-            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << how << entry.path();
+            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << reason << entry.path();
     };
     {
         // The container is larger than this, so the write stops part-way.
         const testing::FileSizeLimit limit(8 * 1024);
-        expectFailedWrite(output, "file size limit");
+        expectFailedWrite(output, "File too large");
     }
     testing::SmallDisk disk(24 * 1024);
     if (!disk.mounted()) GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
-    expectFailedWrite(disk.path() / "wallpaper.heic", "full tmpfs");
+    expectFailedWrite(disk.path() / "wallpaper.heic", "No space left on device");
 }
 
 TEST_F(HeicGeneratorTest, OddAndOversizedFramesAreStillWritten)
