@@ -1,6 +1,7 @@
 #include "ui/generation/ImageWell.h"
 
 #include "platform/ImageFileBytes.h"
+#include "platform/qt/QtText.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
@@ -114,7 +115,7 @@ void ImageWell::setImage(const QImage& picture, bool isSet, const std::optional<
     pickButton_->setText(isSet ? QStringLiteral("Replace image") : QStringLiteral("Choose an image"));
     // A remembered name without its picture would promise a relit image the run cannot make.
     const bool named = isSet && fileName.has_value();
-    fileName_->setText(named ? QString::fromStdString(*fileName) : QString());
+    fileName_->setText(named ? toDisplayText(*fileName) : QString());
     fileName_->setVisible(named);
     clearButton_->setVisible(clearButtonShown());
     well_->update();

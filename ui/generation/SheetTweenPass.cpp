@@ -1,6 +1,7 @@
 #include "ui/generation/SheetTweenPass.h"
 
 #include "engine/TweenGenerator.h"
+#include "platform/Text.h"
 #include "ui/generation/GenerationRun.h"
 #include "ui/library/TweenRuns.h"
 
@@ -32,7 +33,7 @@ Result<std::vector<WallpaperImage>, RunError> runTweenPass(const std::vector<Wal
         if (!source.sourcePath || !target.sourcePath)
             return RunError(GenerationFailure(ImageGenerationError::invalidResponse()));
 
-        const auto message = "Tweening " + source.fileName + "...";
+        const auto message = "Tweening " + escapedForDisplay(source.fileName) + "...";
         auto files = generator.generateTweenFiles(
             *source.sourcePath, *target.sourcePath, count, folder / source.id.text(), tweenBaseName(source.fileName),
             [&](int done, int) { channel.progress(static_cast<double>(completed.load() + done) / total, message); },

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "engine/TimeZone.h"
 #include "platform/NumberText.h"
+#include "platform/qt/QtText.h"
 #include "ui/inspector/DegreesText.h"
 
 #include <cmath>
@@ -122,7 +123,7 @@ std::optional<QString> SolarDebugModel::closestFrameLine() const
     const auto closest = closestFrame();
     if (!closest) return std::nullopt;
     return QStringLiteral("Closest frame: %1 (ΔAlt %2, ΔAz %3)")
-        .arg(QString::fromStdString(closest->image.fileName), degreesText(closest->altitudeDistance, 2),
+        .arg(toDisplayText(closest->image.fileName), degreesText(closest->altitudeDistance, 2),
             degreesText(closest->azimuthDistance, 2));
 }
 

@@ -23,8 +23,7 @@ void drawNameRow(
     painter.setPen(text);
     const QFontMetricsF metrics(font);
     const double glyphWidth = image.isTween ? 12 + 6 : 0;
-    const QString name
-        = metrics.elidedText(QString::fromStdString(image.fileName), Qt::ElideRight, rect.width() - glyphWidth);
+    const QString name = metrics.elidedText(toDisplayText(image.fileName), Qt::ElideRight, rect.width() - glyphWidth);
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, name);
     if (image.isTween) {
         const double x = rect.left() + metrics.horizontalAdvance(name) + 6;

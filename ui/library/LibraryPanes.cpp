@@ -1,5 +1,6 @@
 #include "ui/library/LibraryPanes.h"
 
+#include "platform/qt/QtText.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
@@ -139,7 +140,7 @@ void SingleImageView::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::WindowText));
     const QRectF name(area.left(), frame.bottom() + 12, area.width(), nameHeight);
     painter.drawText(name, Qt::AlignCenter,
-        QFontMetricsF(headline).elidedText(QString::fromStdString(image_->fileName), Qt::ElideMiddle, name.width()));
+        QFontMetricsF(headline).elidedText(toDisplayText(image_->fileName), Qt::ElideMiddle, name.width()));
 }
 
 } // namespace tl::ui

@@ -1,5 +1,6 @@
 #include "ui/library/TimelineListModel.h"
 
+#include "platform/qt/QtText.h"
 #include "ui/common/ImageConversion.h"
 #include "ui/common/ThumbnailCache.h"
 #include "ui/library/LibraryDrop.h"
@@ -36,7 +37,7 @@ QVariant TimelineListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return QString::fromStdString(image.fileName);
+        return toDisplayText(image.fileName);
     case Qt::DecorationRole:
         return thumbnail(index.row());
     case IdRole:

@@ -1,6 +1,7 @@
 #include "ui/window/WindowTitle.h"
 
 #include "app/AppState.h"
+#include "platform/qt/QtText.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ WindowTitle::WindowTitle(QWidget& window, AppState& state)
 
 QString WindowTitle::titleFor(const std::optional<std::filesystem::path>& projectPath)
 {
-    QString name = projectPath ? QString::fromStdString(projectPath->stem().string()) : QString();
+    QString name = projectPath ? toDisplayText(projectPath->stem().string()) : QString();
     if (name.isEmpty()) name = QStringLiteral("Untitled");
     // A doubled "[*]" is Qt's way of showing the characters themselves.
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));

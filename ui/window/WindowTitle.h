@@ -20,8 +20,8 @@ class WindowTitle final {
 public:
     WindowTitle(QWidget& window, AppState& state);
 
-    // "Seaside[*] — Tidelumine": the package's name without its extension, "Untitled" before the
-    // first save; "[*]" is where Qt draws the modified marker.
+    // "Seaside[*] — Tidelumine": the package's name without its extension, display-escaped,
+    // "Untitled" before the first save; "[*]" is where Qt draws the modified marker.
     static QString titleFor(const std::optional<std::filesystem::path>& projectPath);
 
 private:

@@ -135,6 +135,11 @@ TEST_F(SolarModelTest, TheClosestFrameLineNamesTheFoldedDistance)
     state.images.set({ framed("far.png", sun.elevation - 5, sun.azimuth + 4),
         framed("near.png", sun.elevation + 3, sun.azimuth - 4), framed("night.png", -80, 0) });
     EXPECT_EQ(model->closestFrameLine(), QStringLiteral("Closest frame: near.png (ΔAlt 3.00°, ΔAz 4.00°)"));
+
+    // A name that would read reversed or split the line is spelled out.
+    state.images.set({ framed("photo\u202Egnp\n.exe", sun.elevation + 3, sun.azimuth - 4) });
+    EXPECT_EQ(
+        model->closestFrameLine(), QStringLiteral("Closest frame: photo\\u202Egnp\\n.exe (ΔAlt 3.00°, ΔAz 4.00°)"));
 }
 
 TEST_F(SolarModelTest, LocationRequestsShowTheirStateAndErrors)
