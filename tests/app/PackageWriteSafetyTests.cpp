@@ -8,10 +8,12 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <iostream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tl {
@@ -204,31 +206,52 @@ TEST_F(PackageWriteSafetyTest, AKilledSaveAsLeavesTheOldStateOrTheWholeNewPackag
 
 TEST_F(PackageWriteSafetyTest, TwoInstancesSavingOnePackageTakeTurnsInsteadOfRacing)
 {
-    addNoisyFrames(6, "noise");
+    constexpr std::size_t frameCount = 8;
+    addNoisyFrames(frameCount, "noise");
     const auto package = folder("Shared.vorrind");
     save(package);
 
-    // Each instance copies every frame again, as after an edit of each picture.
+    // Each instance has other pictures under the same names; the second copies them in the
+    // opposite order, so two saves that overlap leave some frames of each.
     auto contents = packageContents(package, state);
     ASSERT_TRUE(contents.ok());
-    for (auto& frame : contents.value().frames)
-        frame.source = folder("noise") / frame.fileName;
-    const auto saver = [&contents] {
-        for (int i = 0; i < 20; ++i) {
-            const auto outcome = writePackage(contents.value());
-            if (!outcome.result.ok() && outcome.result.error().description.find(heldElsewhere) == std::string::npos) {
+    const auto picturesOf = [&](const std::string& instance) {
+        auto own = contents.value();
+        for (auto& frame : own.frames)
+            frame.source = writeNoisyImage(folder(instance) / frame.fileName);
+        return own;
+    };
+    const auto first = picturesOf("first");
+    auto second = picturesOf("second");
+    std::ranges::reverse(second.frames);
+    const auto saveOnceHeldOrNot = [](const PackageContents& own) {
+        for (;;) {
+            const auto outcome = writePackage(own);
+            if (outcome.result.ok()) return 0;
+            if (outcome.result.error().description.find(heldElsewhere) == std::string::npos) {
                 std::cerr << outcome.result.error().description << '\n';
                 return 1;
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        return 0;
     };
-    const pid_t first = ::fork();
-    if (first == 0) ::_exit(saver());
-    const pid_t second = ::fork();
-    if (second == 0) ::_exit(saver());
-    EXPECT_EQ(waitForChild(first), 0);
-    EXPECT_EQ(waitForChild(second), 0);
+
+    // The second instance starts saving once the first has put its first frame in place.
+    const pid_t firstSaver = ::fork();
+    if (firstSaver == 0) ::_exit(saveOnceHeldOrNot(first));
+    const auto placedByFirst = [&, picture = readText(first.frames.front().source)] {
+        return readText(package / "images" / first.frames.front().fileName) == picture;
+    };
+    int firstStatus = 0;
+    bool firstEnded = false;
+    while (!firstEnded && !placedByFirst())
+        firstEnded = ::waitpid(firstSaver, &firstStatus, WNOHANG) == firstSaver;
+    const pid_t secondSaver = ::fork();
+    if (secondSaver == 0) ::_exit(saveOnceHeldOrNot(second));
+    EXPECT_TRUE(firstEnded ? WIFEXITED(firstStatus) && WEXITSTATUS(firstStatus) == 0 : waitForChild(firstSaver) == 0);
+    EXPECT_EQ(waitForChild(secondSaver), 0);
+    for (const auto& frame : second.frames)
+        EXPECT_TRUE(readText(package / "images" / frame.fileName) == readText(frame.source)) << frame.fileName;
     const auto opened = readPackage(package);
     ASSERT_TRUE(opened.ok());
     EXPECT_TRUE(opened.value().missingFileNames.empty());
@@ -243,7 +266,7 @@ TEST_F(PackageWriteSafetyTest, TwoInstancesSavingOnePackageTakeTurnsInsteadOfRac
             "Could not save project: “" + package.string() + "” " + std::string(heldElsewhere));
         state.currentProjectPath = folder("Other.vorrind");
         EXPECT_THAT(expectSaveFailed(package), HasSubstr(heldElsewhere));
-        EXPECT_EQ(entriesOf(temp.path()), (std::vector<std::string> { "Shared.vorrind", "noise" }));
+        EXPECT_EQ(entriesOf(temp.path()), (std::vector<std::string> { "Shared.vorrind", "first", "noise", "second" }));
     }
     EXPECT_EQ(readText(package / "project.json"), record);
     save(package);

@@ -7,15 +7,28 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <atomic>
 #include <chrono>
+#include <optional>
+#include <pthread.h>
 #include <stop_token>
 #include <thread>
+#include <time.h>
 
 namespace tl {
 namespace {
 
 // A photograph from Debian's plasma-workspace-wallpapers (installed by scripts/install-deps.sh).
 const char* const photograph = "/usr/share/wallpapers/Path/contents/images/2560x1600.jpg";
+
+// How long `thread` has run on a processor; nothing once it has gone.
+std::chrono::nanoseconds processorTime(std::thread& thread)
+{
+    clockid_t clock {};
+    timespec spent {};
+    if (pthread_getcpuclockid(thread.native_handle(), &clock) != 0 || clock_gettime(clock, &spent) != 0) return {};
+    return std::chrono::seconds(spent.tv_sec) + std::chrono::nanoseconds(spent.tv_nsec);
+}
 
 double bandMean(const cv::Mat& image, int firstColumn)
 {
@@ -107,13 +120,22 @@ TEST(ShippedModelTest, StopDuringAForwardPassEndsItAsCancelled)
     const cv::Mat tile = test::randomImage(RealESRGAN512::inputSize, RealESRGAN512::inputSize);
     cv::Mat painted(RealESRGAN512::outputSize, RealESRGAN512::outputSize, CV_8UC3, cv::Scalar::all(7));
     std::stop_source stop;
-    std::jthread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        stop.request_stop();
+    std::optional<Result<void, UpscaleError>> result;
+    std::atomic<bool> ended = false;
+    std::thread pass([&] {
+        result = model.value()->upscaleTile(tile, painted, stop.get_token());
+        ended = true;
     });
-    const auto result = model.value()->upscaleTile(tile, painted, stop.get_token());
-    ASSERT_FALSE(result);
-    EXPECT_TRUE(result.error().isCancelled());
+    // The pass is under way once its thread has run longer than the tile's conversion could take.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (
+        !ended && processorTime(pass) < std::chrono::milliseconds(200) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    stop.request_stop();
+    pass.join();
+    ASSERT_TRUE(result.has_value());
+    ASSERT_FALSE(*result) << "the pass ended before it could be stopped";
+    EXPECT_TRUE(result->error().isCancelled());
     EXPECT_EQ(model.value()->statistics().passes, 0u);
     EXPECT_EQ(cv::countNonZero(painted.reshape(1) != 7), 0);
 }
