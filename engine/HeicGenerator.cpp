@@ -10,6 +10,7 @@
 #include "platform/Log.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <thread>
 
@@ -51,23 +52,22 @@ public:
         std::stop_token stop)
         : n_(static_cast<int>(imageCount))
         , unit_(config ? UpscaleProgress::unitsPerFrame : 1)
-        , steps_(config ? 2 * n_ : n_)
-        , encodingOffset_(config ? n_ : 0)
+        , preparationSteps_(config ? n_ : 0)
         , config_(config)
         , progress_(progress)
         , stop_(std::move(stop))
     {
     }
 
-    // `steps` counts frames prepared and frames coded; prepared frames report fractions of a step,
-    // so the bar moves with every upscaled tile.
+    // `steps` counts frame-sized steps of preparing and then coding; upscaled tiles weigh several
+    // steps each, so the bar keeps pace with the work and moves with every tile.
     void report(double steps, const std::string& message) const
     {
-        const int total = steps_ * unit_;
+        const int total = static_cast<int>(std::lround(this->total() * unit_));
         if (progress_) progress_(std::clamp(static_cast<int>(std::lround(steps * unit_)), 0, total), total, message);
     }
 
-    int total() const { return steps_; }
+    double total() const { return preparationSteps_ + n_; }
     std::stop_token stop() const { return stop_; }
 
     Result<Frames, EngineError> prepareFrames(const std::vector<WallpaperImage>& images) const
@@ -90,7 +90,8 @@ public:
         auto session = HeicPreprocessor(*config_).preprocess(
             images,
             [this](int current, int count, const std::string& message) {
-                report(static_cast<double>(current) / count * n_, message);
+                preparationSteps_ = static_cast<double>(count) / UpscaleProgress::unitsPerFrame;
+                report(static_cast<double>(current) / UpscaleProgress::unitsPerFrame, message);
             },
             stop_);
         if (!session) return session.error();
@@ -119,7 +120,7 @@ public:
             },
             [&](int, const HevcCodedImage&) {
                 ++done;
-                report(encodingOffset_ + done, "Encoded image " + std::to_string(done) + "/" + std::to_string(count));
+                report(preparationSteps_ + done, "Encoded image " + std::to_string(done) + "/" + std::to_string(count));
             },
             [&](int index) { return frames[static_cast<std::size_t>(index)].image.fileName; });
         if (!coded) return coded.error();
@@ -159,24 +160,25 @@ private:
         if (keys.empty())
             return EngineError(HeicGeneratorError::invalidConfiguration("No key frames found (only tweens)"));
 
-        // Progress runs over the n preparation steps: 98 % for the key frames, 2 % for the tweens.
-        const double scale = n_;
+        // Blending a tween and writing it is about one frame's own work.
+        const int tweenCount = static_cast<int>(tweens.size());
         report(0, "Upscaling " + std::to_string(keys.size()) + " key frames...");
         auto session = HeicPreprocessor(*config_).preprocess(
             keys,
             [&](int current, int count, const std::string& message) {
-                report(static_cast<double>(current) / count * 0.98 * scale, message);
+                preparationSteps_ = static_cast<double>(count) / UpscaleProgress::unitsPerFrame + tweenCount;
+                report(static_cast<double>(current) / UpscaleProgress::unitsPerFrame, message);
             },
             stop_);
         if (!session) return session.error();
         Frames frames = std::move(session).value().frames;
         log("[HeicGenerator] Upscaled " + std::to_string(frames.size()) + " key frames");
 
-        const int tweenCount = static_cast<int>(tweens.size());
+        const double keySteps = preparationSteps_ - tweenCount;
         auto blended = regenerateTweens(
             tweens, images, frames, config_->outputDirectory,
             [&](int done) {
-                report((0.98 + static_cast<double>(done) / tweenCount * 0.02) * scale,
+                report(keySteps + done,
                     "Regenerating tweens (" + std::to_string(done) + "/" + std::to_string(tweenCount) + ")...");
             },
             stop_);
@@ -194,8 +196,8 @@ private:
 
     int n_;
     int unit_;
-    int steps_;
-    int encodingOffset_;
+    // Frame-sized steps of preparation, known once the preparation has planned its tiles.
+    mutable std::atomic<double> preparationSteps_;
     const std::optional<HeicPreprocessConfig>& config_;
     const ExportProgress& progress_;
     std::stop_token stop_;

@@ -5,13 +5,12 @@
 #include "engine/FramePng.h"
 #include "engine/LanczosResampler.h"
 #include "engine/UpscalePlan.h"
-#include "engine/upscale/UpscaleEstimate.h"
 #include "platform/FileReplacement.h"
 #include "platform/ImageDecoding.h"
+#include "platform/ImageFileExtent.h"
 
 #include <cmath>
 #include <cstdio>
-#include <numeric>
 #include <random>
 
 namespace tl {
@@ -60,27 +59,48 @@ Result<HeicPreprocessSession, EngineError> HeicPreprocessor::preprocess(
     if (error) return EngineError(FileSystemError { config_.outputDirectory.string(), error });
 
     const int total = static_cast<int>(images.size());
-    UpscaleProgress tracker(total);
-    int finished = 0;
+    UpscaleProgress tracker(total, progress);
+    // Every frame is planned from its header first, so the run's tiles and time left are whole from
+    // the start, not only for the frames in work.
+    for (int index = 0; index < total; ++index) {
+        const auto& source = images[static_cast<std::size_t>(index)].sourcePath;
+        const auto extent = source ? readImageFileExtent(*source) : std::nullopt;
+        if (extent && extent->width > 0 && extent->height > 0)
+            tracker.planFrame(
+                index, tilesFor({ static_cast<double>(extent->width), static_cast<double>(extent->height) }));
+    }
     auto frames = runBounded<HeicFrameSource>(
         total, maxConcurrentPreprocess, stop,
         [&](int index, std::stop_token frameStop) {
-            return preprocessFrame(images[static_cast<std::size_t>(index)], index, total, tracker, progress, frameStop);
+            return preprocessFrame(images[static_cast<std::size_t>(index)], index, tracker, frameStop);
         },
-        [&](int index, const HeicFrameSource&) {
-            tracker.frameFinished(index);
-            const int done = ++finished;
-            if (progress)
-                progress(tracker.units(), tracker.totalUnits(),
-                    "Preprocessed frame " + std::to_string(done) + "/" + std::to_string(total));
-        },
+        [&](int index, const HeicFrameSource&) { tracker.frameFinished(index); },
         [&](int index) { return images[static_cast<std::size_t>(index)].fileName; });
     if (!frames) return frames.error();
     return HeicPreprocessSession { std::move(frames).value(), config_.outputDirectory, config_.keepPreprocessedFrames };
 }
 
-Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(const WallpaperImage& image, int index,
-    int total, UpscaleProgress& tracker, const ExportProgress& progress, std::stop_token stop) const
+bool HeicPreprocessor::upscales() const
+{
+    return config_.upscaler && config_.upscaleStrategy != HeicUpscaleStrategy::off;
+}
+
+int HeicPreprocessor::tilesFor(PixelSize size) const
+{
+    if (!upscales()) return 0;
+    const UpscalePlan plan
+        = UpscalePlan::make(config_.upscaleStrategy, size, config_.targetSize, config_.upscaler->supportedScales());
+    int tiles = 0;
+    for (const auto& step : plan.steps) {
+        tiles += config_.upscaler->tileCount(
+            static_cast<int>(std::lround(size.width)), static_cast<int>(std::lround(size.height)));
+        size = { size.width * step.scale, size.height * step.scale };
+    }
+    return tiles;
+}
+
+Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(
+    const WallpaperImage& image, int index, UpscaleProgress& tracker, std::stop_token stop) const
 {
     if (!image.sourcePath)
         return EngineError(HeicGeneratorError::invalidConfiguration("Missing source path for image"));
@@ -88,12 +108,14 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(const Wal
     const std::string stem = frameStem(index);
     const fs::path finalFile = folder / (stem + ".png");
 
+    tracker.frameStarted(index);
     cv::Mat pixels = decodeImageFile(*image.sourcePath);
     if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(*image.sourcePath));
     if (stop.stop_requested()) return EngineError(Cancelled {});
 
-    if (config_.upscaler && config_.upscaleStrategy != HeicUpscaleStrategy::off) {
-        const PixelSize size { static_cast<double>(pixels.cols), static_cast<double>(pixels.rows) };
+    const PixelSize size { static_cast<double>(pixels.cols), static_cast<double>(pixels.rows) };
+    tracker.planFrame(index, tilesFor(size));
+    if (upscales()) {
         const UpscalePlan plan
             = UpscalePlan::make(config_.upscaleStrategy, size, config_.targetSize, config_.upscaler->supportedScales());
         if (!plan.steps.empty()) {
@@ -102,26 +124,9 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(const Wal
             if (auto written = writePNG(pixels, current); !written) return EngineError(written.error());
             pixels.release();
             const int passes = static_cast<int>(plan.steps.size());
-            std::vector<int> passTiles;
-            PixelSize passSize = size;
-            for (const auto& step : plan.steps) {
-                passTiles.push_back(config_.upscaler->tileCount(
-                    static_cast<int>(std::lround(passSize.width)), static_cast<int>(std::lround(passSize.height))));
-                passSize = { passSize.width * step.scale, passSize.height * step.scale };
-            }
-            tracker.planFrame(index, std::reduce(passTiles.begin(), passTiles.end()));
             for (int pass = 1; pass <= passes; ++pass) {
-                const std::string passText = "Upscaling frame " + std::to_string(index + 1) + "/"
-                    + std::to_string(total) + " (pass " + std::to_string(pass) + "/" + std::to_string(passes) + ")";
-                if (progress) progress(tracker.units(), tracker.totalUnits(), passText);
-                const auto tileDone = [&](int done, int tiles) {
-                    tracker.tileDone(index);
-                    if (!progress) return;
-                    const auto left = tracker.secondsLeft();
-                    progress(tracker.units(), tracker.totalUnits(),
-                        passText + ", tile " + std::to_string(done) + "/" + std::to_string(tiles)
-                            + (left ? " · about " + roughDuration(*left) + " left" : std::string()));
-                };
+                tracker.passStarted();
+                const auto tileDone = [&](int, int) { tracker.tileDone(index); };
                 const fs::path next = folder / (stem + "_up" + std::to_string(pass) + ".png");
                 auto upscaled = config_.upscaler->upscale(current, next, plan.steps[pass - 1].scale, stop, tileDone);
                 removeFileQuietly(current);

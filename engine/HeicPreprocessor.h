@@ -25,18 +25,20 @@ public:
 
     explicit HeicPreprocessor(HeicPreprocessConfig config);
 
-    // One frame_NNNN.png per image, returned in input order. Reports "Upscaling frame <n>/<m> (pass
-    // <k>/<p>)" as each pass starts, the same with ", tile <t>/<T>" and the time left after each
-    // tile, and "Preprocessed frame <c>/<m>" per finished frame; progress counts
-    // UpscaleProgress::unitsPerFrame units a frame and moves with every tile. The first failure stops
+    // One frame_NNNN.png per image, returned in input order. Progress is reported through
+    // UpscaleProgress, counted in its units and moving with every tile: the whole run's line while
+    // tiles remain, "Preprocessed frame <c>/<m>" as frames finish otherwise. The first failure stops
     // the other frames and is returned unchanged (upscaler errors included); a stop request gives
     // Cancelled. Files already written stay; the caller owns the folder.
     Result<HeicPreprocessSession, EngineError> preprocess(const std::vector<WallpaperImage>& images,
         const ExportProgress& progress = {}, std::stop_token stop = {}) const;
 
 private:
-    Result<HeicFrameSource, EngineError> preprocessFrame(const WallpaperImage& image, int index, int total,
-        UpscaleProgress& tracker, const ExportProgress& progress, std::stop_token stop) const;
+    bool upscales() const;
+    // The tiles of every pass planned for a frame of this size; none without upscaling.
+    int tilesFor(PixelSize size) const;
+    Result<HeicFrameSource, EngineError> preprocessFrame(
+        const WallpaperImage& image, int index, UpscaleProgress& tracker, std::stop_token stop) const;
 
     HeicPreprocessConfig config_;
 };

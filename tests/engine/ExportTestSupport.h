@@ -82,8 +82,10 @@ public:
         if (source.empty()) return finish(UpscaleError::imageLoad(input.string()));
         if (pixelsPerTile > 0 && tileDone) {
             const int tiles = tileCount(source.cols, source.rows);
-            for (int tile = 1; tile <= tiles; ++tile)
+            for (int tile = 1; tile <= tiles; ++tile) {
+                std::this_thread::sleep_for(tileTime);
                 tileDone(tile, tiles);
+            }
         }
         cv::Mat larger;
         cv::resize(source, larger, {}, scale, scale, cv::INTER_LINEAR);
@@ -99,6 +101,7 @@ public:
     bool waitForStop = false;
     int gatherAtOnce = 0; // passes wait (up to two seconds) until this many have run at once
     int pixelsPerTile = 0; // when set, a pass counts its input's pixels in tiles of this size and reports each
+    std::chrono::milliseconds tileTime { 0 }; // what each reported tile takes
 
 private:
     std::set<int> scales_;

@@ -151,10 +151,15 @@ TEST_F(HeicGeneratorTest, TweensAreBlendedAgainFromTheUpscaledKeyFrames)
     // Altitude 10 between 0 and 40: a quarter of the way.
     EXPECT_LT(meanDifference(reading->pixels[1], blendLinearLight(upscaled(images[0]), upscaled(images[2]), 0.25)), 4);
 
+    // Two key frames of one tile each (a tile weighs eight frames' own work), one tween blended and
+    // three frames coded: 22 steps of 100, counted once the key frames are planned.
     for (const auto& report : progress.reports) {
-        EXPECT_EQ(report.total, 6000) << "prepared frames report thousandths of a step";
+        if (report.total != 2200) {
+            EXPECT_EQ(report.current, 0) << report.message;
+        }
         EXPECT_LE(report.current, report.total) << report.message;
     }
+    EXPECT_EQ(progress.reports.back().total, 2200);
     EXPECT_EQ(progress.messagesStartingWith("Regenerating tweens"),
         std::vector<std::string> { "Regenerating tweens (1/1)..." });
     EXPECT_FALSE(fs::exists(workFolder));

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace tl {
 namespace {
 
@@ -62,17 +64,17 @@ TEST_F(HeicPreprocessorTest, FramesComeBackInInputOrderWithOnlyTheirResultFilesL
     EXPECT_LE(upscaler->mostAtOnce, HeicPreprocessor::maxConcurrentPreprocess);
     EXPECT_GE(upscaler->mostAtOnce, 2);
 
-    // 64x36 to 256x144 with factor 2 only: two passes per frame.
-    const auto passes = progress.messagesStartingWith("Upscaling frame 2/5");
-    EXPECT_EQ(
-        passes, (std::vector<std::string> { "Upscaling frame 2/5 (pass 1/2)", "Upscaling frame 2/5 (pass 2/2)" }));
-    EXPECT_EQ(progress.messagesStartingWith("Preprocessed frame"),
-        (std::vector<std::string> { "Preprocessed frame 1/5", "Preprocessed frame 2/5", "Preprocessed frame 3/5",
-            "Preprocessed frame 4/5", "Preprocessed frame 5/5" }));
+    // 64x36 to 256x144 with factor 2 only: two passes of one tile per frame, every frame planned
+    // before the first pass; the run's line names no frame once the last one is written.
+    ASSERT_FALSE(progress.reports.empty());
+    EXPECT_EQ(progress.reports.front().message.rfind("Upscaling frame", 0), 0u) << progress.reports.front().message;
+    EXPECT_NE(progress.reports.front().message.find(" of 5 · tile 0 of 10"), std::string::npos);
+    EXPECT_EQ(progress.reports.back().message.rfind("Upscaling · tile 10 of 10 · about ", 0), 0u)
+        << progress.reports.back().message;
 }
 
-// A frame's progress moves with every tile of every pass, weighed by the tiles each pass runs, and
-// every tile's message keeps the pass's own text and adds the tile and the time left.
+// Progress moves with every tile of every pass, a tile weighing several frames' own work, and
+// every tile's line counts the tiles of all passes and says the time left.
 TEST_F(HeicPreprocessorTest, ProgressMovesWithEveryTileOfEveryPass)
 {
     const auto upscaler = std::make_shared<test::TestUpscaler>(std::set { 2 });
@@ -82,19 +84,54 @@ TEST_F(HeicPreprocessorTest, ProgressMovesWithEveryTileOfEveryPass)
     test::ProgressLog progress;
     ASSERT_TRUE(preprocessor.preprocess(photos(1, 64, 36), progress.callback()));
 
+    constexpr int total = UpscaleProgress::unitsPerFrame + 10 * UpscaleProgress::unitsPerTile;
     std::vector<int> tileProgress;
     for (const auto& report : progress.reports) {
-        EXPECT_EQ(report.total, UpscaleProgress::unitsPerFrame);
-        if (report.message.find(", tile") != std::string::npos) tileProgress.push_back(report.current);
+        EXPECT_EQ(report.total, total);
+        // A pass's start repeats the line of the tile before it.
+        if (report.message.find("about") != std::string::npos
+            && (tileProgress.empty() || tileProgress.back() != report.current))
+            tileProgress.push_back(report.current);
     }
-    // Ten tiles carry the frame to 99 %; writing the frame completes it.
-    EXPECT_EQ(tileProgress, (std::vector<int> { 99, 198, 297, 396, 495, 594, 693, 792, 891, 990 }));
-    const auto messages = progress.messagesStartingWith("Upscaling frame 1/1 (pass 2/2)");
-    ASSERT_EQ(messages.size(), 9u);
-    EXPECT_EQ(messages.front(), "Upscaling frame 1/1 (pass 2/2)");
-    EXPECT_EQ(messages.back().rfind("Upscaling frame 1/1 (pass 2/2), tile 8/8 · about ", 0), 0u) << messages.back();
-    EXPECT_EQ(messages.back().substr(messages.back().size() - 5), " left");
-    EXPECT_EQ(progress.reports.back().current, UpscaleProgress::unitsPerFrame);
+    std::vector<int> expected;
+    for (int tile = 1; tile <= 10; ++tile)
+        expected.push_back(tile * UpscaleProgress::unitsPerTile);
+    EXPECT_EQ(tileProgress, expected);
+    const auto last = progress.messagesStartingWith("Upscaling frame 1 of 1").back();
+    EXPECT_EQ(last.rfind("Upscaling frame 1 of 1 · tile 10 of 10 · about ", 0), 0u) << last;
+    EXPECT_EQ(last.substr(last.size() - 5), " left");
+    EXPECT_EQ(progress.reports.back().current, total) << "writing the frame completes it";
+}
+
+// A frame that needs no pass has nothing left to run: at the last tile of the one that upscales,
+// well under a tile's time is left, not another frame's worth of tiles.
+TEST_F(HeicPreprocessorTest, TimeLeftCountsOnlyFramesThatUpscale)
+{
+    const auto upscaler = std::make_shared<test::TestUpscaler>(std::set { 4 });
+    upscaler->pixelsPerTile = 640 * 400 / 8;
+    upscaler->tileTime = std::chrono::milliseconds(250);
+    const fs::path large = scratch.path / "large.png";
+    const fs::path small = scratch.path / "small.png";
+    ASSERT_TRUE(cv::imwrite(large.string(), cv::Mat(3000, 4000, CV_8UC3, cv::Scalar(40, 90, 160))));
+    ASSERT_TRUE(cv::imwrite(small.string(), test::syntheticPhoto(640, 400, 1)));
+    const HeicPreprocessor preprocessor(
+        { PixelSize { 1920, 1080 }, HeicUpscaleStrategy::autoScale, false, upscaler, work, false });
+    test::ProgressLog progress;
+    ASSERT_TRUE(
+        preprocessor.preprocess({ test::frameImage(large, 0), test::frameImage(small, 10) }, progress.callback()));
+
+    // Tile t of T and the seconds left after it, in whichever words the line puts them.
+    static const std::regex timeLeft(R"(tile (\d+)(?: of |/)8 · about ([0-9.]+) s left)");
+    std::vector<double> left;
+    for (const auto& report : progress.reports) {
+        std::smatch match;
+        if (std::regex_search(report.message, match, timeLeft)
+            && std::stoi(match[1]) == static_cast<int>(left.size()) + 1)
+            left.push_back(std::stod(match[2]));
+    }
+    ASSERT_EQ(left.size(), 8u);
+    EXPECT_LT(left.back(), 0.1) << "the last tile leaves nothing to run";
+    EXPECT_GT(left.front(), 1.0) << "seven tiles of a quarter second are still to come";
 }
 
 TEST_F(HeicPreprocessorTest, CanvasWithoutUpscalerScalesToCoverAndCrops)
