@@ -4,13 +4,22 @@
 #include "platform/ImageFileExtent.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace tl {
 namespace {
 
+// Printed from the double: a header may claim a side that no 64-bit integer holds.
+std::string sideText(double side)
+{
+    char text[400];
+    std::snprintf(text, sizeof text, "%.0f", side);
+    return text;
+}
+
 std::string sizeText(PixelSize size)
 {
-    return std::to_string(std::llround(size.width)) + " × " + std::to_string(std::llround(size.height)) + " pixels";
+    return sideText(size.width) + " × " + sideText(size.height) + " pixels";
 }
 
 std::string beyondLimit(const std::string& what, PixelSize size)
@@ -23,8 +32,11 @@ std::string beyondLimit(const std::string& what, PixelSize size)
 
 bool fitsCanvasLimit(PixelSize size)
 {
-    return std::isfinite(size.width) && std::isfinite(size.height)
-        && !isTooLargeToDecode({ std::llround(size.width), std::llround(size.height) });
+    // Compared before any rounding to an integer, which would wrap for sides past its range.
+    const double width = std::round(size.width);
+    const double height = std::round(size.height);
+    return std::isfinite(width) && std::isfinite(height) && width <= static_cast<double>(largestImageSide)
+        && height <= static_cast<double>(largestImageSide) && width * height <= static_cast<double>(largestImagePixels);
 }
 
 std::string canvasLimitText()
@@ -33,23 +45,33 @@ std::string canvasLimitText()
     return std::to_string(side) + " × " + std::to_string(side) + " pixels";
 }
 
-std::optional<std::string> frameBeyondCanvasLimit(
-    const std::vector<WallpaperImage>& images, const HeicPreprocessConfig& config)
+std::optional<std::string> frameBeyondCanvasLimit(const std::vector<NamedFrameSize>& frames,
+    std::optional<PixelSize> targetSize, HeicUpscaleStrategy strategy, const std::set<int>& supportedScales)
 {
-    if (config.targetSize && !fitsCanvasLimit(*config.targetSize))
-        return beyondLimit("The canvas is", *config.targetSize);
-    if (!config.upscaler || config.upscaleStrategy == HeicUpscaleStrategy::off) return std::nullopt;
-    const auto scales = config.upscaler->supportedScales();
-    for (const WallpaperImage& image : images) {
-        const auto extent = image.sourcePath ? readImageFileExtent(*image.sourcePath) : std::nullopt;
-        if (!extent) continue; // the frame's own decode reports what is wrong with it
-        PixelSize size { static_cast<double>(extent->width), static_cast<double>(extent->height) };
-        for (const auto& step : UpscalePlan::make(config.upscaleStrategy, size, config.targetSize, scales).steps) {
+    if (targetSize && !fitsCanvasLimit(*targetSize)) return beyondLimit("The canvas is", *targetSize);
+    for (const NamedFrameSize& frame : frames) {
+        PixelSize size = frame.size;
+        for (const auto& step : UpscalePlan::make(strategy, size, targetSize, supportedScales).steps) {
             size = { size.width * step.scale, size.height * step.scale };
-            if (!fitsCanvasLimit(size)) return beyondLimit(image.fileName + " would be upscaled to", size);
+            if (!fitsCanvasLimit(size)) return beyondLimit(frame.name + " would be upscaled to", size);
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> frameBeyondCanvasLimit(
+    const std::vector<WallpaperImage>& images, const HeicPreprocessConfig& config)
+{
+    const bool upscales = config.upscaler && config.upscaleStrategy != HeicUpscaleStrategy::off;
+    std::vector<NamedFrameSize> frames;
+    for (const WallpaperImage& image : images) {
+        const auto extent = upscales && image.sourcePath ? readImageFileExtent(*image.sourcePath) : std::nullopt;
+        if (!extent) continue; // the frame's own decode reports what is wrong with it
+        frames.push_back(
+            { image.fileName, { static_cast<double>(extent->width), static_cast<double>(extent->height) } });
+    }
+    return frameBeyondCanvasLimit(frames, config.targetSize, config.upscaleStrategy,
+        upscales ? config.upscaler->supportedScales() : std::set<int> {});
 }
 
 } // namespace tl

@@ -41,6 +41,9 @@ struct HeicExportOptions {
     // "Enter a valid custom canvas size." while the custom canvas is chosen, resizing is on and the
     // texts give no size.
     std::optional<std::string> customSizeError() const;
+    // The canvas frames are resized and cropped to: the preset's, or the custom one while it is
+    // valid; none while resizing is off or each frame keeps its own size.
+    std::optional<PixelSize> canvasTarget() const;
     // The preparation these options ask for, or nothing when the source files can be encoded as they are.
     std::optional<HeicPreprocessConfig> makePreprocessConfig(std::shared_ptr<ImageUpscalingTool> upscaler) const;
     // Where prepared frames go: a fresh temporary folder, or a new timestamped folder under the user's

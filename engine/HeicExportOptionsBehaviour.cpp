@@ -53,25 +53,26 @@ std::optional<std::string> HeicExportOptions::customSizeError() const
     return std::nullopt;
 }
 
+std::optional<PixelSize> HeicExportOptions::canvasTarget() const
+{
+    if (!resizeEnabled) return std::nullopt;
+    switch (canvasPreset) {
+    case HeicCanvasPreset::apple8k:
+        return PixelSize { 7680, 4320 };
+    case HeicCanvasPreset::apple6k:
+        return PixelSize { 6016, 3384 };
+    case HeicCanvasPreset::custom:
+        return customCanvasSize();
+    case HeicCanvasPreset::matchSource:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 std::optional<HeicPreprocessConfig> HeicExportOptions::makePreprocessConfig(
     std::shared_ptr<ImageUpscalingTool> upscaler) const
 {
-    std::optional<PixelSize> target;
-    if (resizeEnabled) {
-        switch (canvasPreset) {
-        case HeicCanvasPreset::apple8k:
-            target = PixelSize { 7680, 4320 };
-            break;
-        case HeicCanvasPreset::apple6k:
-            target = PixelSize { 6016, 3384 };
-            break;
-        case HeicCanvasPreset::custom:
-            target = customCanvasSize();
-            break;
-        case HeicCanvasPreset::matchSource:
-            break;
-        }
-    }
+    const std::optional<PixelSize> target = canvasTarget();
     if (!target && !upscaleEnabled && !enableDither) return std::nullopt;
     HeicPreprocessConfig config {
         .targetSize = target,

@@ -1,5 +1,6 @@
 #include "engine/upscale/UpscaleEstimate.h"
 
+#include "engine/CanvasLimit.h"
 #include "engine/upscale/CoreMLUpscaleTool.h"
 
 #include <cmath>
@@ -25,7 +26,13 @@ UpscaleEstimate estimateUpscale(const std::vector<PixelSize>& frames, HeicUpscal
     for (const PixelSize& frame : frames) {
         const auto plan = UpscalePlan::make(strategy, frame, targetSize, scales);
         if (plan.steps.empty()) continue;
-        ++estimate.frames;
+        // Passes only grow a frame, so an output within the limit keeps every tile count inside an int.
+        if (!fitsCanvasLimit(plan.estimatedOutputSize)) {
+            estimate = {};
+            estimate.withinLimit = false;
+            return estimate;
+        }
+        estimate.upscaledFrames.push_back(frame);
         estimate.passes += static_cast<int>(plan.steps.size());
         estimate.tiles += plannedTiles(plan, frame);
     }

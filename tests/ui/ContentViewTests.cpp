@@ -472,8 +472,8 @@ TEST_F(ContentViewTest, TheTitleNamesTheProjectAndMarksUnsavedChangesAndTheEditM
 }
 
 // With the progress strip the sheet grew to the screen's height, past the bottom of a shorter
-// window, and its options stayed clickable while the run they had started went on.
-TEST_F(ContentViewTest, DuringAnExportTheSheetStaysInsideItsWindowWithTheOptionsDisabled)
+// window. The run took its options when it started; they stay editable meanwhile.
+TEST_F(ContentViewTest, DuringAnExportTheSheetStaysInsideItsWindowWithTheOptionsEnabled)
 {
     auto& window = harness.window();
     window.resize(1000, 520);
@@ -508,11 +508,10 @@ TEST_F(ContentViewTest, DuringAnExportTheSheetStaysInsideItsWindowWithTheOptions
     }();
     ASSERT_GT(options.size(), 10u);
     for (auto* control : options)
-        EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
-
-    ui.isExportingHeic = false;
-    EXPECT_TRUE(sheet.findChild<QRadioButton*>()->isEnabled());
-    EXPECT_TRUE(sheet.findChild<QCheckBox*>()->isEnabled());
+        EXPECT_TRUE(control->isEnabled()) << control->metaObject()->className();
+    sheet.findChild<QRadioButton*>()->click();
+    EXPECT_EQ(sheet.model().targetDisplay(), TargetDisplay::thisMac);
+    EXPECT_TRUE(ui.isExportingHeic.get());
 }
 
 } // namespace

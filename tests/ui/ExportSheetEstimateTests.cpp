@@ -3,6 +3,7 @@
 #include "UiTestSupport.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <opencv2/imgcodecs.hpp>
 
 namespace tl::ui {
@@ -53,6 +54,35 @@ TEST_F(ExportSheetEstimateTest, TheLineCountsTheKeyFramesRealSizesAndTheLastMeas
     EXPECT_EQ(upscalerLine(sheet),
         "Core ML upscaler ready · about 14 s for 2 frames of 820×512 (1 pass each, 4 tiles at 3.5 s a tile as "
         "measured in the last export)");
+}
+
+// Options the export would refuse for the key frames read show the export's own refusal in place
+// of the estimate, and Export stays disabled until the options change.
+TEST_F(ExportSheetEstimateTest, OptionsTheExportWouldRefuseShowItsRefusalAndDisableExport)
+{
+    ExportOptionsSheet sheet(ui, {});
+    sheet.model().setTargetDisplay(TargetDisplay::custom);
+    sheet.model().edit([](HeicExportOptions& o) { o.customWidth = "20000", o.customHeight = "10000"; });
+    sheet.setKeyFrames({ picture("small.png", 640, 400), picture("small2.png", 640, 400) });
+    const std::string refused = "Core ML upscaler ready · small.png would be upscaled to 40960 × 25600 pixels, more "
+                                "than the largest frame an export can prepare (16384 × 16384 pixels). Choose a "
+                                "smaller canvas or turn upscaling off.";
+    ASSERT_TRUE(processEventsUntil([&] { return upscalerLine(sheet) == refused; })) << upscalerLine(sheet);
+    EXPECT_FALSE(sheet.primaryButton().isEnabled());
+
+    sheet.model().edit([](HeicExportOptions& o) { o.customWidth = "1920", o.customHeight = "1080"; });
+    EXPECT_TRUE(sheet.primaryButton().isEnabled());
+    EXPECT_NE(upscalerLine(sheet).find("for 2 frames of 640×400"), std::string::npos) << upscalerLine(sheet);
+
+    sheet.model().edit([](HeicExportOptions& o) { o.canvasPreset = HeicCanvasPreset::matchSource; });
+    sheet.setKeyFrames({ picture("large.png", 5000, 4000) });
+    ASSERT_TRUE(processEventsUntil([&] { return upscalerLine(sheet).find("large.png") != std::string::npos; }));
+    EXPECT_EQ(upscalerLine(sheet),
+        "Core ML upscaler ready · large.png would be upscaled to 20000 × 16000 pixels, more than the largest frame "
+        "an export can prepare (16384 × 16384 pixels). Choose a smaller canvas or turn upscaling off.");
+    EXPECT_FALSE(sheet.primaryButton().isEnabled());
+    sheet.model().setQuality(ExportQuality::standard);
+    EXPECT_TRUE(sheet.primaryButton().isEnabled()) << "no upscaling, nothing beyond the limit";
 }
 
 } // namespace

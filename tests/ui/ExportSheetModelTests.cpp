@@ -187,6 +187,51 @@ TEST_F(ExportSheetModelTest, ValidationAndKeepingFrames)
     EXPECT_FALSE(model.keepFramesDisabled());
 }
 
+// Texts that give no canvas, however far past the limit or the integers they are: the validation
+// line, no Export and nothing estimated for the canvas the export would refuse.
+TEST_F(ExportSheetModelTest, CanvasTextsThatGiveNoCanvasAreRefusedWithoutAnEstimate)
+{
+    auto& model = open();
+    model.setTargetDisplay(custom);
+    model.setKeyFrames(2);
+    model.setKeyFrameSizes({ { "a.png", { 640, 400 } }, { "b.png", { 640, 400 } } });
+    const TileTime tileTime { 3.0, TileTimeSource::typical };
+    struct Canvas {
+        const char* width;
+        const char* height;
+    };
+    for (const auto& [width, height] : { Canvas { "1e19", "1080" }, Canvas { "1920", "9223372036854775808" },
+             Canvas { "18446744073709551617", "1080" }, Canvas { "1e308", "1e308" }, Canvas { "-1", "1080" },
+             Canvas { "1920", "0" }, Canvas { "32769", "100" }, Canvas { "32768", "32768" }, Canvas { "nan", "1080" },
+             Canvas { "1920", "-9223372036854775809" } }) {
+        model.edit([&](auto& o) { o.customWidth = width, o.customHeight = height; });
+        const std::string canvas = std::string(width) + " × " + height;
+        EXPECT_EQ(model.validationMessage(), "Enter a valid custom canvas size.") << canvas;
+        EXPECT_FALSE(model.canExport()) << canvas;
+        EXPECT_EQ(model.upscalerLine(tileTime), "Core ML upscaler ready") << canvas;
+    }
+    model.edit([](auto& o) { o.customWidth = "32768", o.customHeight = "8192"; });
+    EXPECT_FALSE(model.validationMessage()) << "as many pixels as the limit allows";
+    model.edit([](auto& o) { o.customWidth = "1920", o.customHeight = "1080"; });
+    EXPECT_TRUE(model.canExport());
+    EXPECT_EQ(model.upscalerLine(tileTime),
+        "Core ML upscaler ready · roughly 12 s for 2 frames of 640×400 (1 pass each, 4 tiles at 3.0 s a tile on a "
+        "typical computer)");
+}
+
+// Only the frames that upscale count and are named; a frame already larger than the canvas is no work.
+TEST_F(ExportSheetModelTest, TheEstimateNamesOnlyTheFramesThatUpscale)
+{
+    auto& model = open();
+    model.setTargetDisplay(custom);
+    model.edit([](auto& o) { o.customWidth = "1920", o.customHeight = "1080"; });
+    model.setKeyFrames(2);
+    model.setKeyFrameSizes({ { "large.png", { 4000, 3000 } }, { "small.png", { 640, 400 } } });
+    EXPECT_EQ(model.upscalerLine({ 3.0, TileTimeSource::lastExport }),
+        "Core ML upscaler ready · about 6.0 s for 1 frame of 640×400 (1 pass, 2 tiles at 3.0 s a tile as measured "
+        "in the last export)");
+}
+
 TEST_F(ExportSheetModelTest, TheFirstButtonClosesOnceARunHasLeftAMessage)
 {
     EXPECT_EQ(ExportSheetModel::dismissTitle(""), "Cancel");
@@ -225,6 +270,11 @@ TEST(UpscalerReadyTextTest, CountsEveryPassOfEveryFrameTimesTheTileTime)
         { 1, std::vector<PixelSize> { { 8000, 4500 } }, Preset::apple8k, { 7.0, TileTimeSource::lastExport },
             "Core ML upscaler ready · no frame needs upscaling for this canvas" },
         { 0, std::nullopt, Preset::apple8k, { 3.0, TileTimeSource::typical }, "Core ML upscaler ready" },
+        // Headers may claim any size: one that would upscale past the limit is not counted.
+        { 1, std::vector<PixelSize> { { 1e19, 5e18 } }, Preset::matchSource, { 3.0, TileTimeSource::typical },
+            "Core ML upscaler ready" },
+        { 2, std::vector<PixelSize> { { 640, 400 }, { 3e9, 2e9 } }, Preset::matchSource,
+            { 3.0, TileTimeSource::typical }, "Core ML upscaler ready" },
     };
     for (const auto& c : cases) {
         HeicExportOptions options;

@@ -3,7 +3,9 @@
 
 #include "engine/BoundedParallel.h"
 #include "engine/HeicGenerator.h"
+#include "platform/qt/EventLoop.h"
 #include "ui/export/ExportController.h"
+#include "ui/export/UpscaleEstimateReader.h"
 #include "ui/library/LibraryViewModel.h"
 #include "ui/library/TweenInsertion.h"
 
@@ -116,6 +118,24 @@ TEST_F(CreateSheetTest, AnExceptionInAnyWorkerBecomesThatWorksFailure)
                 ASSERT_FALSE(engine->fileCalls().empty());
                 EXPECT_FALSE(fs::exists(engine->fileCalls()[0].folder.parent_path())) << "the run's folder goes";
                 EXPECT_EQ(timeline(), (std::vector<std::string> { "d.png", "e.png" }));
+            } },
+        { "export sheet's estimate reader",
+            [&] {
+                ui::UpscaleEstimateReader reader(postToMainThread);
+                std::vector<ui::UpscaleEstimateReader::Found> reports;
+                reader.start(
+                    { fs::path(picture("h.png").sourcePath.value()) },
+                    [](const std::stop_token&) -> std::optional<double> { throw std::bad_alloc(); },
+                    [&](const ui::UpscaleEstimateReader::Found& found) { reports.push_back(found); });
+                reader.waitForWorkers();
+                ASSERT_TRUE(processEventsUntil([&] { return !reports.empty(); }));
+                processEventsUntil([] { return false; }, 50);
+                ASSERT_EQ(reports.size(), 1u) << "the sizes arrive, no probed time does";
+                ASSERT_EQ(reports[0].frames.size(), 1u);
+                EXPECT_EQ(reports[0].frames[0].size, (PixelSize { 16, 16 }));
+                EXPECT_FALSE(ui::probedSecondsPerTile());
+                EXPECT_TRUE(
+                    log.contains("❌ Could not time an upscaled tile: Image processing failed: not enough memory"));
             } },
         { "generation run and its relight children",
             [&] {

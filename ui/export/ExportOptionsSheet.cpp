@@ -141,9 +141,8 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     auto* readyRow = new QHBoxLayout(upscalerReady_);
     readyRow->setContentsMargins(0, 0, 0, 0);
     readyRow->setSpacing(10);
-    auto* check = new QLabel(upscalerReady_);
-    check->setPixmap(symbolIcon(QStringLiteral("checkmark.circle.fill"), QColor(52, 199, 89)).pixmap(16, 16));
-    readyRow->addWidget(check);
+    upscalerIcon_ = new QLabel(upscalerReady_);
+    readyRow->addWidget(upscalerIcon_);
     upscalerLine_ = makeLabel({}, TextStyle::callout, true, upscalerReady_);
     upscalerLine_->setWordWrap(true);
     readyRow->addWidget(upscalerLine_, 1);
@@ -184,7 +183,6 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
 
     // The options scroll when the window is shorter than the sheet; the running export and the
     // buttons stay below them, in sight, with every group open and an export running.
-    options_ = sections;
     body_ = new QWidget;
     auto* bodyLayout = column(body_, sectionSpacing);
     bodyLayout->addWidget(header);
@@ -334,7 +332,11 @@ void ExportOptionsSheet::refresh()
     targetCanvas_->refresh();
     advancedCanvas_->refresh();
     upscalerReady_->setVisible(options.upscaleEnabled);
-    upscalerLine_->setText(QString::fromStdString(upscalerReadyText(keyFrames_, keyFrameSizes_, options, tileTime())));
+    upscalerLine_->setText(QString::fromStdString(model_.upscalerLine(tileTime())));
+    const bool refused = model_.refusal().has_value();
+    upscalerIcon_->setPixmap((refused ? symbolIcon(QStringLiteral("exclamationmark.triangle"), secondaryColor())
+                                      : symbolIcon(QStringLiteral("checkmark.circle.fill"), QColor(52, 199, 89)))
+                                 .pixmap(16, 16));
 
     setChecked(*resize_, options.resizeEnabled);
     advancedCanvas_->setVisible(options.resizeEnabled);
@@ -357,8 +359,6 @@ void ExportOptionsSheet::refresh()
 
     const bool exporting = uiState_.isExportingHeic.get();
     const auto& status = uiState_.exportMessage.get();
-    // A run has taken its options; changing them now would change nothing but what is shown.
-    options_->setEnabled(!exporting);
     progress_->setVisible(exporting);
     if (exporting) progress_->show(uiState_.exportProgress.get(), status, uiState_.exportFrames.get());
     status_->setVisible(!exporting && !status.empty());
@@ -422,12 +422,11 @@ void ExportOptionsSheet::setThumbnails(ThumbnailCache& thumbnails)
 void ExportOptionsSheet::setKeyFrames(
     std::vector<std::filesystem::path> files, std::function<std::optional<double>(const std::stop_token&)> probe)
 {
-    keyFrames_ = static_cast<int>(files.size());
-    keyFrameSizes_.reset();
+    model_.setKeyFrames(static_cast<int>(files.size()));
     if (!estimateReader_) estimateReader_ = std::make_unique<UpscaleEstimateReader>(postToMainThread);
     if (uiState_.upscaleSecondsPerTile.get()) probe = nullptr;
     estimateReader_->start(std::move(files), std::move(probe), [this](const UpscaleEstimateReader::Found& found) {
-        keyFrameSizes_ = found.sizes;
+        model_.setKeyFrameSizes(found.frames);
         refresh();
     });
     refresh();

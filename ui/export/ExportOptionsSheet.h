@@ -78,6 +78,7 @@ private:
     QButtonGroup* targets_ = nullptr;
     CanvasSizeControls* targetCanvas_ = nullptr;
     QWidget* upscalerReady_ = nullptr;
+    QLabel* upscalerIcon_ = nullptr;
     QLabel* upscalerLine_ = nullptr;
     QToolButton* advancedToggle_ = nullptr;
     QWidget* advanced_ = nullptr;
@@ -96,9 +97,6 @@ private:
     QPushButton* dismiss_ = nullptr;
     QPushButton* primary_ = nullptr;
     QWidget* body_ = nullptr;
-    QWidget* options_ = nullptr;
-    int keyFrames_ = 0;
-    std::optional<std::vector<PixelSize>> keyFrameSizes_;
     std::unique_ptr<UpscaleEstimateReader> estimateReader_;
     std::vector<Observation> observations_;
 };

@@ -1,9 +1,9 @@
 #include "ui/export/ExportSheetModel.h"
 
+#include "engine/upscale/CoreMLUpscaleTool.h"
 #include "engine/upscale/UpscaleEstimate.h"
 
 #include <algorithm>
-
 #include <cmath>
 
 namespace tl::ui {
@@ -70,6 +70,8 @@ std::string_view label(HeicUpscaleStrategy strategy)
 
 namespace {
 
+constexpr std::string_view upscalerReady = "Core ML upscaler ready";
+
 std::string sizeText(const PixelSize& size)
 {
     return std::to_string(std::lround(size.width)) + "×" + std::to_string(std::lround(size.height));
@@ -117,20 +119,21 @@ std::string tileTimeText(TileTime time)
 std::string upscalerReadyText(int keyFrames, const std::optional<std::vector<PixelSize>>& frameSizes,
     const HeicExportOptions& options, TileTime tileTime)
 {
-    const std::string ready = "Core ML upscaler ready";
+    const std::string ready(upscalerReady);
     const auto sizes = frameSizes.value_or(
         std::vector<PixelSize>(static_cast<std::size_t>(std::max(keyFrames, 0)), assumedFrameSize));
     if (sizes.empty()) return ready;
-    const auto config = options.makePreprocessConfig(nullptr);
-    const auto estimate
-        = estimateUpscale(sizes, options.upscaleStrategy, config ? config->targetSize : std::nullopt, tileTime.seconds);
-    if (estimate.frames == 0) return ready + " · no frame needs upscaling for this canvas";
-    const std::string passes = estimate.passes % estimate.frames == 0
-        ? countText(estimate.passes / estimate.frames, "pass", "passes") + (estimate.frames > 1 ? " each" : "")
+    const auto estimate = estimateUpscale(sizes, options.upscaleStrategy, options.canvasTarget(), tileTime.seconds);
+    if (!estimate.withinLimit) return ready;
+    const int frames = static_cast<int>(estimate.upscaledFrames.size());
+    if (frames == 0) return ready + " · no frame needs upscaling for this canvas";
+    const std::string passes = estimate.passes % frames == 0
+        ? countText(estimate.passes / frames, "pass", "passes") + (frames > 1 ? " each" : "")
         : countText(estimate.passes, "pass", "passes") + " in all";
     return ready + " · " + (tileTime.source == TileTimeSource::lastExport ? "about " : "roughly ")
-        + roughDuration(estimate.seconds) + " for " + countText(estimate.frames, "frame", "frames")
-        + (frameSizes ? sizesText(sizes) : " taken as " + sizeText(assumedFrameSize) + " until their sizes are read")
+        + roughDuration(estimate.seconds) + " for " + countText(frames, "frame", "frames")
+        + (frameSizes ? sizesText(estimate.upscaledFrames)
+                      : " taken as " + sizeText(assumedFrameSize) + " until their sizes are read")
         + " (" + passes + ", " + countText(estimate.tiles, "tile", "tiles") + " at " + tileTimeText(tileTime) + ")";
 }
 
@@ -291,6 +294,38 @@ bool ExportSheetModel::keepFramesDisabled() const
 std::optional<std::string> ExportSheetModel::validationMessage() const
 {
     return options_.get().customSizeError();
+}
+
+void ExportSheetModel::setKeyFrames(int count)
+{
+    keyFrames_ = count;
+    keyFrameSizes_.reset();
+}
+
+void ExportSheetModel::setKeyFrameSizes(std::vector<NamedFrameSize> frames)
+{
+    keyFrameSizes_ = std::move(frames);
+}
+
+std::optional<std::string> ExportSheetModel::refusal() const
+{
+    if (!keyFrameSizes_) return std::nullopt;
+    const auto& o = options_.get();
+    return frameBeyondCanvasLimit(*keyFrameSizes_, o.canvasTarget(),
+        o.upscaleEnabled ? o.upscaleStrategy : HeicUpscaleStrategy::off, { CoreMLUpscaleTool::scaleFactor });
+}
+
+std::string ExportSheetModel::upscalerLine(TileTime tileTime) const
+{
+    if (validationMessage()) return std::string(upscalerReady);
+    if (const auto refused = refusal()) return std::string(upscalerReady) + " · " + *refused;
+    std::optional<std::vector<PixelSize>> sizes;
+    if (keyFrameSizes_) {
+        sizes.emplace();
+        for (const auto& frame : *keyFrameSizes_)
+            sizes->push_back(frame.size);
+    }
+    return upscalerReadyText(keyFrames_, sizes, options_.get(), tileTime);
 }
 
 std::string_view ExportSheetModel::dismissTitle(std::string_view statusMessage)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CanvasLimit.h"
 #include "engine/HeicExportOptions.h"
 #include "platform/Observation.h"
 
@@ -43,8 +44,8 @@ inline constexpr PixelSize assumedFrameSize { 1920, 1080 };
 
 // The upscaler line: how long upscaling the key frames takes with these options: the tiles of every
 // pass the plan makes for each frame on the chosen canvas, times the time of one tile. It names the
-// frame sizes it counted with; without `frameSizes` (not read yet) the frames are taken as
-// assumedFrameSize.
+// sizes of the frames that upscale; without `frameSizes` (not read yet) the frames are taken as
+// assumedFrameSize. Frames that would upscale beyond the canvas limit give no estimate.
 std::string upscalerReadyText(int keyFrames, const std::optional<std::vector<PixelSize>>& frameSizes,
     const HeicExportOptions& options, TileTime tileTime);
 
@@ -75,7 +76,17 @@ public:
     // Keeping the preprocessed frames only means something when a preprocessing stage runs.
     bool keepFramesDisabled() const;
     std::optional<std::string> validationMessage() const;
-    bool canExport() const { return !validationMessage(); }
+    bool canExport() const { return !validationMessage() && !refusal(); }
+
+    // The key frames the upscaler line counts: how many, then their names and sizes once read.
+    void setKeyFrames(int count);
+    void setKeyFrameSizes(std::vector<NamedFrameSize> frames);
+    // The export's own refusal of these options for the key frames read so far: a frame the
+    // planned passes would take beyond the canvas limit.
+    std::optional<std::string> refusal() const;
+    // What the upscaler row says: the estimate, or the refusal in its place; nothing to estimate
+    // while the custom canvas is invalid.
+    std::string upscalerLine(TileTime tileTime) const;
     // The first button: "Cancel" until a run of this presentation has left a message.
     static std::string_view dismissTitle(std::string_view statusMessage);
 
@@ -105,6 +116,8 @@ private:
     TargetDisplay targetDisplay_ = TargetDisplay::thisMac;
     Watched seen_;
     bool settling_ = false;
+    int keyFrames_ = 0;
+    std::optional<std::vector<NamedFrameSize>> keyFrameSizes_;
     ChangeNotifier selectionsChanged_;
     Observation optionsObservation_;
 };

@@ -1,7 +1,9 @@
 #include "ui/export/UpscaleEstimateReader.h"
 
+#include "engine/EngineError.h"
 #include "platform/ImageDecoding.h"
 #include "platform/ImageFileExtent.h"
+#include "platform/Log.h"
 
 #include <mutex>
 
@@ -20,6 +22,8 @@ std::optional<PixelSize> pictureSize(const std::filesystem::path& file)
     if (pixels.empty()) return std::nullopt;
     return PixelSize { static_cast<double>(pixels.cols), static_cast<double>(pixels.rows) };
 }
+
+template <class T> using Caught = Result<T, EngineError>;
 
 } // namespace
 
@@ -42,12 +46,16 @@ void UpscaleEstimateReader::start(
         Found found;
         for (const auto& file : keyFrames) {
             if (run.stopToken().stop_requested()) return;
-            if (const auto size = pictureSize(file)) found.sizes.push_back(*size);
+            const auto size = catchingThrown([&]() -> Caught<std::optional<PixelSize>> { return pictureSize(file); });
+            if (!size) log("❌ Could not read the size of " + file.string() + ": " + size.error().description());
+            if (size && size.value()) found.frames.push_back({ file.filename().string(), *size.value() });
         }
         run.post([done, found] { done(found); });
         if (!probe || probedSecondsPerTile()) return;
-        found.probedSecondsPerTile = probe(run.stopToken());
-        if (!found.probedSecondsPerTile) return;
+        const auto time = catchingThrown([&]() -> Caught<std::optional<double>> { return probe(run.stopToken()); });
+        if (!time) log("❌ Could not time an upscaled tile: " + time.error().description());
+        if (!time || !time.value()) return;
+        found.probedSecondsPerTile = time.value();
         {
             const std::lock_guard lock(probeMutex);
             probed = found.probedSecondsPerTile;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/PixelSize.h"
+#include "engine/CanvasLimit.h"
 #include "platform/WorkerRuns.h"
 
 #include <filesystem>
@@ -12,11 +12,12 @@ namespace tl::ui {
 
 // Reads, off the GUI thread, what the export sheet's upscaling estimate counts with: the key
 // frames' sizes from their picture headers and, while no export has measured this machine, the
-// time of one tile from a short probe pass.
+// time of one tile from a short probe pass. A read or probe that throws counts as one that found
+// nothing; the reason goes to the log.
 class UpscaleEstimateReader {
 public:
     struct Found {
-        std::vector<PixelSize> sizes; // of the frames that could be read, in the given order
+        std::vector<NamedFrameSize> frames; // those that could be read, in the given order, by file name
         std::optional<double> probedSecondsPerTile;
     };
 
