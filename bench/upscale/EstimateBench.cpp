@@ -1,10 +1,13 @@
-// Prints, for a few upscale plans run through the real frame preprocessor and upscaler, the export
-// sheet's estimate against the time the run took, and how soon a stop ends a pass.
+// Prints the probe's tile time against the real one in a few fresh processes; then, for a few
+// upscale plans run through the real frame preprocessor and upscaler, the export sheet's estimate
+// against the time the run took, and how soon a stop ends a pass.
 //
-//   upscale_estimate_bench [--model file.onnx]
+//   upscale_estimate_bench [--model file.onnx] [--starts N] [--starts-only]
 //
-// The estimate is printed twice: with the probe's tile time (what the sheet says before the first
-// export) and with the tile time the previous plan's run measured (what it says after an export).
+// Each fresh start is a process of its own, as the app is when the sheet first opens: it probes,
+// then runs a real pass of six tiles (1024x576). The plans' estimate is printed twice: with the
+// probe's tile time (what the sheet says before the first export) and with the tile time the
+// previous plan's run measured (what it says after an export).
 #include "bench/upscale/QualityTable.h"
 #include "engine/HeicPreprocessor.h"
 #include "engine/upscale/CoreMLUpscaleTool.h"
@@ -17,6 +20,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <thread>
@@ -93,17 +97,72 @@ void benchCancel(const std::shared_ptr<CoreMLUpscaleTool>& tool, const fs::path&
         fs::exists(output) ? "WRITTEN" : "absent");
 }
 
+// One fresh start, in this process: prints "<probe s a tile> <probe cost s> <real s a tile>".
+int measureOneStart(const fs::path& modelFile)
+{
+    const auto start = Clock::now();
+    const auto probed = probeSecondsPerTile(modelFile);
+    const double probeCost = secondsSince(start);
+    const auto model = RealESRGAN512::load(modelFile);
+    if (!model || !probed) return 1;
+    const fs::path folder = fs::temp_directory_path() / ("tl-estimate-start-" + Uuid::random().text());
+    fs::create_directories(folder);
+    cv::imwrite((folder / "start.png").string(), bench::photographOfSize({ 1024, 576 }));
+    CoreMLUpscaleTool tool(model.value());
+    const auto upscaled = tool.upscale(folder / "start.png", folder / "start-4x.png", 4, {}, {});
+    fs::remove_all(folder);
+    const auto real = tool.secondsPerTile();
+    if (!upscaled || !real) return 1;
+    std::printf("%.3f %.3f %.3f\n", *probed, probeCost, *real);
+    return 0;
+}
+
+// Runs `starts` fresh processes of this program and prints each one's probe against its real tile time.
+void benchFreshStarts(const fs::path& modelFile, int starts)
+{
+    const std::string command
+        = "'" + fs::read_symlink("/proc/self/exe").string() + "' --one-start --model '" + modelFile.string() + "'";
+    std::printf("%-6s %6s %12s %10s %12s %7s\n", "start", "load", "probe s/tile", "probe cost", "real s/tile", "ratio");
+    for (int start = 1; start <= starts; ++start) {
+        const double load = loadAverage();
+        double probed = 0, cost = 0, real = 0;
+        FILE* child = popen(command.c_str(), "r");
+        const bool read = child && std::fscanf(child, "%lf %lf %lf", &probed, &cost, &real) == 3;
+        if (child) pclose(child);
+        if (!read) {
+            std::printf("%-6d %6.2f the fresh start failed\n", start, load);
+            continue;
+        }
+        std::printf("%-6d %6.2f %12.2f %10.2f %12.2f %6.2fx\n", start, load, probed, cost, real, probed / real);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     fs::path modelFile = findUpscaleModel().value_or(fs::path {});
-    for (int index = 1; index + 1 < argc; ++index) {
-        if (std::strcmp(argv[index], "--model") == 0) modelFile = argv[++index];
+    int starts = 5;
+    bool startsOnly = false;
+    bool oneStart = false;
+    for (int index = 1; index < argc; ++index) {
+        startsOnly |= std::strcmp(argv[index], "--starts-only") == 0;
+        oneStart |= std::strcmp(argv[index], "--one-start") == 0;
+        if (index + 1 >= argc) continue;
+        if (std::strcmp(argv[index], "--model") == 0)
+            modelFile = argv[++index];
+        else if (std::strcmp(argv[index], "--starts") == 0)
+            starts = std::atoi(argv[++index]);
     }
+    if (oneStart) return measureOneStart(modelFile);
     std::printf(
         "load average at start: %.2f, %u hardware threads\n", loadAverage(), std::thread::hardware_concurrency());
+    benchFreshStarts(modelFile, starts);
+    if (startsOnly) {
+        std::printf("load average at end: %.2f\n", loadAverage());
+        return 0;
+    }
 
     auto start = Clock::now();
     const auto probed = probeSecondsPerTile(modelFile);
