@@ -13,6 +13,8 @@ AppState::AppState(Defaults& defaults)
     currentGenerationJobId.setDidSet(persistGenerationState);
     currentGenerationIdempotencyKey.setDidSet(persistGenerationState);
     currentGenerationLastEventId.setDidSet(persistGenerationState);
+    isDirty.setDidSet([this](bool) { noteDirtyFlagWrite(); });
+    keptVersions_[place()] = contentVersion_;
 
     loadRecentProjects();
     loadGenerationState();
@@ -34,7 +36,7 @@ AppState::Snapshot AppState::makeSnapshot() const
         .selectedImageIds = selectedImageIds.get(),
         .lastSelectedImageId = lastSelectedImageId.get(),
         .currentProjectPath = currentProjectPath.get(),
-        .isDirty = isDirty.get(),
+        .contentVersion = contentVersion_,
         .lastMagicPrompt = lastMagicPrompt.get(),
         .lastMagicSize = lastMagicSize.get(),
         .lastMagicTweenCount = lastMagicTweenCount.get(),
@@ -54,16 +56,24 @@ void AppState::restore(const Snapshot& snapshot, const std::string& actionName)
 void AppState::assign(const Snapshot& snapshot)
 {
     projectGeneration_ = snapshot.projectGeneration;
+    contentVersion_ = snapshot.contentVersion;
     images = snapshot.images;
     mode = snapshot.mode;
     selectedImageIds = snapshot.selectedImageIds;
     lastSelectedImageId = snapshot.lastSelectedImageId;
     currentProjectPath = snapshot.currentProjectPath;
-    isDirty = snapshot.isDirty;
     lastMagicPrompt = snapshot.lastMagicPrompt;
     lastMagicSize = snapshot.lastMagicSize;
     lastMagicTweenCount = snapshot.lastMagicTweenCount;
     lastMagicStartingImageFileName = snapshot.lastMagicStartingImageFileName;
+    // A save made since the snapshot may have written this state or another one over it.
+    refreshDirtyFlag();
+}
+
+void AppState::startAnotherProject()
+{
+    projectGeneration_ = ++lastProjectGeneration_;
+    contentVersion_ = ++lastContentVersion_;
 }
 
 void AppState::recordUndo(Snapshot before, const std::string& actionName)

@@ -10,11 +10,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace tl {
@@ -41,7 +43,7 @@ public:
         std::set<Uuid> selectedImageIds;
         std::optional<Uuid> lastSelectedImageId;
         std::optional<std::filesystem::path> currentProjectPath;
-        bool isDirty;
+        std::uint64_t contentVersion = 0;
         std::string lastMagicPrompt;
         std::string lastMagicSize;
         std::int64_t lastMagicTweenCount;
@@ -72,6 +74,8 @@ public:
     Observable<std::set<Uuid>> selectedImageIds;
     Observable<std::optional<Uuid>> lastSelectedImageId;
     Observable<std::optional<std::filesystem::path>> currentProjectPath;
+    // Whether the project differs from what its package holds. Writing true says the content
+    // changed, writing false that its package now holds it; undo and redo work it out.
     Observable<bool> isDirty { false };
     Observable<std::vector<RecentProject>> recentProjects;
     Observable<std::string> lastMagicPrompt;
@@ -88,6 +92,11 @@ public:
     // timeline) gives a new number; undoing back to it brings the old one back. Work that
     // finishes later acts on the project only while the number is still the one it started with.
     std::uint64_t projectGeneration() const { return projectGeneration_; }
+    // Which state of the content this is: every change gives a new number, undo brings the old
+    // one back. A save records the number it wrote.
+    std::uint64_t contentVersion() const { return contentVersion_; }
+    // The package now holds the content as it was at `version`, whichever project is open.
+    void recordSavedState(const std::filesystem::path& package, std::uint64_t version);
 
     // Undo support.
     Snapshot makeSnapshot() const;
@@ -147,7 +156,13 @@ private:
     void pruneSelection();
     void removeFromSelection(const std::set<Uuid>& ids);
     void resetProject(const std::string& actionName);
-    void startAnotherProject() { projectGeneration_ = ++lastProjectGeneration_; }
+    void startAnotherProject();
+    // Where the content is kept: the package, or, for a project never saved, its generation,
+    // whose empty start is clean.
+    using Place = std::variant<std::uint64_t, std::filesystem::path>;
+    Place place() const;
+    void noteDirtyFlagWrite();
+    void refreshDirtyFlag();
 
     Defaults& defaults_;
     // Every manager this store registered actions with, so none keeps them after it is gone.
@@ -156,6 +171,11 @@ private:
     std::optional<std::string> batchActionName_;
     std::uint64_t projectGeneration_ = 0;
     std::uint64_t lastProjectGeneration_ = 0;
+    std::uint64_t contentVersion_ = 0;
+    std::uint64_t lastContentVersion_ = 0;
+    // The content version each place holds, as far as this store knows.
+    std::map<Place, std::uint64_t> keptVersions_;
+    bool refreshingDirtyFlag_ = false;
 };
 
 } // namespace tl

@@ -16,6 +16,14 @@ ProjectIO::ProjectIO(Dialogs& dialogs, MainThreadScheduler& scheduler)
 {
 }
 
+ProjectIO::~ProjectIO()
+{
+    if (!writing_) return;
+    saver_.join();
+    const auto& save = saves_.front();
+    if (written_->result.ok()) save.state->addRecentProject(save.package);
+}
+
 void ProjectIO::reportFailure(const std::string& verb, const std::string& title, const PackageError& error)
 {
     log("Failed to " + verb + " project: " + error.description);
@@ -41,8 +49,11 @@ void ProjectIO::saveProject(const std::filesystem::path& package, AppState& stat
 Result<PackageContents, PackageError> ProjectIO::contentsToWrite(PendingSave& save) const
 {
     // The same project is written as it is now, edits made while it waited included.
-    if (!save.askedFor || save.state->projectGeneration() == save.project)
+    if (!save.askedFor || save.state->projectGeneration() == save.project) {
+        save.version = save.state->contentVersion();
         return packageContents(save.package, *save.state);
+    }
+    save.version = save.askedFor->contentVersion;
     return packageContents(save.package, *save.askedFor);
 }
 
@@ -53,18 +64,20 @@ void ProjectIO::startNextSave()
         if (contents) {
             writing_ = true;
             auto shared = std::make_shared<const PackageContents>(std::move(contents).value());
-            saver_ = std::jthread([&scheduler = scheduler_, alive = lifetime_.token(), this, shared] {
-                auto outcome = std::make_shared<const PackageWriteOutcome>([&]() -> PackageWriteOutcome {
-                    try {
-                        return writePackage(*shared);
-                    } catch (...) {
-                        return { 0, PackageError { currentExceptionText() } };
-                    }
-                }());
-                scheduler.schedule(std::chrono::milliseconds(0), [alive, this, shared, outcome] {
-                    if (!alive.expired()) finishSave(*shared, *outcome);
-                });
-            });
+            written_ = std::make_shared<PackageWriteOutcome>();
+            saver_
+                = std::jthread([&scheduler = scheduler_, alive = lifetime_.token(), this, shared, outcome = written_] {
+                      *outcome = [&]() -> PackageWriteOutcome {
+                          try {
+                              return writePackage(*shared);
+                          } catch (...) {
+                              return { 0, PackageError { currentExceptionText() } };
+                          }
+                      }();
+                      scheduler.schedule(std::chrono::milliseconds(0), [alive, this, shared, outcome] {
+                          if (!alive.expired()) finishSave(*shared, *outcome);
+                      });
+                  });
             return;
         }
         auto save = std::move(saves_.front());
@@ -89,12 +102,10 @@ void ProjectIO::finishSave(const PackageContents& contents, const PackageWriteOu
     }
     const bool saved = outcome.result.ok();
     if (saved) {
-        if (stillOpen) {
-            state.currentProjectPath = contents.package;
-            // Edits made while the files were copied are not in the package, so they stay unsaved.
-            const auto now = packageContents(contents.package, state);
-            if (framesKept && now && now.value().record == contents.record) state.isDirty = false;
-        }
+        if (stillOpen) state.currentProjectPath = contents.package;
+        // Edits and undos made while the files were copied leave the project unlike the package.
+        state.recordSavedState(contents.package, save.version);
+        if (!framesKept) state.isDirty = true;
         state.addRecentProject(contents.package);
     } else {
         reportFailure("save", "Save Failed", outcome.result.error());

@@ -11,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -29,14 +30,21 @@ public:
     static constexpr std::chrono::milliseconds panelDelay { 100 };
 
     ProjectIO(Dialogs& dialogs, MainThreadScheduler& scheduler);
+    // Waits for the write under way; a package it wrote whole still goes first among the recent
+    // projects, so quitting during a save loses nothing of it.
+    ~ProjectIO();
+    ProjectIO(const ProjectIO&) = delete;
+    ProjectIO& operator=(const ProjectIO&) = delete;
 
     // Copies the frame files and writes the record on a worker. Back on the main thread, on
     // success `package` is first among the recent projects and, if the project saved is still
-    // the open one, the project is at `package` and clean (unless it was edited meanwhile); on
+    // the open one, the project is at `package` and clean (unless it was edited or undone
+    // meanwhile: it is clean only while it is the state the package holds); on
     // failure nothing of that changes and "Save Failed" was shown. Then `completion` hears
     // whether the open project was saved: false after a failure and when another project has
     // taken its place. A save asked for while another runs starts when that one has ended,
-    // and writes the project that was open when it was asked for. `state` must outlive the save.
+    // and writes the project that was open when it was asked for. `state` must outlive the save,
+    // and this object while the save writes.
     void saveProject(const std::filesystem::path& package, AppState& state, SaveCompletion completion = {});
     // Replaces the open project as one undoable step; on failure "Load Failed" was
     // shown and the store is untouched.
@@ -62,6 +70,8 @@ private:
         // The project it saves, by its generation in the store.
         std::uint64_t project;
         SaveCompletion completion;
+        // The content version written, once the write has started.
+        std::uint64_t version = 0;
         // A save that has to wait keeps the project as it was asked for, in case another one is
         // open when it starts; earlier saves place their files in this copy as in the store.
         std::optional<AppState::Snapshot> askedFor {};
@@ -78,6 +88,8 @@ private:
     // While writing, the front save is on the worker; the others wait for it.
     std::deque<PendingSave> saves_;
     bool writing_ = false;
+    // Filled by the worker of the write under way before it posts its end.
+    std::shared_ptr<PackageWriteOutcome> written_;
     Lifetime lifetime_;
     // Last, so it is joined before the rest goes away.
     std::jthread saver_;

@@ -1,128 +1,13 @@
-#include "app/ProjectPackage.h"
-#include "app/UpdateChecker.h"
-#include "shell/TidelumineApp.h"
-#include "support/OfflinePlatform.h"
-#include "support/ProjectFixture.h"
-#include "ui/window/AppActions.h"
-#include "ui/window/MainWindow.h"
-
-#include <QCoreApplication>
-
-#include <gmock/gmock.h>
-
-#include <thread>
+#include "RunningApp.h"
 
 namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t save = 0;
-constexpr std::size_t cancel = 1;
-constexpr std::size_t dontSave = 2;
-
-// Keeps what worker threads post to the main thread until the test lets it through, so the
-// test can act while a save is still copying. Posts from the main thread go straight on.
-class HeldWorkerPosts final : public MainThreadScheduler {
-public:
-    void schedule(std::chrono::milliseconds delay, std::function<void()> work) override
-    {
-        if (std::this_thread::get_id() == mainThread_) {
-            scheduler.schedule(delay, std::move(work));
-            return;
-        }
-        {
-            std::lock_guard lock(mutex_);
-            held_.emplace_back(delay, std::move(work));
-        }
-        arrived_.notify_all();
-    }
-
-    // Waits for the next worker post and hands it to the scheduler.
-    bool releaseNext()
-    {
-        std::unique_lock lock(mutex_);
-        if (!arrived_.wait_for(lock, std::chrono::seconds(10), [this] { return !held_.empty(); })) return false;
-        auto [delay, work] = std::move(held_.front());
-        held_.pop_front();
-        lock.unlock();
-        scheduler.schedule(delay, std::move(work));
-        return true;
-    }
-
-    testing::ManualScheduler scheduler;
-
-private:
-    const std::thread::id mainThread_ = std::this_thread::get_id();
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::deque<std::pair<std::chrono::milliseconds, std::function<void()>>> held_;
-};
-
-// The real application and window over scripted dialogs, with worker results held back.
-class RunningApp {
-public:
-    RunningApp()
-    {
-        // Checked just now, so no update check posts from a worker while the test holds posts.
-        platform.defaults.set(UpdateChecker::lastCheckTimeKey,
-            std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count());
-        app.start({});
-    }
-    ~RunningApp() { EXPECT_TRUE(dialogs.scriptFinished()) << "a scripted dialog never appeared"; }
-
-    MainWindow& window() { return *app.mainWindow(); }
-    AppActions& actions() { return window().actions(); }
-    AppState& state() { return app.appState; }
-    fs::path folder(const std::string& name) const { return temp.path() / name; }
-
-    void settle()
-    {
-        QCoreApplication::processEvents();
-        posts.scheduler.runAll();
-        QCoreApplication::processEvents();
-    }
-    void finishNextSave()
-    {
-        ASSERT_TRUE(posts.releaseNext()) << "no save finished";
-        settle();
-    }
-    void addPicture(const std::string& name)
-    {
-        state().addImage(testing::writeTestImage(folder("in") / name));
-        settle();
-    }
-    // Saves the open project through Save As and its panel, and waits for the copy.
-    void saveAs(const std::string& name)
-    {
-        dialogs.chooseInSavePanel(folder(name));
-        actions().saveAs.trigger();
-        settle();
-        finishNextSave();
-    }
-    void triggerRecent(const std::string& displayName)
-    {
-        for (QAction* item : actions().openRecentMenu.actions()) {
-            if (item->text().toStdString() == displayName) {
-                item->trigger();
-                settle();
-                return;
-            }
-        }
-        ADD_FAILURE() << "no recent project " << displayName;
-    }
-    std::vector<std::string> savedFileNames(const fs::path& package) const
-    {
-        const auto opened = readPackage(package);
-        return opened ? testing::fileNames(opened.value().project.images) : std::vector<std::string> { "unreadable" };
-    }
-
-    testing::TemporaryFolder temp;
-    testing::OfflinePlatform platform;
-    testing::ScriptedDialogs dialogs;
-    HeldWorkerPosts posts;
-    TidelumineApp app { platform.services(dialogs, posts) };
-};
+using testing::cancel;
+using testing::dontSave;
+using testing::RunningApp;
+using testing::save;
 
 // Project A (a.png, b.png) is saved at A.vorrind when each race starts; a save of it is then
 // still copying while the user goes on.
@@ -170,7 +55,7 @@ void run(RunningApp& test, const SaveRace& race)
     ASSERT_FALSE(test.state().recentProjects.get().empty());
     EXPECT_EQ(test.state().recentProjects.get().front().path, saved.string());
     EXPECT_EQ(test.savedFileNames(saved), race.savedFrames);
-    EXPECT_FALSE(test.app.lifecycle.isTerminating);
+    EXPECT_FALSE(test.app->lifecycle.isTerminating);
 }
 
 TEST(SaveRaces, AFinishedSaveChangesOnlyTheProjectItCopied)
@@ -264,7 +149,7 @@ TEST_F(UnsavedWindow, ClosingWithUnsavedChangesAndDontSaveClosesTheWindowOnce)
     settle();
     EXPECT_EQ(dialogs.alerts.back().informativeText, "Do you want to save before close?");
     EXPECT_FALSE(window().isVisible());
-    EXPECT_FALSE(app.lifecycle.shouldBypassCloseCheck);
+    EXPECT_FALSE(app->lifecycle.shouldBypassCloseCheck);
 
     // Shown again with the same unsaved changes: the next close asks again.
     window().show();

@@ -143,7 +143,8 @@ protected:
         EXPECT_EQ(state.mode.get(), before.mode);
         EXPECT_EQ(state.selectedImageIds.get(), before.selectedImageIds);
         EXPECT_EQ(state.currentProjectPath.get(), before.currentProjectPath);
-        EXPECT_EQ(state.isDirty.get(), before.isDirty);
+        EXPECT_EQ(state.contentVersion(), before.contentVersion);
+        EXPECT_TRUE(state.isDirty.get());
         EXPECT_FALSE(state.hasOpenBatch());
         endEvent();
         EXPECT_EQ(undo->undoActionName(), "Add Image") << "the run left no step of its own";
