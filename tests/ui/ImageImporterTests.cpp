@@ -87,5 +87,33 @@ TEST_F(ImageImporterTest, AppearanceModeImportsLightFrames)
     EXPECT_FALSE(state.images.get()[0].altitude);
 }
 
+// The decode has finished but its result is still on its way when another project opens.
+TEST_F(ImageImporterTest, AnImportArrivingAfterAnotherProjectOpenedIsDropped)
+{
+    const std::vector<std::pair<std::string, std::function<void()>>> replacements {
+        { "New Project", [this] { state.newProject("New Project"); } },
+        { "Open", [this] { state.applyOpenedProject({}, WallpaperMode::time, "/B.vorrind", {}, {}, {}, {}); } },
+    };
+    for (const auto& [name, openAnother] : replacements) {
+        SCOPED_TRACE(name);
+        state.applyOpenedProject({}, WallpaperMode::time, "/A.vorrind", {}, {}, {}, {});
+        endEvent();
+        bool landed = false;
+        const auto connection = QObject::connect(&importer, &ImageImporter::imported, [&] { landed = true; });
+        importer.import({ picture("late.png", 40, 30) });
+        importer.waitForWorkers();
+
+        openAnother();
+        endEvent();
+        QCoreApplication::sendPostedEvents();
+        QObject::disconnect(connection);
+
+        EXPECT_FALSE(landed);
+        EXPECT_TRUE(state.images.get().empty());
+        EXPECT_FALSE(state.isDirty.get());
+        EXPECT_THAT(logged(), ::testing::Contains(::testing::StartsWith("Import dropped")));
+    }
+}
+
 } // namespace
 } // namespace tl::ui

@@ -26,7 +26,7 @@ ImageImporter::~ImageImporter()
 
 void ImageImporter::import(std::vector<std::filesystem::path> files)
 {
-    pool_.start([this, files = std::move(files), stop = stop_.get_token()] {
+    pool_.start([this, files = std::move(files), stop = stop_.get_token(), project = appState_.projectGeneration()] {
         std::vector<WallpaperImage> images;
         for (const auto& file : files) {
             if (stop.stop_requested()) return;
@@ -38,7 +38,8 @@ void ImageImporter::import(std::vector<std::filesystem::path> files)
             }
         }
         QMetaObject::invokeMethod(
-            this, [this, images = std::move(images)]() mutable { land(std::move(images)); }, Qt::QueuedConnection);
+            this, [this, images = std::move(images), project]() mutable { land(std::move(images), project); },
+            Qt::QueuedConnection);
     });
 }
 
@@ -47,8 +48,12 @@ void ImageImporter::waitForWorkers()
     pool_.waitForDone();
 }
 
-void ImageImporter::land(std::vector<WallpaperImage> images)
+void ImageImporter::land(std::vector<WallpaperImage> images, std::uint64_t project)
 {
+    if (appState_.projectGeneration() != project) {
+        log("Import dropped: its project is no longer open (" + std::to_string(images.size()) + " images)");
+        return;
+    }
     // The mode decides the defaults when the images arrive, as it would for a single add.
     for (auto& image : images)
         setNewFrameDefaults(image, appState_.mode.get());

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QThreadPool>
 
+#include <cstdint>
 #include <filesystem>
 #include <stop_token>
 #include <vector>
@@ -14,7 +15,9 @@ namespace tl::ui {
 // Imports image files (dropped or chosen in the import panel) without blocking the window:
 // the files are checked and decoded to bounded thumbnails on a worker, then land in the
 // timeline as one undoable step, in the order given. Unreadable files and files that are not
-// images are reported and skipped. Destroying it abandons the imports still running.
+// images are reported and skipped. An import lands only in the project it was asked for: one
+// that arrives after another project has taken its place is dropped. Destroying it abandons the
+// imports still running.
 class ImageImporter : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +34,7 @@ signals:
     void imported(int count);
 
 private:
-    void land(std::vector<WallpaperImage> images);
+    void land(std::vector<WallpaperImage> images, std::uint64_t project);
 
     AppState& appState_;
     std::stop_source stop_;
