@@ -2,6 +2,7 @@
 
 #include "engine/CanvasLimit.h"
 #include "platform/ExceptionText.h"
+#include "platform/FileReplacement.h"
 #include "platform/Log.h"
 
 #include <condition_variable>
@@ -53,6 +54,23 @@ std::optional<LoadedUpscaler> loadUpscalerUnlessStopped(
     return std::move(load->loaded);
 }
 
+ExportEnd failed(const std::string& description)
+{
+    log("=== EXPORT FAILED ===");
+    log("Error: " + description);
+    return { ExportEnd::Kind::failed, exportFailureMessage(description) };
+}
+
+// The writer only ever sees the hidden file beside the chosen one; a failure to write it is told
+// as a failure to write the file the user chose.
+EngineError namingChosenFile(const EngineError& error, const ExportJob& job, const std::filesystem::path& writeTo)
+{
+    const auto* write = error.as<HeicGeneratorError>();
+    if (!write || write->kind != HeicGeneratorError::Kind::fileWriteFailed || write->detail != writeTo.string())
+        return error;
+    return HeicGeneratorError::fileWriteFailed(job.output.string(), write->reason);
+}
+
 } // namespace
 
 std::string exportFailureMessage(const std::string& description)
@@ -65,6 +83,9 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
     const std::function<void(const std::string&)>& status, const ExportProgress& progress, std::stop_token stop)
 {
     logStart(job);
+    // Taken before any work, so a folder that cannot be written fails now, not after the upscale.
+    if (const auto error = writeFileDurably(writeTo, {}))
+        return failed(HeicGeneratorError::fileWriteFailed(job.output.string(), error).description());
 
     std::shared_ptr<ImageUpscalingTool> upscaler;
     if (job.options.upscaleEnabled) {
@@ -94,9 +115,7 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
         log("=== EXPORT CANCELLED ===");
         return { ExportEnd::Kind::cancelled, export_text::cancelled };
     }
-    log("=== EXPORT FAILED ===");
-    log("Error: " + written.error().description());
-    return { ExportEnd::Kind::failed, exportFailureMessage(written.error().description()) };
+    return failed(namingChosenFile(written.error(), job, writeTo).description());
 }
 
 ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::path& writeTo,
@@ -106,10 +125,7 @@ ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::pat
     try {
         return runExportWork(job, writeTo, services, status, progress, stop);
     } catch (...) {
-        const std::string description = HeicGeneratorError::processingFailed(currentExceptionText()).description();
-        log("=== EXPORT FAILED ===");
-        log("Error: " + description);
-        return { ExportEnd::Kind::failed, exportFailureMessage(description) };
+        return failed(HeicGeneratorError::processingFailed(currentExceptionText()).description());
     }
 }
 

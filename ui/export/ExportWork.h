@@ -70,10 +70,12 @@ inline constexpr const char* cancelled = "Export cancelled";
 inline constexpr const char* failed = "Export failed. Please try again.";
 } // namespace export_text
 
-// The blocking body of one export, run on a worker: logs the run, loads the upscaler when
+// The blocking body of one export, run on a worker: logs the run, creates `writeTo` (a file
+// beside the chosen one, left for the caller to move or remove), loads the upscaler when
 // upscaling is on, turns the options into the preprocessing configuration and has the
-// wallpaper written to `writeTo`. `status` receives the upscaler message; `progress` the
-// writer's reports. A stop request ends it as cancelled, never as a failure.
+// wallpaper written to `writeTo`. A write failure names the chosen file and the system's reason.
+// `status` receives the upscaler message; `progress` the writer's reports. A stop request ends
+// it as cancelled, never as a failure.
 ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& writeTo, const ExportServices& services,
     const std::function<void(const std::string&)>& status, const ExportProgress& progress, std::stop_token stop);
 
