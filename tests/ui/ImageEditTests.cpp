@@ -177,6 +177,42 @@ TEST_F(ImageEditTest, ApplyingWritesBesideTheSourceAndMarksTheProjectDirty)
     EXPECT_TRUE(log.contains("✅ Updated image in timeline: sunrise.png"));
 }
 
+// The stamp takes 28 bytes, so these names alone fit but not once edited: the name is cut
+// after whole characters of the frame's name, keeping its ending, to 255 bytes at most.
+TEST_F(ImageEditTest, AnEditOfAFrameWithALongNameIsSavedUnderAShortenedName)
+{
+    const Date when = Date::sinceUnixEpoch(1796700075);
+    const std::string stamp = "edited_2026-12-08T03-21-15Z_";
+    const auto repeat = [](const std::string& text, int times) {
+        std::string repeated;
+        for (int i = 0; i < times; ++i)
+            repeated += text;
+        return repeated;
+    };
+    struct Row {
+        std::string name;
+        std::string edited;
+    };
+    const std::vector<Row> rows {
+        { repeat("x", 251) + ".png", stamp + repeat("x", 223) + ".png" },
+        // A cut by bytes alone would split the 111th "é" in two.
+        { "ab" + repeat("\u00E9", 113) + ".png", stamp + "ab" + repeat("\u00E9", 110) + ".png" },
+        { repeat("\U0001F305", 62) + ".png", stamp + repeat("\U0001F305", 55) + ".png" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name.size());
+        const auto image = withFile(keyImage(row.name), "old");
+        state.setImages({ image }, std::nullopt, false);
+        const auto edited = ui::writeEditedImage(pngBytes(), image, when);
+        ASSERT_TRUE(edited) << edited.error();
+        EXPECT_EQ(edited.value().file, folder.path() / row.edited);
+        EXPECT_EQ(readAll(folder.path() / row.edited), pngBytes());
+        ui::applyEditedImage(state, image, edited.value());
+        EXPECT_EQ(state.images.get()[0].sourcePath, (folder.path() / row.edited).string());
+        EXPECT_EQ(state.images.get()[0].fileName, row.name);
+    }
+}
+
 TEST_F(ImageEditTest, AFailedWriteIsReportedAndChangesNothing)
 {
     LogRecorder log;

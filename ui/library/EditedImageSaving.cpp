@@ -1,5 +1,6 @@
 #include "ui/library/EditedImageSaving.h"
 
+#include "app/PackageFileNames.h"
 #include "app/Thumbnail.h"
 #include "platform/ExceptionText.h"
 #include "platform/FileReplacement.h"
@@ -15,7 +16,7 @@ std::string editedImageFileName(const std::string& fileName, Date when)
 {
     std::string stamp = iso8601Stamp(when);
     std::ranges::replace(stamp, ':', '-');
-    return "edited_" + stamp + "_" + fileName;
+    return packageFileName("edited_" + stamp + "_" + fileName);
 }
 
 Result<EditedImageFile, std::string> writeEditedImage(const std::string& bytes, const WallpaperImage& image, Date when)

@@ -12,7 +12,8 @@
 
 namespace tl::ui {
 
-// "edited_" + the UTC stamp with "-" for ":" + "_" + the frame's file name.
+// "edited_" + the UTC stamp with "-" for ":" + "_" + the frame's file name, shortened as a
+// package's file names are when that is longer than a file name may be.
 std::string editedImageFileName(const std::string& fileName, Date when);
 
 // An applied edit as written beside its frame's file.
