@@ -8,6 +8,7 @@
 #include "ui/export/UpscaleEstimateReader.h"
 #include "ui/library/LibraryViewModel.h"
 #include "ui/library/TweenInsertion.h"
+#include "ui/library/sheets/ImageEditModel.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,24 @@ TEST_F(CreateSheetTest, AnExceptionInAnyWorkerBecomesThatWorksFailure)
                     "Export failed. Please try again.\nImage processing failed: not enough memory");
                 EXPECT_TRUE(isEmptyFolder(out)) << "no partial file stays";
                 EXPECT_TRUE(log.contains("Error: Image processing failed: not enough memory"));
+            } },
+        { "image edit request",
+            [&] {
+                const auto current = picture("g.png");
+                state.setImages({ current }, WallpaperMode::time, false);
+                ui::ImageEditModel editing(state, current,
+                    { [] { return std::string("http://127.0.0.1:9"); },
+                        [](auto&&...) -> GenerationResult<std::string> {
+                            throw cv::Exception(cv::Error::StsBadArg, "unsupported depth", "", "", 0);
+                        } });
+                editing.editPrompt = std::string("Fix the sky");
+                editing.regenerate();
+                editing.waitForWorkers();
+                ASSERT_TRUE(processEventsUntil([&] { return !editing.isGenerating.get(); }));
+                EXPECT_EQ(
+                    editing.errorMessage.get(), "Failed to regenerate: Image processing failed: unsupported depth");
+                EXPECT_FALSE(editing.generatedPreview.get().has_value());
+                EXPECT_EQ(editing.mainButtonTitle(), "Generate Fix");
             } },
         { "tween run",
             [&] {

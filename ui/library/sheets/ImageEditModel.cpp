@@ -1,5 +1,6 @@
 #include "ui/library/sheets/ImageEditModel.h"
 
+#include "engine/EngineError.h"
 #include "generation/GenerationServices.h"
 #include "generation/OpenRouterProxyClient.h"
 #include "platform/ImageFileBytes.h"
@@ -14,10 +15,9 @@
 namespace tl::ui {
 namespace {
 
-std::optional<std::string> readWhole(const std::optional<std::string>& path)
+std::optional<std::string> readWhole(const std::string& path)
 {
-    if (!path) return std::nullopt;
-    auto bytes = readImageFileBytes(*path);
+    auto bytes = readImageFileBytes(path);
     if (!bytes) return std::nullopt;
     return std::string(bytes->begin(), bytes->end());
 }
@@ -82,36 +82,46 @@ void ImageEditModel::regenerate()
     errorMessage = std::nullopt;
     progress = 0;
     progressMessage = std::string("Preparing to regenerate...");
-    runs_.start([this, serverURL = service_.serverURL(), referencePath = reference->sourcePath,
-                    currentPath = imageToEdit_.sourcePath,
-                    prompt = imageEditPrompt(editPrompt.get())](const WorkerRuns::Run& run) {
-        // Both files are sent exactly as they are on disk, read here off the GUI thread.
-        const auto referenceBytes = readWhole(referencePath);
-        if (!referenceBytes) return run.post([this] { fail("Could not load original image"); });
-        const auto currentBytes = readWhole(currentPath);
-        if (!currentBytes) return run.post([this] { fail("Could not load current image"); });
-        run.post([this] {
-            progressMessage = std::string("Regenerating image...");
-            progress = 0.5;
+    runs_.start([this,
+                    request = Request { service_.serverURL(), *reference->sourcePath, *imageToEdit_.sourcePath,
+                        imageEditPrompt(editPrompt.get()) }](const WorkerRuns::Run& run) {
+        // A picture too large for memory, say, fails the request instead of ending the program.
+        const auto thrown = catchingThrown([&]() -> Result<void, EngineError> {
+            send(request, run);
+            return {};
         });
-        auto edited = service_.request(serverURL, *referenceBytes, *currentBytes, prompt, run.stopToken());
-        if (!edited) {
-            return run.post(
-                [this, text = describe(edited.error(), serverURL)] { fail("Failed to regenerate: " + text); });
-        }
-        // An answer that is not a picture cannot be applied: it is a failed regeneration.
-        QImage picture = qImageFromBytes(edited.value());
-        if (picture.isNull()) {
-            return run.post(
-                [this] { fail("Failed to regenerate: " + ImageGenerationError::decodeFailed().description()); });
-        }
-        run.post([this, bytes = std::move(edited).value(), picture = std::move(picture)]() mutable {
-            progress = 1.0;
-            progressMessage = std::string("Complete!");
-            previewPicture = std::move(picture);
-            generatedPreview = std::move(bytes);
-            isGenerating = false;
-        });
+        if (!thrown) run.post([this, text = thrown.error().description()] { fail("Failed to regenerate: " + text); });
+    });
+}
+
+void ImageEditModel::send(const Request& request, const WorkerRuns::Run& run)
+{
+    // Both files are sent exactly as they are on disk, read here off the GUI thread.
+    const auto referenceBytes = readWhole(request.referencePath);
+    if (!referenceBytes) return run.post([this] { fail("Could not load original image"); });
+    const auto currentBytes = readWhole(request.currentPath);
+    if (!currentBytes) return run.post([this] { fail("Could not load current image"); });
+    run.post([this] {
+        progressMessage = std::string("Regenerating image...");
+        progress = 0.5;
+    });
+    auto edited = service_.request(request.serverURL, *referenceBytes, *currentBytes, request.prompt, run.stopToken());
+    if (!edited) {
+        return run.post(
+            [this, text = describe(edited.error(), request.serverURL)] { fail("Failed to regenerate: " + text); });
+    }
+    // An answer that is not a picture cannot be applied: it is a failed regeneration.
+    QImage picture = qImageFromBytes(edited.value());
+    if (picture.isNull()) {
+        return run.post(
+            [this] { fail("Failed to regenerate: " + ImageGenerationError::decodeFailed().description()); });
+    }
+    run.post([this, bytes = std::move(edited).value(), picture = std::move(picture)]() mutable {
+        progress = 1.0;
+        progressMessage = std::string("Complete!");
+        previewPicture = std::move(picture);
+        generatedPreview = std::move(bytes);
+        isGenerating = false;
     });
 }
 

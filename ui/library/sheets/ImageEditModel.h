@@ -70,6 +70,16 @@ public:
     void waitForWorkers() { runs_.waitForWorkers(); }
 
 private:
+    // What one regeneration sends, taken on the GUI thread as it starts.
+    struct Request {
+        std::string serverURL;
+        std::string referencePath;
+        std::string currentPath;
+        std::string prompt;
+    };
+
+    // The request's worker: reads both pictures, asks the server and posts the outcome.
+    void send(const Request& request, const WorkerRuns::Run& run);
     void fail(const std::string& message);
 
     const AppState& appState_;
