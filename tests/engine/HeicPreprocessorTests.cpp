@@ -89,7 +89,7 @@ TEST_F(HeicPreprocessorTest, ProgressMovesWithEveryTileOfEveryPass)
     for (const auto& report : progress.reports) {
         EXPECT_EQ(report.total, total);
         // A pass's start repeats the line of the tile before it.
-        if (report.message.find("about") != std::string::npos
+        if (report.message.rfind("Upscaling frame 1 of 1 · tile", 0) == 0 && report.current > 0
             && (tileProgress.empty() || tileProgress.back() != report.current))
             tileProgress.push_back(report.current);
     }
