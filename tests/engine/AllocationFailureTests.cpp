@@ -1,5 +1,6 @@
 #include "engine/HeicGenerator.h"
 #include "platform/Uuid.h"
+#include "support/AddressSpace.h"
 #include "support/LargePng.h"
 
 #include <gtest/gtest.h>
@@ -13,27 +14,10 @@
 #include <fstream>
 #include <string>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TL_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TL_ADDRESS_SANITIZER 1
-#endif
-#endif
-
 namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The address space this process has mapped now, in bytes.
-std::uint64_t mappedBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::uint64_t pages = 0;
-    statm >> pages;
-    return pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-}
 
 // A real allocation failure, not an injected one: a child process whose address space ends a
 // few hundred megabytes past what it has mapped prepares a 16384 x 16384 frame (768 MB). The
@@ -57,7 +41,7 @@ TEST(AllocationFailure, AFrameThatCannotGetItsMemoryFailsTheExportAndTheProcessL
 
     const auto exportUnderLimit = [&] {
         cv::setNumThreads(1); // the only threads are the export's own
-        const rlimit limit { mappedBytes() + (std::uint64_t { 400 } << 20), RLIM_INFINITY };
+        const rlimit limit { test::mappedBytes() + (std::uint64_t { 400 } << 20), RLIM_INFINITY };
         if (setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
         const HeicPreprocessConfig config { .targetSize = PixelSize { 16384, 16384 },
             .upscaleStrategy = HeicUpscaleStrategy::off,
@@ -95,7 +79,7 @@ TEST(AllocationFailure, AFrameTheEncoderCannotGetMemoryForFailsTheExportAndThePr
 
     const auto exportUnderLimit = [&] {
         const rlimit limit { std::uint64_t { 5'000'000 } * 1024, RLIM_INFINITY };
-        if (mappedBytes() + (std::uint64_t { 1500 } << 20) > limit.rlim_cur || setrlimit(RLIMIT_AS, &limit) != 0)
+        if (test::mappedBytes() + (std::uint64_t { 1500 } << 20) > limit.rlim_cur || setrlimit(RLIMIT_AS, &limit) != 0)
             std::_Exit(3);
         const auto written
             = HeicGenerator().generate({ image }, WallpaperMode::time, folder / "out.heic", std::nullopt);

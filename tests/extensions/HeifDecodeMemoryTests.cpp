@@ -1,4 +1,5 @@
 #include "PackageBuilder.h"
+#include "support/AddressSpace.h"
 #include "support/PeakMemory.h"
 
 #include "extensions/common/FrameDecoder.h"
@@ -8,14 +9,6 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TL_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TL_ADDRESS_SANITIZER 1
-#endif
-#endif
 
 namespace tl::testing {
 namespace {

@@ -1,5 +1,6 @@
 #include "platform/Image.h"
 #include "platform/ImageDecoding.h"
+#include "support/AddressSpace.h"
 
 #include "support/PeakMemory.h"
 #include "support/TestImageFiles.h"
@@ -21,14 +22,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TL_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TL_ADDRESS_SANITIZER 1
-#endif
-#endif
-
 namespace tl {
 namespace {
 
@@ -36,14 +29,6 @@ namespace fs = std::filesystem;
 
 constexpr std::int64_t megabyte = 1 << 20;
 constexpr int thumbnailSide = 320;
-
-std::uint64_t mappedBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    std::uint64_t pages = 0;
-    statm >> pages;
-    return pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
-}
 
 // One colour in every row, compressed, so the file stays small whatever the picture's size.
 constexpr std::uint32_t stripRows = 64;
@@ -254,7 +239,7 @@ TEST_P(DecodeMemoryTest, ThreeHugePicturesDecodedAtOnceStayUnderOneAndAHalfGigab
         }
     }
     const auto peak = test::measureInChild([&]() -> std::int64_t {
-        const rlimit limit { mappedBytes() + (std::uint64_t { 5 } << 30), RLIM_INFINITY };
+        const rlimit limit { test::mappedBytes() + (std::uint64_t { 5 } << 30), RLIM_INFINITY };
         if (setrlimit(RLIMIT_AS, &limit) != 0) return -2;
         std::vector<std::shared_ptr<const Image>> thumbnails(files.size());
         std::vector<std::thread> workers;
