@@ -93,10 +93,10 @@ double bytesPerPixel(std::span<const std::uint8_t> bytes, bool preview)
     return 12; // 16-bit RGBA and its 8-bit copy
 }
 
-cv::Mat decode(std::span<const std::uint8_t> bytes, int maxLongSide)
+// Decodes what decodeInParts left to the whole-file decoders; the caller bounded the size.
+cv::Mat decodeWhole(std::span<const std::uint8_t> bytes, int maxLongSide)
 {
-    if (bytes.size() < 2 || bytes.size() > kLargestImageFileBytes) return {};
-    if (auto decoded = decodeInParts(ImageSource::inMemory(bytes), maxLongSide)) return *decoded;
+    if (bytes.size() < 2) return {};
     if (isHeifFile(bytes)) return decodeHeif(bytes, maxLongSide);
 
     const ContainerFacts facts = readContainerFacts(bytes);
@@ -151,7 +151,14 @@ cv::Mat decode(const fs::path& path, int maxLongSide)
     if (!source) return {};
     if (auto decoded = decodeInParts(*source, maxLongSide)) return *decoded;
     const auto bytes = source->whole();
-    return bytes ? decode(std::span<const std::uint8_t>(*bytes), maxLongSide) : cv::Mat();
+    return bytes ? decodeWhole(*bytes, maxLongSide) : cv::Mat();
+}
+
+cv::Mat decode(std::span<const std::uint8_t> bytes, int maxLongSide)
+{
+    if (bytes.size() > kLargestImageFileBytes) return {};
+    if (auto decoded = decodeInParts(ImageSource::inMemory(bytes), maxLongSide)) return *decoded;
+    return decodeWhole(bytes, maxLongSide);
 }
 
 } // namespace
