@@ -84,7 +84,10 @@ void AppState::recordUndo(Snapshot before, const std::string& actionName)
         return !registered.owner_before(manager) && !manager.owner_before(registered);
     });
     if (!known) registeredManagers_.push_back(manager);
-    manager->registerUndo(this, [this, before = std::move(before), actionName] { restore(before, actionName); });
+    auto held = std::make_shared<const Snapshot>(std::move(before));
+    std::erase_if(undoSnapshots_, [](const std::weak_ptr<const Snapshot>& snapshot) { return snapshot.expired(); });
+    undoSnapshots_.push_back(held);
+    manager->registerUndo(this, [this, held, actionName] { restore(*held, actionName); });
     manager->setActionName(actionName);
 }
 

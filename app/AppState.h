@@ -95,8 +95,15 @@ public:
     // Which state of the content this is: every change gives a new number, undo brings the old
     // one back. A save records the number it wrote.
     std::uint64_t contentVersion() const { return contentVersion_; }
-    // The package now holds the content as it was at `version`, whichever project is open.
-    void recordSavedState(const std::filesystem::path& package, std::uint64_t version);
+    // The package now holds the content as it was at `version`, with `record` as its record,
+    // whichever project is open.
+    void recordSavedState(const std::filesystem::path& package, std::uint64_t version, std::string record);
+    // The record this store last read from or wrote to `package`, if any: another one there now
+    // means another program changed the package since.
+    std::optional<std::string> knownRecord(const std::filesystem::path& package) const;
+    // The names of the files the open project and its undo and redo steps refer to: a package
+    // keeps these among its frame files, since an undo may bring any of them back.
+    std::set<std::string> fileNamesInUse() const;
 
     // Undo support.
     Snapshot makeSnapshot() const;
@@ -120,7 +127,8 @@ public:
     void reorderImages(const Uuid& moving, const Uuid& onto);
     void applyOpenedProject(std::vector<WallpaperImage> openedImages, WallpaperMode openedMode,
         const std::filesystem::path& url, std::optional<std::string> magicPrompt, std::optional<std::string> magicSize,
-        std::optional<std::int64_t> magicTweenCount, std::optional<std::string> magicStartingImageFileName);
+        std::optional<std::int64_t> magicTweenCount, std::optional<std::string> magicStartingImageFileName,
+        std::optional<std::string> record = std::nullopt);
     void newProject(const std::string& actionName);
     void closeProject(const std::string& actionName);
     void normalizeImages();
@@ -175,6 +183,14 @@ private:
     std::uint64_t lastContentVersion_ = 0;
     // The content version each place holds, as far as this store knows.
     std::map<Place, std::uint64_t> keptVersions_;
+    // What this store last read from or wrote to each package: the content's version and the record.
+    struct PackageState {
+        std::uint64_t version;
+        std::string record;
+    };
+    std::map<std::filesystem::path, PackageState> packageStates_;
+    // The snapshots held by registered undo and redo steps; each goes when its step is dropped.
+    std::vector<std::weak_ptr<const Snapshot>> undoSnapshots_;
     bool refreshingDirtyFlag_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "app/AppState.h"
 
+#include "app/ProjectPackage.h"
+
 namespace tl {
 
 AppState::Place AppState::place() const
@@ -26,10 +28,29 @@ void AppState::refreshDirtyFlag()
     refreshingDirtyFlag_ = false;
 }
 
-void AppState::recordSavedState(const std::filesystem::path& package, std::uint64_t version)
+void AppState::recordSavedState(const std::filesystem::path& package, std::uint64_t version, std::string record)
 {
     keptVersions_[package] = version;
+    packageStates_[package] = { version, std::move(record) };
     refreshDirtyFlag();
+}
+
+std::optional<std::string> AppState::knownRecord(const std::filesystem::path& package) const
+{
+    const auto known = packageStates_.find(package);
+    if (known == packageStates_.end()) return std::nullopt;
+    return known->second.record;
+}
+
+std::set<std::string> AppState::fileNamesInUse() const
+{
+    std::set<std::string> names;
+    addFrameFileNames(images.get(), names);
+    if (batchSnapshot_) addFrameFileNames(batchSnapshot_->images, names);
+    for (const auto& held : undoSnapshots_) {
+        if (const auto snapshot = held.lock()) addFrameFileNames(snapshot->images, names);
+    }
+    return names;
 }
 
 } // namespace tl

@@ -144,10 +144,16 @@ void AppState::reorderImages(const Uuid& moving, const Uuid& onto)
 
 void AppState::applyOpenedProject(std::vector<WallpaperImage> openedImages, WallpaperMode openedMode,
     const std::filesystem::path& url, std::optional<std::string> magicPrompt, std::optional<std::string> magicSize,
-    std::optional<std::int64_t> magicTweenCount, std::optional<std::string> magicStartingImageFileName)
+    std::optional<std::int64_t> magicTweenCount, std::optional<std::string> magicStartingImageFileName,
+    std::optional<std::string> record)
 {
     Snapshot before = makeSnapshot();
     startAnotherProject();
+    // A package opened again as this store last knew it holds the same content: the same version,
+    // so undoing back to the earlier opening finds it saved too.
+    const auto known = packageStates_.find(url);
+    if (record && known != packageStates_.end() && known->second.record == *record)
+        contentVersion_ = known->second.version;
     images = std::move(openedImages);
     mode = openedMode;
     currentProjectPath = url;
@@ -158,6 +164,7 @@ void AppState::applyOpenedProject(std::vector<WallpaperImage> openedImages, Wall
     lastMagicSize = std::move(magicSize).value_or(std::string(defaultMagicSize));
     lastMagicTweenCount = magicTweenCount.value_or(defaultMagicTweenCount);
     lastMagicStartingImageFileName = std::move(magicStartingImageFileName).value_or("");
+    if (record) packageStates_[url] = { contentVersion_, std::move(*record) };
     recordUndo(std::move(before), "Open Project");
 }
 

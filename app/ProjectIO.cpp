@@ -48,13 +48,19 @@ void ProjectIO::saveProject(const std::filesystem::path& package, AppState& stat
 
 Result<PackageContents, PackageError> ProjectIO::contentsToWrite(PendingSave& save) const
 {
-    // The same project is written as it is now, edits made while it waited included.
-    if (!save.askedFor || save.state->projectGeneration() == save.project) {
-        save.version = save.state->contentVersion();
-        return packageContents(save.package, *save.state);
-    }
+    // The same project is written as it is now, edits made while it waited included; the copy is
+    // kept in case the save has to be asked again after another project took its place.
+    if (!save.askedFor || save.state->projectGeneration() == save.project) save.askedFor = save.state->makeSnapshot();
     save.version = save.askedFor->contentVersion;
-    return packageContents(save.package, *save.askedFor);
+    auto contents = packageContents(save.package, *save.askedFor);
+    if (!contents) return contents;
+    auto& written = contents.value();
+    if (written.inPlace && !save.replaceOtherChanges) written.expectedRecord = save.state->knownRecord(save.package);
+    written.keptFileNames.merge(save.state->fileNamesInUse());
+    for (const auto& waiting : saves_) {
+        if (waiting.askedFor) addFrameFileNames(waiting.askedFor->images, written.keptFileNames);
+    }
+    return contents;
 }
 
 void ProjectIO::startNextSave()
@@ -100,17 +106,51 @@ void ProjectIO::finishSave(const PackageContents& contents, const PackageWriteOu
         if (waiting.askedFor && waiting.project == save.project)
             placeFrames(waiting.askedFor->images, contents, outcome.placedFrames);
     }
+    if (!outcome.result && outcome.result.error().changedElsewhere) {
+        askAboutOtherChanges(std::move(save));
+        return;
+    }
     const bool saved = outcome.result.ok();
     if (saved) {
         if (stillOpen) state.currentProjectPath = contents.package;
         // Edits and undos made while the files were copied leave the project unlike the package.
-        state.recordSavedState(contents.package, save.version);
+        state.recordSavedState(contents.package, save.version, contents.record);
         if (!framesKept) state.isDirty = true;
         state.addRecentProject(contents.package);
     } else {
         reportFailure("save", "Save Failed", outcome.result.error());
     }
     if (save.completion) save.completion(saved && stillOpen);
+    startNextSave();
+}
+
+void ProjectIO::askAboutOtherChanges(PendingSave save)
+{
+    const auto answer = dialogs_.runAlert(Alert {
+        .message = "The project was changed by another program since you opened it.",
+        .informativeText = "Save Anyway replaces those changes with this project.",
+        .style = AlertStyle::warning,
+        .buttons = { "Save Anyway", "Save As…", "Cancel" },
+    });
+    if (answer == 0) {
+        save.replaceOtherChanges = true;
+        saves_.push_front(std::move(save));
+    } else if (answer == 1) {
+        const auto folder = save.package.parent_path();
+        const auto name = save.package.stem().string();
+        presentSavePanel(
+            name, folder,
+            [&](const std::filesystem::path& chosen) {
+                save.package = normalizedPath(chosen);
+                save.replaceOtherChanges = false;
+                saves_.push_front(std::move(save));
+            },
+            [&] {
+                if (save.completion) save.completion(false);
+            });
+    } else if (save.completion) {
+        save.completion(false);
+    }
     startNextSave();
 }
 
@@ -122,9 +162,9 @@ Result<void, PackageError> ProjectIO::loadProject(const std::filesystem::path& p
         reportFailure("load", "Load Failed", opened.error());
         return opened.error();
     }
-    auto& [project, missing] = opened.value();
+    auto& [project, record, missing] = opened.value();
     state.applyOpenedProject(std::move(project.images), project.mode, location, project.magicPrompt, project.magicSize,
-        project.magicTweenCount, project.magicStartingImageFileName);
+        project.magicTweenCount, project.magicStartingImageFileName, std::move(record));
     state.addRecentProject(location);
     if (!missing.empty()) {
         std::string list;

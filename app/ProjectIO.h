@@ -42,9 +42,10 @@ public:
     // meanwhile: it is clean only while it is the state the package holds); on
     // failure nothing of that changes and "Save Failed" was shown. Then `completion` hears
     // whether the open project was saved: false after a failure and when another project has
-    // taken its place. A save asked for while another runs starts when that one has ended,
-    // and writes the project that was open when it was asked for. `state` must outlive the save,
-    // and this object while the save writes.
+    // taken its place. A package another program saved since this one read or wrote it is only
+    // written over, or saved elsewhere, once the user says so. A save asked for while another runs starts when that one
+    // has ended, and writes the project that was open when it was asked for. `state` must outlive the save, and this
+    // object while the save writes.
     void saveProject(const std::filesystem::path& package, AppState& state, SaveCompletion completion = {});
     // Replaces the open project as one undoable step; on failure "Load Failed" was
     // shown and the store is untouched.
@@ -75,12 +76,17 @@ private:
         // A save that has to wait keeps the project as it was asked for, in case another one is
         // open when it starts; earlier saves place their files in this copy as in the store.
         std::optional<AppState::Snapshot> askedFor {};
+        // The user chose to save over what another program wrote to the package meanwhile.
+        bool replaceOtherChanges = false;
     };
 
     // `verb` is "save" or "load".
     void reportFailure(const std::string& verb, const std::string& title, const PackageError& error);
     void startNextSave();
     void finishSave(const PackageContents& contents, const PackageWriteOutcome& outcome);
+    // Another program saved the package since this instance read or wrote it: Save Anyway, Save
+    // As… or Cancel.
+    void askAboutOtherChanges(PendingSave save);
     Result<PackageContents, PackageError> contentsToWrite(PendingSave& save) const;
 
     Dialogs& dialogs_;

@@ -24,6 +24,7 @@ constexpr std::uintmax_t maximumRecordSize = 16 * 1024 * 1024;
 
 using package_detail::fileError;
 using package_detail::isLink;
+using package_detail::readRecordText;
 
 PackageError notRegularFile(const fs::path& path)
 {
@@ -53,7 +54,25 @@ struct FileDescriptor {
     ~FileDescriptor() { ::close(value); }
 };
 
-// Reads the record only when it is a regular file: a FIFO or a device behind the name would
+// The frame's file in "images", if the record names one that is there.
+std::optional<fs::path> frameFile(const fs::path& imagesFolder, const std::string& fileName)
+{
+    if (!isPlainFileName(fileName)) return std::nullopt;
+    const fs::path file = imagesFolder / fileName;
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) return std::nullopt;
+    // A link inside "images" must not lead the reader elsewhere.
+    const auto resolved = fs::canonical(file, error);
+    const auto folder = fs::canonical(imagesFolder, error);
+    if (error || resolved.parent_path() != folder) return std::nullopt;
+    return file;
+}
+
+} // namespace
+
+namespace package_detail {
+
+// Only a regular file is read: a FIFO or a device behind the name would
 // block the reader or never end.
 Result<std::string, PackageError> readRecordText(const fs::path& file)
 {
@@ -83,21 +102,7 @@ Result<std::string, PackageError> readRecordText(const fs::path& file)
     return text;
 }
 
-// The frame's file in "images", if the record names one that is there.
-std::optional<fs::path> frameFile(const fs::path& imagesFolder, const std::string& fileName)
-{
-    if (!isPlainFileName(fileName)) return std::nullopt;
-    const fs::path file = imagesFolder / fileName;
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) return std::nullopt;
-    // A link inside "images" must not lead the reader elsewhere.
-    const auto resolved = fs::canonical(file, error);
-    const auto folder = fs::canonical(imagesFolder, error);
-    if (error || resolved.parent_path() != folder) return std::nullopt;
-    return file;
-}
-
-} // namespace
+} // namespace package_detail
 
 Result<PackageContents, PackageError> packageContents(const fs::path& package, const AppState& state)
 {
@@ -117,13 +122,26 @@ Result<PackageContents, PackageError> packageContents(const fs::path& package, c
     const auto encoded = encodeProjectFile(recordOf(project, names));
     if (!encoded) return PackageError { encoded.error().message };
 
-    PackageContents contents { .package = package, .frames = {}, .record = encoded.value(), .inPlace = inPlace };
+    PackageContents contents { .package = package,
+        .frames = {},
+        .record = encoded.value(),
+        .inPlace = inPlace,
+        .keptFileNames = { names.begin(), names.end() },
+        .expectedRecord = {} };
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (const auto& source = images[i].sourcePath) {
             contents.frames.push_back({ .id = images[i].id, .fileName = names[i], .source = *source });
         }
     }
     return contents;
+}
+
+void addFrameFileNames(const std::vector<WallpaperImage>& frames, std::set<std::string>& names)
+{
+    for (const auto& frame : frames) {
+        names.insert(frame.fileName);
+        if (frame.sourcePath) names.insert(fs::path(*frame.sourcePath).filename().string());
+    }
 }
 
 bool placeFrames(AppState& state, const PackageContents& contents, std::size_t count)
@@ -162,7 +180,9 @@ Result<OpenedPackage, PackageError> readPackage(const fs::path& package)
     auto decoded = decodeProjectFile(text.value());
     if (!decoded) return PackageError { decoded.error().message };
 
-    OpenedPackage opened { .project = std::move(decoded).value(), .missingFileNames = {} };
+    OpenedPackage opened {
+        .project = std::move(decoded).value(), .record = std::move(text).value(), .missingFileNames = {}
+    };
     const fs::path imagesFolder = package / packageImagesFolderName;
     // A linked "images" leads out of the package: it counts as no folder, its frames as missing.
     const bool imagesInPackage = !isLink(imagesFolder);

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@ namespace tl {
 // Why a package could not be written or read, in words for the user.
 struct PackageError {
     std::string description;
+    // An in-place write found another record than the one expected: another program saved there.
+    bool changedElsewhere = false;
 };
 
 inline constexpr std::string_view projectRecordName = "project.json";
@@ -40,6 +44,13 @@ struct PackageContents {
     // The package is the open project's own and is written where it stands; any other target is
     // built beside it and renamed into place whole, replacing a package already there.
     bool inPlace = false;
+    // The files of "images" an in-place write keeps: those the record names and those an undo or a
+    // save still waiting may bring back. Older files beside them are left by killed saves and
+    // replaced edits, and go.
+    std::set<std::string> keptFileNames;
+    // The record the package should still hold; an in-place write finding another one writes
+    // nothing and fails with `changedElsewhere`.
+    std::optional<std::string> expectedRecord;
 };
 
 // What a package write did: the leading frames that are in place (all of them, or none after a
@@ -55,9 +66,13 @@ Result<PackageContents, PackageError> packageContents(const std::filesystem::pat
 Result<PackageContents, PackageError> packageContents(
     const std::filesystem::path& package, const AppState::Snapshot& project);
 
+// The names the files of `frames` may have in a package: each frame's name and its file's.
+void addFrameFileNames(const std::vector<WallpaperImage>& frames, std::set<std::string>& names);
+
 // Writes the package folder: each frame's file into "images" (copied through a temporary file with
 // checked writes, never removing a source), then "project.json". The open project's package is
-// written in place under its lock, so a failure leaves it readable; any other is built beside the
+// written in place under its lock, so a failure leaves it readable, and then loses the frame files
+// it no longer keeps; any other is built beside the
 // target and renamed into place last, so a failure or a kill leaves the old state. A failure
 // removes the files and folders the write created. A replacement a killed writer left halfway in
 // the target's folder is completed first. Blocking; safe on any thread.
@@ -72,6 +87,8 @@ bool placeFrames(std::vector<WallpaperImage>& frames, const PackageContents& con
 
 struct OpenedPackage {
     Project project;
+    // The record's bytes as read.
+    std::string record;
     // File names the record lists but "images" does not hold, in timeline order.
     std::vector<std::string> missingFileNames;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ProjectPackage.h"
+#include "platform/Result.h"
 #include "platform/Text.h"
 
 #include <filesystem>
@@ -19,6 +20,15 @@ inline PackageError savingElsewhere(const std::filesystem::path& package)
     return PackageError { "“" + escapedForDisplay(package.string())
         + "” is being saved by another instance of Tidelumine" };
 }
+
+inline PackageError changedElsewhere(const std::filesystem::path& package)
+{
+    return PackageError { .description = "“" + escapedForDisplay(package.string()) + "” was changed by another program",
+        .changedElsewhere = true };
+}
+
+// The record in `file`, read only when it is a regular file of a size a record can have.
+Result<std::string, PackageError> readRecordText(const std::filesystem::path& file);
 
 inline bool isLink(const std::filesystem::path& path)
 {

@@ -13,8 +13,10 @@ namespace fs = std::filesystem;
 namespace tl {
 namespace {
 
+using package_detail::changedElsewhere;
 using package_detail::fileError;
 using package_detail::isLink;
+using package_detail::readRecordText;
 using package_detail::savingElsewhere;
 
 void removeTreeQuietly(const fs::path& path)
@@ -92,6 +94,34 @@ Result<void, PackageError> copyFrames(
     return {};
 }
 
+// Whether the package still holds the record this instance last read or wrote there.
+bool holdsExpectedRecord(const PackageContents& contents)
+{
+    if (!contents.expectedRecord) return true;
+    const auto found = readRecordText(contents.package / projectRecordName);
+    return found && found.value() == *contents.expectedRecord;
+}
+
+// Frame files that neither the record nor an undo can bring back: what killed saves and replaced
+// edits left. Only plain files of our kind, untouched for a while: a younger one may be an edit
+// still being applied, or another instance's save.
+void removeUnneededFrameFiles(const fs::path& images, const std::set<std::string>& kept)
+{
+    std::vector<fs::path> unneeded;
+    std::error_code error;
+    for (fs::directory_iterator entry(images, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        std::error_code ignored;
+        if (name.starts_with('.') || kept.contains(name) || !fs::is_regular_file(entry->symlink_status(ignored)))
+            continue;
+        const auto modified = entry->last_write_time(ignored);
+        if (!ignored && fs::file_time_type::clock::now() - modified >= staleTemporaryAge)
+            unneeded.push_back(entry->path());
+    }
+    for (const auto& file : unneeded)
+        removeFileQuietly(file);
+}
+
 // The open project's own package, written where it stands under its lock: frames first, each
 // through a temporary, then the record, so a write stopped anywhere leaves every frame readable.
 Result<void, PackageError> writeInPlace(const PackageContents& contents)
@@ -99,6 +129,7 @@ Result<void, PackageError> writeInPlace(const PackageContents& contents)
     const fs::path& package = contents.package;
     const ExclusiveFileLock lock(package / packageLockName);
     if (lock.heldElsewhere()) return savingElsewhere(package);
+    if (!holdsExpectedRecord(contents)) return changedElsewhere(package);
     removeStaleReplacementTemporaries(package);
 
     const fs::path images = package / packageImagesFolderName;
@@ -123,6 +154,7 @@ Result<void, PackageError> writeInPlace(const PackageContents& contents)
     created.keep();
     // The record is in place; a failed flush of its rename cannot be undone, only left to the system.
     static_cast<void>(syncFile(package));
+    removeUnneededFrameFiles(images, contents.keptFileNames);
     return {};
 }
 
@@ -165,8 +197,9 @@ Result<void, PackageError> writeBeside(const PackageContents& contents)
     if (const auto synced = syncFile(images)) return fileError(shownImages, synced);
     if (const auto synced = syncFile(work)) return fileError(package, synced);
 
-    if (auto moved = moveBuildIntoPlace(work, package); !moved) return moved;
-    build.finished = true;
+    auto moved = moveBuildIntoPlace(work, package);
+    build.finished = moved.result.ok() || moved.buildAwaitsRecovery;
+    if (!moved.result) return moved.result;
     createdFolders.keep();
     static_cast<void>(syncFile(package.parent_path()));
     return {};

@@ -2,6 +2,7 @@
 #include "platform/FileLock.h"
 #include "platform/FileReplacement.h"
 #include "support/ConstrainedDisk.h"
+#include "support/PackageFolders.h"
 #include "support/ProjectFixture.h"
 
 #include <gmock/gmock.h>
@@ -20,8 +21,10 @@ namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::entriesOf;
 using ::testing::HasSubstr;
 using testing::readText;
+using testing::SwaplessFileSystem;
 using testing::writeText;
 
 constexpr std::string_view heldElsewhere = "is being saved by another instance of Tidelumine";
@@ -34,16 +37,6 @@ fs::path writeNoisyImage(const fs::path& file)
     cv::randu(pixels, cv::Scalar::all(0), cv::Scalar::all(255));
     cv::imwrite(file.string(), pixels);
     return file;
-}
-
-std::vector<std::string> entriesOf(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
-        names.push_back(entry->path().filename().string());
-    std::ranges::sort(names);
-    return names;
 }
 
 // Frame files copied so far into the "images" folder of every package and package build in `folder`.
@@ -271,27 +264,6 @@ TEST_F(PackageWriteSafetyTest, TwoInstancesSavingOnePackageTakeTurnsInsteadOfRac
     EXPECT_EQ(readText(package / "project.json"), record);
     save(package);
 }
-
-// A file system without a swap (exFAT, many USB disks: renameat2 with any flag fails with EINVAL)
-// for as long as it lives; `killBetweenRenames` ends the process after the old package went aside.
-class SwaplessFileSystem {
-public:
-    explicit SwaplessFileSystem(bool killBetweenRenames = false)
-        : saved_(package_detail::replacementCalls())
-    {
-        auto& calls = package_detail::replacementCalls();
-        calls.rename = [plain = saved_.rename](const fs::path& from, const fs::path& to, unsigned flags) {
-            return flags != 0 ? EINVAL : plain(from, to, 0);
-        };
-        if (killBetweenRenames) calls.betweenRenames = [] { ::_exit(0); };
-    }
-    ~SwaplessFileSystem() { package_detail::replacementCalls() = saved_; }
-    SwaplessFileSystem(const SwaplessFileSystem&) = delete;
-    SwaplessFileSystem& operator=(const SwaplessFileSystem&) = delete;
-
-private:
-    package_detail::ReplacementCalls saved_;
-};
 
 TEST_F(PackageWriteSafetyTest, AReplaceWithoutASwapLeavesNothingBesideAndAKilledOneIsCompletedByTheNextSaveOrOpen)
 {
