@@ -64,6 +64,17 @@ protected:
         EXPECT_EQ(dialogs.alerts.back().message, "Save Failed");
     }
 
+    const fs::path parent = folder("Saves");
+    const fs::path package = parent / "Dawn.vorrind";
+
+    // The package saved once, then a replacement of it left halfway by failing renames.
+    void leaveReplacementHalfway()
+    {
+        importImages({ "old.png" });
+        ASSERT_TRUE(saveProject(package));
+        failToReplace(package, "new.png");
+    }
+
     std::vector<std::string> leftoversIn(const fs::path& folder, std::string_view mark)
     {
         std::vector<std::string> found;
@@ -77,7 +88,6 @@ protected:
 // but its own packages, builds and asides: opening or saving any package there moves nothing.
 TEST_F(ReplacementJournalTest, AJournalItDidNotWriteMovesAndRemovesNothing)
 {
-    const auto parent = folder("Shared");
     const std::string build = ".tidelumine-" + Uuid::random().text() + ".tmp.vorrind";
     const std::string aside = leftoverName(".replaced");
     fs::create_directories(parent / "Photos");
@@ -130,11 +140,7 @@ TEST_F(ReplacementJournalTest, AJournalItDidNotWriteMovesAndRemovesNothing)
 // there completes the replacement with the newer one.
 TEST_F(ReplacementJournalTest, AFailedRestoreKeepsBothCopiesForTheNextOpenToSettle)
 {
-    const auto parent = folder("Saves");
-    const auto package = parent / "Dawn.vorrind";
-    importImages({ "old.png" });
-    ASSERT_TRUE(saveProject(package));
-    failToReplace(package, "new.png");
+    leaveReplacementHalfway();
 
     EXPECT_FALSE(fs::exists(package));
     ASSERT_EQ(leftoversIn(parent, ".replacing").size(), 1u);
@@ -155,11 +161,7 @@ TEST_F(ReplacementJournalTest, AFailedRestoreKeepsBothCopiesForTheNextOpenToSett
 // A replacement whose build another instance still holds is not touched until it lets go.
 TEST_F(ReplacementJournalTest, AReplacementStillLockedIsLeftUntilItsWriterLetsGo)
 {
-    const auto parent = folder("Saves");
-    const auto package = parent / "Dawn.vorrind";
-    importImages({ "old.png" });
-    ASSERT_TRUE(saveProject(package));
-    failToReplace(package, "new.png");
+    leaveReplacementHalfway();
     const auto left = entriesOf(parent);
     {
         const ExclusiveFileLock writer(parent / leftoversIn(parent, ".tmp.vorrind").at(0) / packageLockName);
@@ -174,11 +176,7 @@ TEST_F(ReplacementJournalTest, AReplacementStillLockedIsLeftUntilItsWriterLetsGo
 // The sweep of builds a killed Save As left removes only old, unlocked builds that no journal awaits.
 TEST_F(ReplacementJournalTest, TheSweepRemovesOnlyOldUnlockedBuildsNoJournalAwaits)
 {
-    const auto parent = folder("Saves");
-    const auto package = parent / "Dawn.vorrind";
-    importImages({ "old.png" });
-    ASSERT_TRUE(saveProject(package));
-    failToReplace(package, "new.png");
+    leaveReplacementHalfway();
     const auto awaited = entriesOf(parent);
 
     const auto build = [&](const std::string& frame) {
@@ -208,8 +206,6 @@ TEST_F(ReplacementJournalTest, TheSweepRemovesOnlyOldUnlockedBuildsNoJournalAwai
 // The journal reaches the disk before the first rename it explains; when it cannot, nothing moves.
 TEST_F(ReplacementJournalTest, TheJournalIsFlushedBeforeTheFirstRenameOrNothingMoves)
 {
-    const auto parent = folder("Saves");
-    const auto package = parent / "Dawn.vorrind";
     importImages({ "old.png" });
     ASSERT_TRUE(saveProject(package));
     const auto record = readText(package / "project.json");

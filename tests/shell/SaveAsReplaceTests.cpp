@@ -1,5 +1,6 @@
 #include "platform/qt/QtDialogs.h"
 #include "shell/TidelumineApp.h"
+#include "support/ModalAnswers.h"
 #include "support/OfflinePlatform.h"
 #include "support/ProjectFixture.h"
 #include "ui/window/AppActions.h"
@@ -20,21 +21,7 @@ namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs `answer` on the next modal window of type T once the event loop shows it.
-template <class T> void answerNext(std::function<void(T&)> answer)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, answer = std::move(answer)] {
-        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!window) return;
-        poll->stop();
-        poll->deleteLater();
-        answer(*window);
-    });
-    poll->start();
-}
+using testing::answerNext;
 
 std::set<std::string> filesIn(const fs::path& folder)
 {

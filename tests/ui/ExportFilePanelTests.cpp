@@ -1,15 +1,14 @@
 #include "ui/export/ExportFilePanel.h"
 
+#include "support/ModalAnswers.h"
 #include "support/TestImageFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -18,23 +17,7 @@ namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs `answer` on the next modal window of type T once the event loop shows it; deleting the
-// returned poll stops waiting for one.
-template <class T> QPointer<QTimer> answerNext(std::function<void(T&)> answer)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, answer = std::move(answer)] {
-        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!window) return;
-        poll->stop();
-        poll->deleteLater();
-        answer(*window);
-    });
-    poll->start();
-    return poll;
-}
+using testing::answerNext;
 
 // A name typed into the real panel: the file it stands for, when it is there already, is only
 // replaced after the panel's own question has named it.
