@@ -51,7 +51,7 @@ protected:
 
     // Replaces `package` on a file system without a swap where both renames onto it fail: the
     // save fails and leaves the old package aside, the new build and their journal.
-    void failToReplace(const fs::path& package, const std::string& newFrame)
+    void failToReplace(const std::string& newFrame)
     {
         SwaplessFileSystem failing;
         failing.failRenamesOnto(package);
@@ -72,7 +72,7 @@ protected:
     {
         importImages({ "old.png" });
         ASSERT_TRUE(saveProject(package));
-        failToReplace(package, "new.png");
+        failToReplace("new.png");
     }
 
     std::vector<std::string> leftoversIn(const fs::path& folder, std::string_view mark)
