@@ -133,7 +133,7 @@ void AppCommandCenter::requestCloseProject()
 void AppCommandCenter::save()
 {
     if (const auto path = appState.currentProjectPath.get()) {
-        projectIO.saveProject(*path, appState);
+        saveFlow.save(*path, appState);
     } else {
         saveProjectAs();
     }

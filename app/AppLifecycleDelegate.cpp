@@ -66,7 +66,9 @@ void AppLifecycleDelegate::confirmAndOpen(AppCommandCenter& commandCenter, const
 
 AppLifecycleDelegate::TerminateReply AppLifecycleDelegate::applicationShouldTerminate()
 {
-    if (!commandCenter_ || !commandCenter_->appState.isDirty.get()) return TerminateReply::now;
+    if (!commandCenter_) return TerminateReply::now;
+    // A save still copying is waited for, even for a project with nothing left unsaved.
+    if (!commandCenter_->appState.isDirty.get() && !commandCenter_->saveFlow.isSaving()) return TerminateReply::now;
     commandCenter_->saveFlow.confirmBeforeQuitting(
         commandCenter_->appState, commandCenter_->uiState, [this, alive = lifetime_.token()](bool answer) {
             if (!alive.expired()) replyToTermination(answer);
@@ -83,7 +85,15 @@ void AppLifecycleDelegate::replyToTermination(bool answer)
 bool AppLifecycleDelegate::windowShouldClose(std::function<void()> performClose)
 {
     if (std::exchange(shouldBypassCloseCheck, false)) return true;
-    if (isTerminating || !commandCenter_ || !commandCenter_->appState.isDirty.get()) return true;
+    if (isTerminating || !commandCenter_) return true;
+    // Closing the last window quits: the close waits for a save still copying, then is asked again.
+    if (commandCenter_->saveFlow.isSaving()) {
+        commandCenter_->saveFlow.afterSaves([alive = lifetime_.token(), performClose = std::move(performClose)] {
+            if (!alive.expired()) performClose();
+        });
+        return false;
+    }
+    if (!commandCenter_->appState.isDirty.get()) return true;
     // A window cannot be closed again from inside its own close request: an answer given
     // while the question is still up lets this request through instead.
     auto question = std::make_shared<CloseQuestion>();

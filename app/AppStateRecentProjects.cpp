@@ -24,6 +24,16 @@ std::string displayNameList(const std::vector<RecentProject>& projects)
     return list.str();
 }
 
+// The stored list; none when nothing readable is stored.
+std::optional<std::vector<RecentProject>> storedRecentProjects(const Defaults& defaults)
+{
+    const auto stored = defaults.data(AppState::recentProjectsKey);
+    if (!stored) return std::nullopt;
+    auto decoded = decodeRecentProjects(stored->bytes);
+    if (!decoded) return std::nullopt;
+    return std::move(decoded).value();
+}
+
 } // namespace
 
 void AppState::addRecentProject(const std::filesystem::path& url)
@@ -41,11 +51,14 @@ void AppState::addRecentProject(const std::filesystem::path& url)
     if (displayName.empty()) displayName = validUtf8(location.filename().string());
     if (displayName.empty()) displayName = path;
 
-    recentProjects.mutate([&](std::vector<RecentProject>& projects) {
-        std::erase_if(projects, [&](const RecentProject& project) { return project.path == path; });
-        projects.insert(projects.begin(), RecentProject { path, std::move(displayName), Date::now() });
-        if (projects.size() > kMaximumRecentProjects) projects.resize(kMaximumRecentProjects);
-    });
+    // Another instance may have stored its own additions since this one read the list: the
+    // addition goes into the stored list, so neither instance erases the other's entries.
+    defaults_.synchronize();
+    auto projects = storedRecentProjects(defaults_).value_or(recentProjects.get());
+    std::erase_if(projects, [&](const RecentProject& project) { return project.path == path; });
+    projects.insert(projects.begin(), RecentProject { path, std::move(displayName), Date::now() });
+    if (projects.size() > kMaximumRecentProjects) projects.resize(kMaximumRecentProjects);
+    recentProjects = std::move(projects);
     log("📝 Recent projects count: " + std::to_string(recentProjects.get().size()));
     log("📝 Recent projects: " + displayNameList(recentProjects.get()));
     saveRecentProjects();
@@ -59,6 +72,8 @@ void AppState::saveRecentProjects()
         return;
     }
     defaults_.set(recentProjectsKey, DefaultsData { encoded.value() });
+    // Written through at once, so an instance started meanwhile merges into it.
+    defaults_.synchronize();
     log("💾 Saved " + std::to_string(recentProjects.get().size()) + " recent projects to UserDefaults");
 }
 

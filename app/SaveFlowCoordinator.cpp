@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace tl {
 namespace {
@@ -70,7 +71,7 @@ void SaveFlowCoordinator::guard(const std::string& title, AppState& appState, Ac
             if (!alive.expired()) guard(title, appState, action);
         };
         if (const auto path = appState.currentProjectPath.get()) {
-            projectIO_.saveProject(*path, appState, [askAgain = std::move(askAgain)](bool saved) {
+            save(*path, appState, [askAgain = std::move(askAgain)](bool saved) {
                 if (saved) askAgain();
             });
         } else {
@@ -82,6 +83,18 @@ void SaveFlowCoordinator::guard(const std::string& title, AppState& appState, Ac
 void SaveFlowCoordinator::confirmBeforeQuitting(
     AppState& appState, AppUIState& uiState, TerminationReply replyToTermination)
 {
+    if (isSaving()) {
+        // Quitting now would cut the copy off while the window seemed gone; what the save
+        // leaves unsaved (it failed, or edits came meanwhile) is asked about once it has ended.
+        afterSaves([this, &appState, &uiState, replyToTermination] {
+            if (appState.isDirty.get()) {
+                confirmBeforeQuitting(appState, uiState, replyToTermination);
+            } else {
+                replyToTermination(true);
+            }
+        });
+        return;
+    }
     const auto answer
         = projectIO_.dialogs().runAlert(unsavedChangesAlert("Do you want to save before quitting?", "Save & Quit"));
     if (answer == dontSaveButton) {
@@ -97,7 +110,7 @@ void SaveFlowCoordinator::confirmBeforeQuitting(
             }
         };
         if (const auto path = appState.currentProjectPath.get()) {
-            projectIO_.saveProject(*path, appState, std::move(afterSave));
+            save(*path, appState, std::move(afterSave));
         } else {
             saveThroughPanel(
                 untitledQuitName, appState, [afterSave] { afterSave(true); },
@@ -113,13 +126,44 @@ void SaveFlowCoordinator::saveThroughPanel(std::string_view name, AppState& appS
     auto completion = [this, alive = lifetime_.token(), &appState, saved, cancelled](const std::filesystem::path& url) {
         if (alive.expired()) return;
         uiState_.lastSaveDirectory = url.parent_path();
-        projectIO_.saveProject(url, appState, [saved, cancelled](bool wasSaved) {
+        save(url, appState, [saved, cancelled](bool wasSaved) {
             const auto& next = wasSaved ? saved : cancelled;
             if (next) next();
         });
     };
     projectIO_.presentSavePanelDeferred(
         std::string(name), uiState_.lastSaveDirectory.get(), std::move(completion), std::move(cancelled));
+}
+
+void SaveFlowCoordinator::save(
+    const std::filesystem::path& package, AppState& appState, std::function<void(bool saved)> completion)
+{
+    ++savesUnderWay_;
+    projectIO_.saveProject(package, appState, [this, alive = lifetime_.token(), completion](bool saved) {
+        if (!alive.expired()) --savesUnderWay_;
+        // The save's own continuation first: it may start the next save, which is waited for too.
+        if (completion) completion(saved);
+        if (!alive.expired()) saveEnded();
+    });
+}
+
+void SaveFlowCoordinator::afterSaves(Action then)
+{
+    if (!isSaving()) {
+        then();
+        return;
+    }
+    waitingForSaves_.push_back(std::move(then));
+    isFinishingSaves = true;
+}
+
+void SaveFlowCoordinator::saveEnded()
+{
+    if (isSaving() || waitingForSaves_.empty()) return;
+    auto waiting = std::exchange(waitingForSaves_, {});
+    isFinishingSaves = false;
+    for (auto& then : waiting)
+        afterSaves(std::move(then));
 }
 
 } // namespace tl

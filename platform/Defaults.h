@@ -28,6 +28,9 @@ public:
     virtual std::optional<Value> value(std::string_view key) const = 0;
     virtual void set(std::string_view key, Value value) = 0;
     virtual void remove(std::string_view key) = 0;
+    // Makes what other processes stored since visible here, and what was set here visible to them.
+    // Stores no other process shares have nothing to do.
+    virtual void synchronize() { }
 
     std::optional<std::string> string(std::string_view key) const;
     std::optional<DefaultsData> data(std::string_view key) const;

@@ -60,4 +60,10 @@ void QSettingsDefaults::remove(std::string_view key)
     settings_.remove(toQString(key));
 }
 
+void QSettingsDefaults::synchronize()
+{
+    std::lock_guard lock(mutex_);
+    settings_.sync();
+}
+
 } // namespace tl

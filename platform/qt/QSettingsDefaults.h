@@ -18,6 +18,7 @@ public:
     std::optional<Value> value(std::string_view key) const override;
     void set(std::string_view key, Value value) override;
     void remove(std::string_view key) override;
+    void synchronize() override;
 
 private:
     // One QSettings object is not safe across threads; every access holds this.

@@ -93,6 +93,22 @@ TEST(RecentProjects, AnUnreadableStoredListStartsEmptyAndIsKeptUntilTheNextSave)
     EXPECT_EQ(defaults.data(AppState::recentProjectsKey)->bytes, "[{\"path\":");
 }
 
+// A second instance started while the first was still saving wrote back its own, older list and
+// erased the package the first had added meanwhile.
+TEST(RecentProjects, TwoInstancesOnOneStoreKeepEachOthersAdditions)
+{
+    InMemoryDefaults defaults;
+    AppState first { defaults };
+    first.addRecentProject("/projects/Dunes.vorrind");
+    AppState second { defaults };
+    first.addRecentProject("/projects/Harbour.vorrind");
+    second.addRecentProject("/projects/Meadow.vorrind");
+    EXPECT_THAT(displayNames(second), ElementsAre("Meadow", "Harbour", "Dunes"));
+    first.addRecentProject("/projects/Dunes.vorrind");
+    EXPECT_THAT(displayNames(first), ElementsAre("Dunes", "Meadow", "Harbour"));
+    EXPECT_THAT(displayNames(AppState { defaults }), ElementsAre("Dunes", "Meadow", "Harbour"));
+}
+
 TEST(GenerationState, ClientIdIsCreatedOnceAndReusedAndAnEmptyOneIsReplaced)
 {
     InMemoryDefaults defaults;

@@ -280,6 +280,47 @@ TEST_F(LifecycleTest, SaveAndQuitThatFailsOnTheWorkerKeepsTheProjectDirtyAndTheA
     EXPECT_FALSE(state.isDirty.get());
 }
 
+// A quit during a save used to end the application at once, the copy still running behind a
+// vanished window; a close of the last window did the same.
+TEST_F(LifecycleTest, QuittingOrClosingDuringASaveWaitsForTheCopyThenQuitsWithoutAQuestion)
+{
+    lifecycle.attach(commands);
+    state.currentProjectPath = folder("P.vorrind");
+    commands.save();
+    ASSERT_TRUE(flow.isSaving());
+    int closes = 0;
+    EXPECT_FALSE(lifecycle.windowShouldClose([&] { ++closes; }));
+    EXPECT_EQ(lifecycle.applicationShouldTerminate(), AppLifecycleDelegate::TerminateReply::later);
+    EXPECT_TRUE(flow.isFinishingSaves.get());
+    EXPECT_EQ(terminations, 0);
+    EXPECT_EQ(closes, 0);
+
+    runPostedWorkUntil([this] { return terminations > 0; });
+    EXPECT_EQ(terminations, 1);
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(flow.isFinishingSaves.get());
+    EXPECT_TRUE(dialogs.alerts.empty()) << "the save left nothing unsaved";
+    ASSERT_FALSE(state.recentProjects.get().empty());
+    EXPECT_EQ(state.recentProjects.get().front().path, folder("P.vorrind").string());
+}
+
+// A save that fails while the quit waits leaves the changes unsaved: they are asked about.
+TEST_F(LifecycleTest, ASaveFailingWhileTheQuitWaitsAsksAboutTheUnsavedChanges)
+{
+    makeSavedAndDirty();
+    breakPackage();
+    lifecycle.attach(commands);
+    commands.save();
+    dialogs.answerAlert(0); // "Save Failed"
+    dialogs.answerAlert(cancel);
+    EXPECT_EQ(lifecycle.applicationShouldTerminate(), AppLifecycleDelegate::TerminateReply::later);
+    runPostedWorkUntil([this] { return dialogs.scriptFinished(); });
+    EXPECT_EQ(dialogs.alerts.back().informativeText, "Do you want to save before quitting?");
+    EXPECT_EQ(terminations, 0);
+    EXPECT_FALSE(flow.isFinishingSaves.get());
+    EXPECT_TRUE(state.isDirty.get());
+}
+
 TEST_F(LifecycleTest, ASaveFinishingAfterNewProjectLeavesTheSavedPackageToItsOwnProject)
 {
     const auto package = folder("A.vorrind");

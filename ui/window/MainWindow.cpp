@@ -3,8 +3,10 @@
 #include "app/AppCommandCenter.h"
 #include "app/AppLifecycleDelegate.h"
 #include "app/AppState.h"
+#include "app/SaveFlowCoordinator.h"
 #include "platform/qt/EventLoop.h"
 #include "ui/window/ContentView.h"
+#include "ui/window/FinishingSavesIndicator.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -26,6 +28,7 @@ MainWindow::MainWindow(AppCommandCenter& commandCenter, AppLifecycleDelegate& li
     auto* content = new ContentView(commandCenter_, *actions_, generation, this);
     addToolBar(content->toolbar());
     setCentralWidget(content);
+    new ui::FinishingSavesIndicator(*this, commandCenter_.saveFlow.isFinishingSaves);
 }
 
 MainWindow::~MainWindow()
