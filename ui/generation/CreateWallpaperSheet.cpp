@@ -67,6 +67,8 @@ CreateWallpaperSheet::CreateWallpaperSheet(CreateWallpaperServices services, std
     observation_ = model_->observe([this] { refresh(); });
     model_->restoreLastSettings();
     refresh();
+    // Typing goes to the prompt, not to the mode buttons that come first in the tab order.
+    prompt_->setFocus();
 }
 
 CreateWallpaperSheet::~CreateWallpaperSheet()

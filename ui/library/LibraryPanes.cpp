@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 namespace tl::ui {
@@ -23,6 +24,13 @@ QLabel* glyphLabel(const QString& symbol, int side, QWidget* parent)
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
+
+// The single layout's spacing: around the whole, and between the picture and its name.
+constexpr int margin = 16;
+constexpr int nameGap = 12;
+constexpr int nameHeight = 28;
+// The picture never shrinks below this, so the window keeps room to show it.
+constexpr int minimumPictureSide = 60;
 
 QLabel* centred(QLabel* label)
 {
@@ -92,21 +100,89 @@ void EmptyStateView::paintEvent(QPaintEvent*)
 
 SingleImageView::SingleImageView(QWidget* parent)
     : QWidget(parent)
+    , name_(new QLabel(this))
 {
+    QFont headline = font();
+    headline.setWeight(QFont::DemiBold);
+    name_->setFont(headline);
+    name_->setAlignment(Qt::AlignCenter);
+    name_->hide();
 }
 
-void SingleImageView::show(const std::optional<WallpaperImage>& image, const QImage& picture)
+void SingleImageView::show(const std::optional<WallpaperImage>& image, const QImage& picture, const QString& problem)
 {
     image_ = image;
     picture_ = picture;
+    problem_ = problem;
+    placeChildren();
     update();
+}
+
+void SingleImageView::setAccessory(QWidget* accessory)
+{
+    accessory_ = accessory;
+    accessory_->setParent(this);
+    // Its showing and hiding change the room left for the picture and the name.
+    accessory_->installEventFilter(this);
+    placeChildren();
+}
+
+int SingleImageView::footerHeight() const
+{
+    return accessory_ && !accessory_->isHidden() ? accessory_->sizeHint().height() + margin : 0;
+}
+
+QSize SingleImageView::minimumSizeHint() const
+{
+    const int accessoryWidth = accessory_ ? accessory_->sizeHint().width() : 0;
+    const int accessoryHeight = accessory_ ? accessory_->sizeHint().height() + margin : 0;
+    return { std::max(accessoryWidth, minimumPictureSide) + 2 * margin,
+        2 * margin + minimumPictureSide + nameGap + nameHeight + accessoryHeight };
+}
+
+QRectF SingleImageView::pictureFrame() const
+{
+    const QRectF area = QRectF(rect()).adjusted(margin, margin, -margin, -margin - footerHeight());
+    const QSizeF fitted
+        = QSizeF(picture_.size())
+              .scaled(QSizeF(area.width(), std::min(520.0, area.height() - nameHeight - nameGap)), Qt::KeepAspectRatio);
+    const double top = area.center().y() - (fitted.height() + nameGap + nameHeight) / 2;
+    return { area.center().x() - fitted.width() / 2, top, fitted.width(), fitted.height() };
+}
+
+void SingleImageView::placeChildren()
+{
+    if (accessory_) {
+        const QSize size = accessory_->sizeHint();
+        accessory_->setGeometry(QRect(QPoint((width() - size.width()) / 2, height() - margin - size.height()), size));
+    }
+    const bool named = image_ && !picture_.isNull();
+    name_->setVisible(named);
+    if (!named) return;
+    const QRectF frame = pictureFrame();
+    const QRect name = QRectF(margin, frame.bottom() + nameGap, width() - 2.0 * margin, nameHeight).toRect();
+    name_->setGeometry(name);
+    name_->setText(name_->fontMetrics().elidedText(toDisplayText(image_->fileName), Qt::ElideMiddle, name.width()));
+}
+
+void SingleImageView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeChildren();
+}
+
+bool SingleImageView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == accessory_ && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        placeChildren();
+    return QWidget::eventFilter(watched, event);
 }
 
 void SingleImageView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF area = QRectF(rect()).adjusted(16, 16, -16, -16);
+    const QRectF area = QRectF(rect()).adjusted(margin, margin, -margin, -margin);
     if (!image_ || picture_.isNull()) {
         const QRectF glyph(area.center() - QPointF(24, 60), QSizeF(48, 48));
         drawSymbol(painter, u"photo", glyph, secondaryColor(palette()));
@@ -115,32 +191,25 @@ void SingleImageView::paintEvent(QPaintEvent*)
         title.setWeight(QFont::DemiBold);
         painter.setFont(title);
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(
-            QRectF(area.left(), glyph.bottom() + 8, area.width(), 30), Qt::AlignCenter, QStringLiteral("No Selection"));
+        const bool unshowable = image_ && !problem_.isEmpty();
+        const QRectF titleRect(area.left(), glyph.bottom() + 8, area.width(), 30);
+        painter.drawText(titleRect, Qt::AlignCenter,
+            unshowable ? painter.fontMetrics().elidedText(
+                toDisplayText(image_->fileName), Qt::ElideMiddle, static_cast<int>(area.width()))
+                       : QStringLiteral("No Selection"));
         painter.setFont(font());
         painter.setPen(secondaryColor(palette()));
-        painter.drawText(QRectF(area.left(), glyph.bottom() + 40, area.width(), 24), Qt::AlignCenter,
-            QStringLiteral("Select an image to preview it here"));
+        painter.drawText(QRectF(area.left(), glyph.bottom() + 40, area.width(), 48),
+            Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+            unshowable ? problem_ : QStringLiteral("Select an image to preview it here"));
         return;
     }
-    const double nameHeight = 28;
-    QSizeF fitted
-        = QSizeF(picture_.size())
-              .scaled(QSizeF(area.width(), std::min(520.0, area.height() - nameHeight - 12)), Qt::KeepAspectRatio);
-    const double top = area.center().y() - (fitted.height() + 12 + nameHeight) / 2;
-    const QRectF frame(area.center().x() - fitted.width() / 2, top, fitted.width(), fitted.height());
+    const QRectF frame = pictureFrame();
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 50));
     painter.drawRoundedRect(frame.translated(0, 2).adjusted(-2, -2, 2, 2), 12, 12);
     drawThumbnail(painter, frame, picture_, 10);
     if (image_->isTween) drawTweenBadge(painter, frame);
-    QFont headline = font();
-    headline.setWeight(QFont::DemiBold);
-    painter.setFont(headline);
-    painter.setPen(palette().color(QPalette::WindowText));
-    const QRectF name(area.left(), frame.bottom() + 12, area.width(), nameHeight);
-    painter.drawText(name, Qt::AlignCenter,
-        QFontMetricsF(headline).elidedText(toDisplayText(image_->fileName), Qt::ElideMiddle, name.width()));
 }
 
 } // namespace tl::ui

@@ -192,6 +192,9 @@ ImageEditSheet::ImageEditSheet(const AppState& appState, WallpaperImage imageToE
     observations_.push_back(model_.errorMessage.observe(update));
     refreshPictures();
     refresh();
+    // Typing goes to the instruction: with Cancel first in the tab order, Space would close the
+    // sheet and lose what was typed.
+    instruction_->setFocus();
 }
 
 ImageEditSheet::~ImageEditSheet() = default;
