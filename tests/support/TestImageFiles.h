@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tl::test {
@@ -95,6 +96,52 @@ inline std::string withJpegProfile(const std::string& jpeg, const std::vector<st
             + payload;
     }
     return jpeg.substr(0, 2) + segments + jpeg.substr(2);
+}
+
+inline std::string littleEndian(std::uint64_t value, int bytes)
+{
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    return out;
+}
+
+// The header of an animated WebP: a VP8X chunk with the animation flag and an ANIM chunk.
+inline std::string animatedWebp()
+{
+    const std::string vp8x
+        = "VP8X" + littleEndian(10, 4) + std::string("\x02\0\0\0", 4) + littleEndian(63, 3) + littleEndian(63, 3);
+    const std::string anim = "ANIM" + littleEndian(6, 4) + std::string(6, '\0');
+    const std::string body = "WEBP" + vp8x + anim;
+    return "RIFF" + littleEndian(body.size(), 4) + body;
+}
+
+// A baseline JPEG whose frame header claims width x height and that holds no scan.
+inline std::string jpegClaiming(int width, int height)
+{
+    const auto big16 = [](int value) {
+        return std::string { static_cast<char>(value >> 8), static_cast<char>(value) };
+    };
+    return std::string("\xFF\xD8\xFF\xC0\x00\x11\x08", 7) + big16(height) + big16(width)
+        + std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xFF\xD9", 12);
+}
+
+// An uncompressed grey BigTIFF 40000 pixels wide and 2 high: wider than any side we open.
+inline std::string wideBigTiff()
+{
+    constexpr std::uint64_t width = 40000;
+    const std::vector<std::pair<int, std::pair<int, std::uint64_t>>> tags { { 256, { 4, width } }, { 257, { 4, 2 } },
+        { 258, { 3, 8 } }, { 259, { 3, 1 } }, { 262, { 3, 1 } }, { 273, { 4, 0 } }, { 277, { 3, 1 } },
+        { 278, { 4, 2 } }, { 279, { 4, 2 * width } } };
+    const std::uint64_t pixelsAt = 16 + 8 + tags.size() * 20 + 8;
+    std::string tiff
+        = std::string("II\x2B\x00\x08\x00\x00\x00", 8) + littleEndian(16, 8) + littleEndian(tags.size(), 8);
+    for (const auto& [tag, typed] : tags) {
+        const auto [type, value] = typed;
+        tiff += littleEndian(static_cast<std::uint64_t>(tag), 2) + littleEndian(static_cast<std::uint64_t>(type), 2)
+            + littleEndian(1, 8) + littleEndian(tag == 273 ? pixelsAt : value, 8);
+    }
+    return tiff + littleEndian(0, 8) + std::string(2 * width, '\x80');
 }
 
 // Whether libheif here can encode HEVC; codec-dependent tests skip without it.

@@ -1,25 +1,32 @@
 #include "MainWindowHarness.h"
+#include "support/TestImageFiles.h"
 
 #include "ui/common/SheetPresenter.h"
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/export/ExportProgressView.h"
+#include "ui/generation/CreateWallpaperSheet.h"
 #include "ui/inspector/InspectorColumn.h"
 #include "ui/library/ImagesLibraryView.h"
 #include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDrop.h"
 #include "ui/library/LibraryItemView.h"
+#include "ui/library/LibraryPanes.h"
 #include "ui/library/ReorderDragTracker.h"
+#include "ui/library/TimelineListModel.h"
 #include "ui/library/TweenInsertion.h"
 #include "ui/library/sheets/ImageEditSheet.h"
 #include "ui/library/sheets/TweenConfigSheet.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -31,6 +38,9 @@
 namespace tl::ui {
 namespace {
 
+using tl::test::animatedWebp;
+using tl::test::jpegClaiming;
+using tl::test::wideBigTiff;
 using tl::testing::processEventsUntil;
 
 class ContentViewTest : public ::testing::Test {
@@ -294,6 +304,63 @@ TEST_F(ContentViewTest, EditWithAIOpensTheEditSheetForThatImage)
     harness.content().context().sheets().dismiss();
 }
 
+// A sheet opened with a button in focus swallowed typing, and Space pressed that button: Cancel
+// closed the edit sheet with what had been typed.
+TEST_F(ContentViewTest, TheEditAndCreateSheetsOpenWithTypingInTheirPrompt)
+{
+    importPictures(2);
+    auto& sheets = harness.content().context().sheets();
+    const auto typeIntoSheet = [&](QDialog& sheet) {
+        // As the desktop does for a window it shows; the offscreen platform leaves that out.
+        QApplication::setActiveWindow(&sheet);
+        EXPECT_TRUE(sheet.isActiveWindow());
+        QWidget* focus = QApplication::focusWidget();
+        EXPECT_TRUE(qobject_cast<QPlainTextEdit*>(focus)) << (focus ? focus->metaObject()->className() : "nothing");
+        if (focus) QTest::keyClicks(focus, "a b");
+        EXPECT_TRUE(sheet.isVisible());
+    };
+
+    harness.content().library().editImage(state.images.get()[1]);
+    auto* edit = qobject_cast<ImageEditSheet*>(sheets.current());
+    ASSERT_NE(edit, nullptr);
+    typeIntoSheet(*edit);
+    EXPECT_EQ(edit->instruction().toPlainText(), "a b");
+    EXPECT_FALSE(ui.isTimelinePlaying.get());
+    sheets.dismiss();
+
+    harness.window().actions().generateTimeline.trigger();
+    ASSERT_TRUE(processEventsUntil([&] { return qobject_cast<CreateWallpaperSheet*>(sheets.current()); }));
+    auto* create = qobject_cast<CreateWallpaperSheet*>(sheets.current());
+    typeIntoSheet(*create);
+    EXPECT_EQ(create->model().form().prompt, "a b");
+    sheets.dismiss();
+}
+
+// At the default size the single layout's tween button was drawn over the frame's name.
+TEST_F(ContentViewTest, TheSingleLayoutsTweenButtonNeverCoversTheFrameName)
+{
+    importPictures(2);
+    state.select(state.images.get()[0].id);
+    ui.viewMode = LibraryViewMode::single;
+    auto& single = harness.content().library().singleView();
+    auto* button = single.findChild<QPushButton*>();
+    ASSERT_NE(button, nullptr);
+    // The smallest size asked for is clamped to the smallest the window allows.
+    for (const QSize size : { QSize(1200, 800), QSize(1320, 860), QSize(1, 1) }) {
+        harness.window().resize(size);
+        ASSERT_TRUE(processEventsUntil([&] { return single.nameLabel().isVisible(); }));
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(
+            QStringLiteral("%1x%2").arg(harness.window().width()).arg(harness.window().height()).toStdString());
+        const QRect name = single.nameLabel().geometry();
+        EXPECT_TRUE(button->isVisible());
+        EXPECT_FALSE(name.intersects(button->geometry()));
+        EXPECT_TRUE(single.rect().contains(name));
+        EXPECT_TRUE(single.rect().contains(button->geometry()));
+        EXPECT_EQ(single.nameLabel().text(), "frame-1.png");
+    }
+}
+
 TEST_F(ContentViewTest, TheEditSheetShowsBothFramesThenTheEditedPreviewInPlaceOfTheCurrentOne)
 {
     importPictures(2);
@@ -412,6 +479,68 @@ TEST_F(ContentViewTest, AnAppliedEditIsOneUndoStepThatBringsTheOriginalFrameBack
     EXPECT_EQ(state.images.get()[1].sourcePath, editedPath);
     EXPECT_TRUE(std::filesystem::exists(editedPath));
     EXPECT_TRUE(state.isDirty.get());
+}
+
+// Files an import left out were named only in the log: the window added nothing and said nothing.
+TEST_F(ContentViewTest, AnImportThatSkipsFilesEndsWithOneAlertNamingEachFileAndWhy)
+{
+    const auto folder = harness.folder.path();
+    std::vector<std::filesystem::path> files = harness.writePictures({ Qt::darkCyan });
+    std::vector<QString> expected;
+    const auto add = [&](const std::string& name, const std::string& bytes, const char* reason) {
+        tl::test::writeBytes(folder / name, bytes);
+        files.push_back(folder / name);
+        expected.push_back(QString::fromStdString(name) + QStringLiteral(": ") + QString::fromUtf8(reason));
+    };
+    add("moving.webp", animatedWebp(), "Animated WebP pictures are not supported.");
+    add("claims.jpg", jpegClaiming(65500, 65500),
+        "The picture is too large: 65500 × 65500 pixels, more than 32768 on a side.");
+    add("wide.tif", wideBigTiff(), "The picture is too large: 40000 × 2 pixels, more than 32768 on a side.");
+    add("notes.png", "no picture in here", "The file is not a picture in a format this program opens.");
+    if (tl::test::canEncodeHeic()) {
+        ASSERT_TRUE(tl::test::writeTestHeic(cv::Mat(64, 96, CV_8UC3, cv::Scalar(40, 90, 200)), folder / "cut.heic"));
+        const std::string whole = tl::test::readBytes(folder / "cut.heic");
+        add("cut.heic", whole.substr(0, whole.size() * 2 / 3), "The file is damaged or incomplete.");
+    }
+
+    harness.dialogs.chooseInImportPanel(files);
+    harness.toolbarAction(QStringLiteral("Import Images...")).trigger();
+    const auto alerts = [&] { return harness.window().findChildren<QMessageBox*>(); };
+    ASSERT_TRUE(processEventsUntil([&] { return !alerts().isEmpty(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(alerts().size(), 1);
+    const QMessageBox& alert = *alerts().front();
+    EXPECT_TRUE(alert.isVisible());
+    EXPECT_EQ(alert.text(), QStringLiteral("%1 files were not imported.").arg(expected.size()));
+    EXPECT_EQ(alert.informativeText().split(QLatin1Char('\n')), QStringList(expected.begin(), expected.end()));
+    EXPECT_EQ(state.images.get().size(), 1u);
+}
+
+// A frame whose file stopped decoding was a grey placeholder with no word of why.
+TEST_F(ContentViewTest, AFrameWhosePictureCannotBeShownSaysWhyInItsCellAndInTheInspector)
+{
+    importPictures(1);
+    const auto file = harness.folder.path() / "claims.jpg";
+    tl::test::writeBytes(file, jpegClaiming(65500, 65500));
+    state.addImage(WallpaperImage {
+        .id = Uuid::random(), .fileName = "claims.jpg", .altitude = 0.0, .azimuth = 0.0, .sourcePath = file.string() });
+    state.select(state.images.get()[1].id);
+    const QString reason = QStringLiteral("The picture is too large: 65500 × 65500 pixels, more than 32768 on a side.");
+    auto& model = harness.content().library().model();
+    ASSERT_TRUE(processEventsUntil([&] {
+        model.thumbnail(1);
+        return model.pictureProblem(1) == reason;
+    }));
+    EXPECT_EQ(model.data(model.index(1), Qt::ToolTipRole).toString(), QStringLiteral("claims.jpg\n") + reason);
+    EXPECT_TRUE(model.pictureProblem(0).isEmpty());
+    EXPECT_EQ(model.data(model.index(0), Qt::ToolTipRole).toString(), QStringLiteral("frame-1.png"));
+
+    auto& inspector = harness.window().findChild<InspectorColumn*>()->inspector();
+    ASSERT_NE(inspector.pictureProblem(), nullptr);
+    EXPECT_TRUE(inspector.pictureProblem()->isVisible());
+    EXPECT_EQ(inspector.pictureProblem()->text(), QStringLiteral("This picture cannot be shown. ") + reason);
+    state.select(state.images.get()[0].id);
+    EXPECT_FALSE(inspector.pictureProblem()->isVisible());
 }
 
 // The toolbar button was a plain push: it showed nothing of the column's state, so a click that

@@ -28,9 +28,11 @@ protected:
     int importAndWait(std::vector<std::filesystem::path> files)
     {
         int landed = -1;
-        QObject::connect(&importer, &ImageImporter::imported, [&](int count) { landed = count; });
+        const auto connection
+            = QObject::connect(&importer, &ImageImporter::imported, [&](int count) { landed = count; });
         importer.import(std::move(files));
         EXPECT_TRUE(tl::testing::processEventsUntil([&] { return landed >= 0; }));
+        QObject::disconnect(connection);
         endEvent();
         return landed;
     }
@@ -85,6 +87,39 @@ TEST_F(ImageImporterTest, AppearanceModeImportsLightFrames)
     ASSERT_EQ(state.images.get().size(), 1u);
     EXPECT_EQ(state.images.get()[0].isLight, true);
     EXPECT_FALSE(state.images.get()[0].altitude);
+}
+
+// A long import showed nothing while it decoded and could not be stopped.
+TEST_F(ImageImporterTest, AnImportCountsTheImagesDecodedAndACancelledOneAddsNothing)
+{
+    std::vector<std::filesystem::path> files;
+    for (int i = 0; i < 5; ++i)
+        files.push_back(picture("p" + std::to_string(i) + ".png", 300, 200));
+    std::vector<ImportProgress> seen;
+    const auto observation = importer.progress.observe([&] {
+        if (const auto& progress = importer.progress.get()) seen.push_back(*progress);
+    });
+    EXPECT_EQ(importAndWait(files), 5);
+    EXPECT_FALSE(importer.progress.get().has_value());
+    ASSERT_EQ(seen.size(), 6u);
+    for (int decoded = 0; decoded <= 5; ++decoded)
+        EXPECT_EQ(seen[static_cast<std::size_t>(decoded)], (ImportProgress { decoded, 5 }));
+
+    bool landed = false;
+    QObject::connect(&importer, &ImageImporter::imported, [&] { landed = true; });
+    importer.import(files);
+    importer.import({ picture("later.png", 30, 20) });
+    importer.cancel();
+    EXPECT_FALSE(importer.progress.get().has_value());
+    importer.waitForWorkers();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(landed);
+    EXPECT_EQ(state.images.get().size(), 5u);
+    EXPECT_FALSE(importer.progress.get().has_value());
+
+    // The importer still works after a cancel.
+    EXPECT_EQ(importAndWait({ picture("after.png", 30, 20) }), 1);
 }
 
 // The decode has finished but its result is still on its way when another project opens.

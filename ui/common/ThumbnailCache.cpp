@@ -2,6 +2,7 @@
 
 #include "platform/ExceptionText.h"
 #include "platform/Image.h"
+#include "platform/ImageFileProblem.h"
 #include "platform/Log.h"
 #include "ui/common/ImageConversion.h"
 
@@ -59,28 +60,42 @@ QImage ThumbnailCache::thumbnail(const QString& path, std::shared_ptr<const Imag
     pool_.start([this, path, maxSide, decoded] {
         const Stamp stamp = stampOf(path);
         QImage image;
+        QString problem;
         try {
             const auto picture = decoded ? decoded : Image::loadPreview(path.toStdString(), maxSide);
-            if (picture) image = toQImage(*picture);
+            if (picture) {
+                image = toQImage(*picture);
+            } else {
+                problem = QString::fromStdString(describe(diagnoseImageFile(path.toStdString())));
+            }
             if (image.width() > maxSide || image.height() > maxSide)
                 image = image.scaled(maxSide, maxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         } catch (...) {
             // A picture that could not be decoded here fails like one that does not decode at all.
-            log("❌ Thumbnail of " + path.toStdString() + ": " + currentExceptionText());
+            const std::string reason = currentExceptionText();
+            log("❌ Thumbnail of " + path.toStdString() + ": " + reason);
             image = QImage();
+            problem = QString::fromStdString("The picture could not be decoded: " + reason);
         }
         QMetaObject::invokeMethod(
-            this, [this, path, stamp, image] { store(path, stamp, image); }, Qt::QueuedConnection);
+            this, [this, path, stamp, image, problem] { store(path, stamp, image, problem); }, Qt::QueuedConnection);
     });
     return {};
 }
 
-void ThumbnailCache::store(const QString& path, const Stamp& stamp, const QImage& image)
+QString ThumbnailCache::problem(const QString& path) const
+{
+    const auto failure = failed_.constFind(path);
+    return failure == failed_.cend() ? QString() : failure->reason;
+}
+
+void ThumbnailCache::store(const QString& path, const Stamp& stamp, const QImage& image, const QString& problem)
 {
     pending_.remove(path);
     if (image.isNull()) {
         log("Warning: Failed to load thumbnail for: " + path.toStdString());
-        failed_.insert(path, stamp);
+        failed_.insert(path, { stamp, problem });
+        emit thumbnailFailed(path);
         return;
     }
     pictures_.insert(path, new Picture { image, stamp }, image.sizeInBytes());
@@ -93,7 +108,7 @@ void ThumbnailCache::recheckFiles()
     for (const auto& path : pictures_.keys())
         known.emplace_back(path, pictures_.object(path)->stamp);
     for (auto failed = failed_.cbegin(); failed != failed_.cend(); ++failed)
-        known.emplace_back(failed.key(), failed.value());
+        known.emplace_back(failed.key(), failed.value().stamp);
     if (known.empty()) return;
     pool_.start([this, known = std::move(known)] {
         QStringList changed;

@@ -20,7 +20,8 @@ namespace tl::ui {
 // recently used given up first once they take more than `byteBudget` bytes. A lookup never
 // touches the disk, so painting stays cheap; when the application becomes active again the
 // files are checked on a worker and an edited one is decoded afresh.
-// GUI thread only; `thumbnailReady` tells when a requested picture has arrived or changed.
+// GUI thread only; `thumbnailReady` tells when a requested picture has arrived or changed,
+// `thumbnailFailed` when it turned out not to decode.
 class ThumbnailCache : public QObject {
     Q_OBJECT
 public:
@@ -36,6 +37,9 @@ public:
     // file or once the picture has been given up the file itself is read.
     QImage thumbnail(const QString& path, std::shared_ptr<const Image> decoded = {});
 
+    // Why the file's picture cannot be shown; empty while it is decoded and when it could be.
+    QString problem(const QString& path) const;
+
     // Checks every file known here on a worker; pictures of changed files are dropped and
     // announced, so the views ask for them again.
     void recheckFiles();
@@ -48,6 +52,8 @@ public:
 
 signals:
     void thumbnailReady(const QString& path);
+    // The file's picture cannot be shown; problem() says why.
+    void thumbnailFailed(const QString& path);
 
 private:
     // What the file was when it was decoded.
@@ -60,14 +66,18 @@ private:
         QImage image;
         Stamp stamp;
     };
+    struct Failure {
+        Stamp stamp;
+        QString reason;
+    };
 
     static Stamp stampOf(const QString& path);
-    void store(const QString& path, const Stamp& stamp, const QImage& image);
+    void store(const QString& path, const Stamp& stamp, const QImage& image, const QString& problem);
     void forgetChanged(const QStringList& paths);
 
     int maxSide_;
     QCache<QString, Picture> pictures_;
-    QHash<QString, Stamp> failed_;
+    QHash<QString, Failure> failed_;
     QSet<QString> pending_;
     QSet<QString> adopted_;
     QThreadPool pool_;

@@ -4,6 +4,7 @@
 #include "ui/common/PaintedIcon.h"
 #include "ui/common/Palette.h"
 #include "ui/common/Symbols.h"
+#include "ui/common/ThumbnailCache.h"
 #include "ui/common/Typography.h"
 #include "ui/inspector/ImageMetadataEditor.h"
 #include "ui/inspector/PresetsView.h"
@@ -21,6 +22,7 @@ namespace tl::ui {
 InspectorView::InspectorView(LibraryContext& context, LocationProviderFactory makeLocation, QWidget* parent)
     : QScrollArea(parent)
     , appState_(context.appState)
+    , thumbnails_(context.thumbnails())
     , makeLocation_(std::move(makeLocation))
 {
     setWidgetResizable(true);
@@ -32,6 +34,8 @@ InspectorView::InspectorView(LibraryContext& context, LocationProviderFactory ma
     observations_.push_back(appState_.selectedImageIds.observe(update));
     observations_.push_back(appState_.lastSelectedImageId.observe(update));
     observations_.push_back(appState_.mode.observe(update));
+    connect(&thumbnails_, &ThumbnailCache::thumbnailFailed, this, &InspectorView::showPictureProblem);
+    connect(&thumbnails_, &ThumbnailCache::thumbnailReady, this, &InspectorView::showPictureProblem);
     refresh();
 }
 
@@ -44,11 +48,23 @@ void InspectorView::refresh()
 {
     const Layout wanted { appState_.selectedImage().has_value(), appState_.mode.get() };
     if (shown_ != wanted) build(wanted);
+    showPictureProblem();
+}
+
+void InspectorView::showPictureProblem()
+{
+    if (!problem_) return;
+    const auto image = appState_.selectedImage();
+    const QString reason
+        = image && image->sourcePath ? thumbnails_.problem(QString::fromStdString(*image->sourcePath)) : QString();
+    problem_->setText(QStringLiteral("This picture cannot be shown. ") + reason);
+    problem_->setVisible(!reason.isEmpty());
 }
 
 void InspectorView::build(const Layout& layout)
 {
     shown_ = layout;
+    problem_ = nullptr;
     presets_ = nullptr;
     editor_ = nullptr;
     solarView_ = nullptr;
@@ -62,6 +78,11 @@ void InspectorView::build(const Layout& layout)
         stack->addWidget(makeEmptyState());
         stack->addStretch(1);
     } else {
+        problem_ = makeLabel({}, TextStyle::callout, false, page);
+        problem_->setWordWrap(true);
+        problem_->setStyleSheet(QStringLiteral("color: rgb(214, 110, 0);"));
+        problem_->hide();
+        stack->addWidget(problem_);
         stack->addWidget(makeModeHeader());
         stack->addWidget(makeDivider(Qt::Horizontal, page));
         presets_ = new PresetsView(appState_, page);

@@ -13,6 +13,7 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QLabel;
 
 namespace tl {
 class AppState;
@@ -24,6 +25,7 @@ class ImageMetadataEditor;
 class LibraryContext;
 class PresetsView;
 class SolarDebugView;
+class ThumbnailCache;
 
 // Makes the location service of a new sun preview.
 using LocationProviderFactory = std::function<std::unique_ptr<LocationProvider>()>;
@@ -44,6 +46,8 @@ public:
     SolarDebugView* solarView() const { return solarView_; }
     QAbstractButton* modeButton(WallpaperMode mode) const;
     bool showsEmptyState() const { return !shown_ || !shown_->hasImage; }
+    // Why the selected image's picture cannot be shown; hidden when it can.
+    QLabel* pictureProblem() const { return problem_; }
 
 private:
     struct Layout {
@@ -55,10 +59,13 @@ private:
     void build(const Layout& layout);
     QWidget* makeEmptyState();
     QWidget* makeModeHeader();
+    void showPictureProblem();
 
     AppState& appState_;
+    ThumbnailCache& thumbnails_;
     LocationProviderFactory makeLocation_;
     std::optional<Layout> shown_;
+    QLabel* problem_ = nullptr;
     PresetsView* presets_ = nullptr;
     ImageMetadataEditor* editor_ = nullptr;
     SolarDebugView* solarView_ = nullptr;

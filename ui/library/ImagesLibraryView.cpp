@@ -8,6 +8,7 @@
 #include "ui/common/ThumbnailCache.h"
 #include "ui/library/EditedImageSaving.h"
 #include "ui/library/ImageImporter.h"
+#include "ui/library/ImportProgressPane.h"
 #include "ui/library/LibraryContext.h"
 #include "ui/library/LibraryDelegates.h"
 #include "ui/library/LibraryDrop.h"
@@ -169,7 +170,9 @@ ImagesLibraryView::ImagesLibraryView(
     const auto openTweens = [this](const WallpaperImage& image) { tweens_->openTweenSheet(image); };
     new TweenHoverButton(*grid_, model(), TweenHoverButton::Placement::tile, canTween, openTweens);
     new TweenHoverButton(*list_, model(), TweenHoverButton::Placement::row, canTween, openTweens);
-    single_->installEventFilter(this);
+    single_->setAccessory(singleTweens_);
+    connect(importer_, &ImageImporter::skipped, this,
+        [this](const std::vector<SkippedFile>& files) { showSkippedFilesAlert(*window(), files); });
     connect(singleTweens_, &QPushButton::clicked, this, [this] { tweens_->generateTweensForSelection(); });
 
     for (auto [view, layout] :
@@ -186,6 +189,7 @@ ImagesLibraryView::ImagesLibraryView(
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(layouts_, 1);
+    layout->addWidget(new ImportProgressPane(*importer_, this));
     layout->addWidget(handle_);
     layout->addWidget(scrubber_);
 
@@ -199,6 +203,7 @@ ImagesLibraryView::ImagesLibraryView(
         viewModel_.isDropTargeted.observe([this] { empty_->setDropTargeted(viewModel_.isDropTargeted.get()); }));
     connect(&context.previews(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
     connect(&context.thumbnails(), &ThumbnailCache::thumbnailReady, this, &ImagesLibraryView::showSelectedImage);
+    connect(&context.previews(), &ThumbnailCache::thumbnailFailed, this, &ImagesLibraryView::showSelectedImage);
     observations_.push_back(tweens_->showingTweenSheet.observe([this] { tweenSheetShownChanged(); }));
     // A one-shot request from the toolbar and menu, consumed as soon as it is seen.
     observations_.push_back(uiState_.shouldTriggerAutoTween.observe([this] {
@@ -219,7 +224,6 @@ ImagesLibraryView::~ImagesLibraryView()
     // Deleting the children sends events through the filters here, which must not see a
     // half-deleted grid.
     grid_->viewport()->removeEventFilter(this);
-    single_->removeEventFilter(this);
     deleteChildrenFirst(*this);
 }
 
@@ -260,25 +264,18 @@ void ImagesLibraryView::showSelectedImage()
     if (layouts_->currentWidget() != single_) return;
     const auto image = appState_.selectedImage();
     QImage picture;
+    QString problem;
     if (image && image->sourcePath) {
         const QString path = QString::fromStdString(*image->sourcePath);
         picture = context_.previews().thumbnail(path);
         // The small picture stands in while the large one is decoded.
         if (picture.isNull()) picture = context_.thumbnails().thumbnail(path);
+        problem = context_.previews().problem(path);
     } else if (image && image->thumbnail) {
         picture = toQImage(*image->thumbnail);
     }
-    single_->show(image, picture);
     singleTweens_->setVisible(viewModel_.canGenerateTweensForSelection());
-    placeSingleTweensButton();
-}
-
-void ImagesLibraryView::placeSingleTweensButton()
-{
-    // Below the picture and its name, centred.
-    const QSize button = singleTweens_->sizeHint();
-    singleTweens_->setGeometry(
-        QRect(QPoint((single_->width() - button.width()) / 2, single_->height() - button.height() - 16), button));
+    single_->show(image, picture, problem);
 }
 
 void ImagesLibraryView::layoutGrid()
@@ -292,8 +289,6 @@ void ImagesLibraryView::layoutGrid()
 
 bool ImagesLibraryView::eventFilter(QObject* watched, QEvent* event)
 {
-    // Only the button depends on the size; the picture is redrawn by the view itself.
-    if (watched == single_ && event->type() == QEvent::Resize) placeSingleTweensButton();
     if (watched == grid_->viewport()) {
         if (event->type() == QEvent::Resize) layoutGrid();
         if (event->type() == QEvent::MouseButtonPress) {

@@ -49,6 +49,7 @@ public:
     TimelineListModel& model();
     QListView& gridView() { return *grid_; }
     QListView& listView() { return *list_; }
+    SingleImageView& singleView() { return *single_; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -59,7 +60,6 @@ protected:
 private:
     void showLayout();
     void showSelectedImage();
-    void placeSingleTweensButton();
     void layoutGrid();
     void showContextMenu(QListView& view, const QPoint& position, LibraryViewMode layout);
     void tweenSheetShownChanged();

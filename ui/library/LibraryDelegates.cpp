@@ -14,6 +14,9 @@
 namespace tl::ui {
 namespace {
 
+// A caption that tells why a picture is missing stands out from the grey placement captions.
+const QColor problemCaptionColour(214, 110, 0);
+
 // The file name, elided to one line, followed by the onion-skin glyph for a tween.
 void drawNameRow(
     QPainter& painter, const QRectF& rect, const WallpaperImage& image, const QFont& font, const QColor& text)
@@ -32,15 +35,19 @@ void drawNameRow(
     painter.restore();
 }
 
-void drawCaption(
-    QPainter& painter, const QRectF& rect, const WallpaperImage& image, WallpaperMode mode, const QColor& colour)
+// The image's placement, or in its place why its picture cannot be shown (the whole reason is
+// in the tooltip).
+void drawCaption(QPainter& painter, const QRectF& rect, const WallpaperImage& image, WallpaperMode mode,
+    const QString& problem, const QColor& colour, const QColor& problemColour)
 {
     painter.save();
     QFont caption = QApplication::font();
     caption.setPointSizeF(caption.pointSizeF() * 0.85);
     painter.setFont(caption);
-    painter.setPen(colour);
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, imageCaption(image, mode));
+    painter.setPen(problem.isEmpty() ? colour : problemColour);
+    const QString text = problem.isEmpty() ? imageCaption(image, mode) : problem;
+    painter.drawText(
+        rect, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(caption).elidedText(text, Qt::ElideRight, rect.width()));
     painter.restore();
 }
 
@@ -99,7 +106,7 @@ void ImageTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     const QRectF name(content.left(), thumbnail.bottom() + 6, content.width(), 18);
     drawNameRow(*painter, name, image, option.font, option.palette.color(QPalette::Text));
     drawCaption(*painter, QRectF(content.left(), name.bottom() + 4, content.width(), 16), image, model_.mode(),
-        secondaryColor(option.palette));
+        model_.pictureProblem(index.row()), secondaryColor(option.palette), problemCaptionColour);
 }
 
 ImageRowDelegate::ImageRowDelegate(TimelineListModel& model, QObject* parent)
@@ -143,8 +150,8 @@ void ImageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QColor caption = selected ? withOpacity(text, 0.85) : secondaryColor(option.palette);
     const double left = thumbnail.right() + 12;
     drawNameRow(*painter, QRectF(left, row.top(), row.right() - left, row.height() / 2), image, option.font, text);
-    drawCaption(
-        *painter, QRectF(left, row.center().y(), row.right() - left, row.height() / 2), image, model_.mode(), caption);
+    drawCaption(*painter, QRectF(left, row.center().y(), row.right() - left, row.height() / 2), image, model_.mode(),
+        model_.pictureProblem(index.row()), caption, selected ? caption : problemCaptionColour);
 }
 
 } // namespace tl::ui

@@ -20,6 +20,7 @@ TimelineListModel::TimelineListModel(AppState& appState, ThumbnailCache& thumbna
         if (!images_.empty()) emit dataChanged(index(0), index(rowCount() - 1));
     });
     connect(&thumbnails_, &ThumbnailCache::thumbnailReady, this, &TimelineListModel::thumbnailArrived);
+    connect(&thumbnails_, &ThumbnailCache::thumbnailFailed, this, &TimelineListModel::thumbnailArrived);
     arrivalTimer_.setSingleShot(true);
     arrivalTimer_.setInterval(arrivalBatchMs);
     connect(&arrivalTimer_, &QTimer::timeout, this, &TimelineListModel::announceArrivals);
@@ -36,8 +37,12 @@ QVariant TimelineListModel::data(const QModelIndex& index, int role) const
     const auto& image = imageAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return toDisplayText(image.fileName);
+    case Qt::ToolTipRole: {
+        const QString problem = pictureProblem(index.row());
+        return problem.isEmpty() ? toDisplayText(image.fileName)
+                                 : toDisplayText(image.fileName) + QLatin1Char('\n') + problem;
+    }
     case Qt::DecorationRole:
         return thumbnail(index.row());
     case IdRole:
@@ -119,6 +124,12 @@ std::optional<int> TimelineListModel::rowOf(const Uuid& id) const
     return static_cast<int>(*index);
 }
 
+QString TimelineListModel::pictureProblem(int row) const
+{
+    const auto& source = imageAt(row).sourcePath;
+    return source ? thumbnails_.problem(QString::fromStdString(*source)) : QString();
+}
+
 QImage TimelineListModel::thumbnail(int row) const
 {
     const auto& image = imageAt(row);
@@ -179,7 +190,7 @@ void TimelineListModel::announceArrivals()
         }
     }
     arrivedPaths_.clear();
-    if (last >= first) emit dataChanged(index(first), index(last), { Qt::DecorationRole });
+    if (last >= first) emit dataChanged(index(first), index(last), { Qt::DecorationRole, Qt::ToolTipRole });
 }
 
 } // namespace tl::ui

@@ -50,6 +50,8 @@ public:
     WallpaperMode mode() const { return appState_.mode.get(); }
     // The picture of a row, or a null image while it is decoded (the row changes when it arrives).
     QImage thumbnail(int row) const;
+    // Why the row's picture cannot be shown; empty while it is decoded and when it could be.
+    QString pictureProblem(int row) const;
     // Handles a drop anywhere on the library onto `target` (none: no image under the pointer).
     bool handleDrop(const QMimeData& data, const std::optional<Uuid>& target);
 
