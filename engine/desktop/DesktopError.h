@@ -11,6 +11,7 @@ struct DesktopError {
         badImage, // an image index outside the wallpaper, or pixels that could not be had
         fileSystem, // a folder or file could not be written
         settings, // the desktop refused the new setting
+        failed, // the work threw: out of memory, for example
     };
     Kind kind = Kind::fileSystem;
     std::string text;

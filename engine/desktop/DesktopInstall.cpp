@@ -1,5 +1,7 @@
 #include "engine/desktop/DesktopInstall.h"
 
+#include "platform/ExceptionText.h"
+
 namespace tl::desktop {
 
 namespace fs = std::filesystem;
@@ -16,9 +18,7 @@ DesktopError refused(const std::string& reason, const fs::path& folder)
     return { DesktopError::Kind::settings, reason + " The wallpaper's files are in " + quoted(folder) + "." };
 }
 
-} // namespace
-
-Result<InstallReport, DesktopError> installDesktopWallpaper(const WallpaperSource& source, const SolarDay& solarDay,
+Result<InstallReport, DesktopError> install(const WallpaperSource& source, const SolarDay& solarDay,
     const fs::path& dataHome, const RunningDesktop& desktop, DesktopBackground& background,
     const DesktopProgress& progress)
 {
@@ -56,6 +56,21 @@ Result<InstallReport, DesktopError> installDesktopWallpaper(const WallpaperSourc
     report.applied = true;
     report.messages.push_back("The wallpaper is set. Its files are in " + quoted(report.folder) + ".");
     return report;
+}
+
+} // namespace
+
+Result<InstallReport, DesktopError> installDesktopWallpaper(const WallpaperSource& source, const SolarDay& solarDay,
+    const fs::path& dataHome, const RunningDesktop& desktop, DesktopBackground& background,
+    const DesktopProgress& progress)
+{
+    // Callers run this on worker threads, which no exception may leave.
+    try {
+        return install(source, solarDay, dataHome, desktop, background, progress);
+    } catch (...) {
+        return DesktopError { DesktopError::Kind::failed,
+            "The wallpaper could not be written: " + currentExceptionText() + "." };
+    }
 }
 
 } // namespace tl::desktop

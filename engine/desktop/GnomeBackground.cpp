@@ -79,7 +79,7 @@ GnomeFolders userGnomeFolders(const fs::path& dataHome, std::string_view name)
 
 std::string slideshowXml(const DayLoop& loop, const CivilDay& day, const std::map<std::size_t, fs::path>& files)
 {
-    const int first = loop.slots.empty() ? 0 : loop.slots.front().startSecond;
+    const int first = loop.turns.empty() ? 0 : loop.turns.front().startSecond;
     std::string xml = "<background>\n  <starttime>\n";
     xml += "    " + element("year", std::to_string(day.year)) + "\n";
     xml += "    " + element("month", std::to_string(day.month)) + "\n";
@@ -88,13 +88,13 @@ std::string slideshowXml(const DayLoop& loop, const CivilDay& day, const std::ma
     xml += "    " + element("minute", std::to_string(first / 60 % 60)) + "\n";
     xml += "    " + element("second", std::to_string(first % 60)) + "\n";
     xml += "  </starttime>\n";
-    for (std::size_t i = 0; i < loop.slots.size(); ++i) {
-        const TimedSlot& slot = loop.slots[i];
+    for (std::size_t i = 0; i < loop.turns.size(); ++i) {
+        const TimedSlot& slot = loop.turns[i];
         const std::string from = files.at(slot.imageIndex).string();
         xml += "  <static>\n    " + element("duration", std::to_string(slot.holdSeconds)) + "\n    "
             + element("file", from) + "\n  </static>\n";
         if (slot.fadeSeconds == 0) continue;
-        const std::string to = files.at(loop.slots[(i + 1) % loop.slots.size()].imageIndex).string();
+        const std::string to = files.at(loop.turns[(i + 1) % loop.turns.size()].imageIndex).string();
         xml += "  <transition type=\"overlay\">\n    " + element("duration", std::to_string(slot.fadeSeconds))
             + "\n    " + element("from", from) + "\n    " + element("to", to) + "\n  </transition>\n";
     }
@@ -145,7 +145,7 @@ Result<GnomeWallpaper, DesktopError> writeGnomeWallpaper(const WallpaperSource& 
         const auto& pair = std::get<AppearancePair>(layout);
         indices = { pair.lightImageIndex, pair.darkImageIndex };
     }
-    for (const TimedSlot& slot : loop.slots)
+    for (const TimedSlot& slot : loop.turns)
         indices.insert(slot.imageIndex);
     if (indices.empty())
         return DesktopError { DesktopError::Kind::noLayout, "This wallpaper lists no images to show." };

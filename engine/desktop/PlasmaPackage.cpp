@@ -76,7 +76,8 @@ fs::path userPlasmaFolder(const fs::path& dataHome, std::string_view name)
 std::string plasmaMetadataJson(std::string_view id, std::string_view name)
 {
     const nlohmann::json metadata = { { "KPlugin", { { "Id", std::string(id) }, { "Name", std::string(name) } } } };
-    return metadata.dump(4) + "\n";
+    // A name that is not valid UTF-8 (a file name may be anything) is written with replacement characters.
+    return metadata.dump(4, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 Result<PlasmaWallpaper, DesktopError> writePlasmaPackage(

@@ -53,7 +53,7 @@ DayLoop loopFrom(std::vector<FrameStart> starts)
         const int end = i + 1 < starts.size() ? starts[i + 1].second : starts.front().second + kDaySeconds;
         const int span = end - starts[i].second;
         const int fade = starts.size() == 1 ? 0 : std::min(kLongestFade, span / 4);
-        loop.slots.push_back({ starts[i].imageIndex, starts[i].second % kDaySeconds, span - fade, fade });
+        loop.turns.push_back({ starts[i].imageIndex, starts[i].second % kDaySeconds, span - fade, fade });
     }
     return loop;
 }

@@ -44,7 +44,7 @@ struct DistantFrame {
 
 // Slots in the order they are shown, starting with the earliest; their spans add up to 86400 s.
 struct DayLoop {
-    std::vector<TimedSlot> slots;
+    std::vector<TimedSlot> turns;
     std::vector<DistantFrame> distantFrames; // in file order
 };
 

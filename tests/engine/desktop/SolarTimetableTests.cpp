@@ -13,7 +13,7 @@ using namespace desktop;
 
 int loopLength(const DayLoop& loop)
 {
-    return std::accumulate(loop.slots.begin(), loop.slots.end(), 0,
+    return std::accumulate(loop.turns.begin(), loop.turns.end(), 0,
         [](int sum, const TimedSlot& slot) { return sum + slot.holdSeconds + slot.fadeSeconds; });
 }
 
@@ -29,14 +29,14 @@ TEST(SolarTimetable, EachFrameStartsWhenTheSunReachesItsPositionAndTheLoopLastsA
         schedule.frames.push_back({ hour,
             test::sunAt(test::clockDate(2026, 9, 3, static_cast<int>(hour), 20, 0, -6 * 3600), 39.74, -104.99) });
     const DayLoop loop = dayLoop(schedule, day);
-    ASSERT_EQ(loop.slots.size(), 24u);
+    ASSERT_EQ(loop.turns.size(), 24u);
     EXPECT_TRUE(loop.distantFrames.empty());
     EXPECT_EQ(loopLength(loop), 86400);
-    for (std::size_t i = 0; i < loop.slots.size(); ++i) {
-        EXPECT_EQ(loop.slots[i].imageIndex, i);
-        EXPECT_NEAR(loop.slots[i].startSecond, static_cast<int>(i) * 3600 + 20 * 60, 30);
-        EXPECT_GT(loop.slots[i].fadeSeconds, 0);
-        EXPECT_LE(loop.slots[i].fadeSeconds, 300);
+    for (std::size_t i = 0; i < loop.turns.size(); ++i) {
+        EXPECT_EQ(loop.turns[i].imageIndex, i);
+        EXPECT_NEAR(loop.turns[i].startSecond, static_cast<int>(i) * 3600 + 20 * 60, 30);
+        EXPECT_GT(loop.turns[i].fadeSeconds, 0);
+        EXPECT_LE(loop.turns[i].fadeSeconds, 300);
     }
 }
 
@@ -65,24 +65,24 @@ TEST(SolarTimetable, FramesDueAtTheSameMomentEachGetATurn)
     const SolarDay day { { 52.37, 4.90 }, { 2026, 6, 21 }, TimeZone::fixed(7200) };
     const SunPlacement noon = test::sunAt(test::clockDate(2026, 6, 21, 13, 40, 0, 7200), 52.37, 4.90);
     const DayLoop loop = dayLoop(SolarSchedule { { { 0, noon }, { 1, noon }, { 2, noon } } }, day);
-    ASSERT_EQ(loop.slots.size(), 3u);
+    ASSERT_EQ(loop.turns.size(), 3u);
     EXPECT_EQ(loopLength(loop), 86400);
-    for (const TimedSlot& slot : loop.slots)
+    for (const TimedSlot& slot : loop.turns)
         EXPECT_GT(slot.holdSeconds, 0);
-    EXPECT_EQ(loop.slots[0].imageIndex, 0u);
-    EXPECT_EQ(loop.slots[1].imageIndex, 1u);
+    EXPECT_EQ(loop.turns[0].imageIndex, 0u);
+    EXPECT_EQ(loop.turns[1].imageIndex, 1u);
 
     // Clock times: sorted, wrapped past midnight, a lone frame held all day without a fade.
     const DayLoop clock = dayLoop(TimeOfDaySchedule { { { 0, 0.75 }, { 1, 1.25 }, { 2, 0.0 } } });
-    ASSERT_EQ(clock.slots.size(), 3u);
-    EXPECT_EQ(clock.slots[0].imageIndex, 2u);
-    EXPECT_EQ(clock.slots[1].startSecond, 21600);
-    EXPECT_EQ(clock.slots[1].holdSeconds + clock.slots[1].fadeSeconds, 43200);
+    ASSERT_EQ(clock.turns.size(), 3u);
+    EXPECT_EQ(clock.turns[0].imageIndex, 2u);
+    EXPECT_EQ(clock.turns[1].startSecond, 21600);
+    EXPECT_EQ(clock.turns[1].holdSeconds + clock.turns[1].fadeSeconds, 43200);
     EXPECT_EQ(loopLength(clock), 86400);
     const DayLoop lone = dayLoop(TimeOfDaySchedule { { { 4, 0.5 } } });
-    ASSERT_EQ(lone.slots.size(), 1u);
-    EXPECT_EQ(lone.slots[0].holdSeconds, 86400);
-    EXPECT_EQ(lone.slots[0].fadeSeconds, 0);
+    ASSERT_EQ(lone.turns.size(), 1u);
+    EXPECT_EQ(lone.turns[0].holdSeconds, 86400);
+    EXPECT_EQ(lone.turns[0].fadeSeconds, 0);
 }
 
 } // namespace
