@@ -15,13 +15,17 @@ namespace tl {
 
 std::optional<ImageSource> ImageSource::openFile(const std::filesystem::path& path)
 {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO put in the file's place after the caller looked would wait
+    // for a writer that never comes; the type is checked on what was actually opened.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return std::nullopt;
     ImageSource source(descriptor, {}, 0);
     struct stat status { };
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
         || static_cast<std::uintmax_t>(status.st_size) > kLargestImageFileBytes)
         return std::nullopt;
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) return std::nullopt;
     source.size_ = static_cast<std::uint64_t>(status.st_size);
     return source;
 }
@@ -53,6 +57,7 @@ ImageSource::~ImageSource()
 bool ImageSource::read(std::uint64_t offset, std::span<std::uint8_t> out) const
 {
     if (offset > size_ || out.size() > size_ - offset) return false;
+    if (out.empty()) return true; // an empty source has no bytes to copy from, not even a pointer
     if (descriptor_ < 0) {
         std::memcpy(out.data(), bytes_.data() + offset, out.size());
         return true;

@@ -1,15 +1,25 @@
 #include "platform/ImageDecoding.h"
 #include "platform/ImageFileBytes.h"
+#include "platform/ImageSource.h"
 
 #include "support/LargePng.h"
 #include "support/PeakMemory.h"
 #include "support/TestImageFiles.h"
+#include "support/TiledHeic.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
+#include <cstring>
 #include <functional>
+#include <future>
 
 namespace tl {
 namespace {
@@ -86,6 +96,77 @@ TEST_F(ImageDecodingTest, HeicDecodesToBgrAndHonoursItsProfile)
     EXPECT_NEAR(converted.at<cv::Vec3b>(32, 48)[1], 188, 4);
 }
 
+// Coded Y'CbCr in the video range (16 to 235) must be stretched: read as full range, black is
+// grey and every colour is washed out. libheif hands a grid's planes over as coded, and the preview
+// converts them itself; the full decode goes through libheif's conversion.
+TEST_F(ImageDecodingTest, LimitedRangeHeicIsStretchedInFullAndInPreview)
+{
+    if (!test::canEncodeHeic()) GTEST_SKIP() << "no HEVC encoder";
+    const cv::Scalar ycbcr(50, 140, 150);
+    const fs::path path = scratch.path / "limited.heic";
+    ASSERT_TRUE(test::TiledHeic::write(path, 64, 2, ycbcr, {}, false));
+
+    const double y = (ycbcr[0] - 16) * 255 / 219.0;
+    const double cb = (ycbcr[1] - 128) * 255 / 224.0;
+    const double cr = (ycbcr[2] - 128) * 255 / 224.0;
+    const cv::Scalar expected(y + 1.772 * cb, y - 0.344136 * cb - 0.714136 * cr, y + 1.402 * cr);
+    for (const int previewSide : { 0, 64 }) {
+        const cv::Mat decoded = previewSide > 0 ? decodePreview(path, previewSide) : decodeImageFile(path);
+        ASSERT_EQ(decoded.type(), CV_8UC3) << previewSide;
+        const cv::Scalar found = cv::mean(decoded);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_NEAR(found[channel], expected[channel], 3)
+                << "preview side " << previewSide << ", channel " << channel;
+    }
+}
+
+// Bitmaps store rows bottom-up unless their height is negative, each padded to four bytes; an
+// odd width shows a padding or row-order slip at once.
+TEST_F(ImageDecodingTest, BitmapsDecodeBottomUpTopDownAndWithPaddedRows)
+{
+    // Every row and every column differs, smoothly, so a preview can be compared too.
+    cv::Mat colour(23, 37, CV_8UC3);
+    cv::Mat grey(23, 37, CV_8UC1);
+    for (int y = 0; y < 23; ++y) {
+        for (int x = 0; x < 37; ++x) {
+            colour.at<cv::Vec3b>(y, x) = { static_cast<std::uint8_t>(6 * x), static_cast<std::uint8_t>(10 * y),
+                static_cast<std::uint8_t>(255 - 5 * x - 3 * y) };
+            grey.at<std::uint8_t>(y, x) = static_cast<std::uint8_t>(10 * y + x / 2);
+        }
+    }
+    cv::Mat greyAsColour;
+    cv::cvtColor(grey, greyAsColour, cv::COLOR_GRAY2BGR);
+
+    const fs::path bottomUp = encoded("bottom-up.bmp", colour);
+    const fs::path palette = encoded("palette.bmp", grey);
+    // The same rows stored top-down: the height negated and the rows in the other order.
+    std::string bytes = readBytes(bottomUp);
+    const std::uint32_t offset = static_cast<std::uint8_t>(bytes[10]) | static_cast<std::uint8_t>(bytes[11]) << 8;
+    const std::size_t stride = (37 * 3 + 3) / 4 * 4;
+    std::string flipped = bytes.substr(0, offset);
+    for (int row = 22; row >= 0; --row)
+        flipped += bytes.substr(offset + row * stride, stride);
+    const std::int32_t negative = -23;
+    std::memcpy(flipped.data() + 22, &negative, 4);
+    const fs::path topDown = scratch.path / "top-down.bmp";
+    writeBytes(topDown, flipped);
+
+    for (const auto& [path, expected] :
+        { std::pair { bottomUp, colour }, std::pair { topDown, colour }, std::pair { palette, greyAsColour } }) {
+        const cv::Mat decoded = decodeImageFile(path);
+        ASSERT_EQ(decoded.type(), CV_8UC3) << path.filename();
+        EXPECT_EQ(cv::norm(decoded, expected, cv::NORM_INF), 0) << path.filename();
+        cv::Mat reference;
+        cv::resize(expected, reference, cv::Size(12, 7), 0, 0, cv::INTER_AREA);
+        const cv::Mat preview = decodePreview(path, 12);
+        ASSERT_EQ(preview.size(), reference.size()) << path.filename();
+        // Averaged in 3 x 3 blocks and then resized, so close to one area resize, not equal.
+        cv::Mat difference;
+        cv::absdiff(preview, reference, difference);
+        EXPECT_LT(cv::norm(difference, cv::NORM_INF), 12) << path.filename();
+    }
+}
+
 TEST_F(ImageDecodingTest, PreviewFitsTheLongSideAndNeverGrows)
 {
     cv::Mat wide(600, 1800, CV_8UC3);
@@ -118,6 +199,21 @@ TEST_F(ImageDecodingTest, ImageFileBytesAreReadWholeOnlyFromRegularFiles)
     EXPECT_EQ(readImageFileBytes(scratch.path / "empty.bin"), std::vector<std::uint8_t> {});
     EXPECT_FALSE(readImageFileBytes(scratch.path));
     EXPECT_FALSE(readImageFileBytes(scratch.path / "missing.png"));
+}
+
+// A FIFO has no writer: a reader that opened it blocking would wait for one for ever. The test
+// becomes that writer itself while the decode still waits, so a fault fails it rather than hangs it.
+TEST_F(ImageDecodingTest, AFifoInThePictureFilesPlaceIsRefusedWithoutWaiting)
+{
+    const fs::path fifo = scratch.path / "frame.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto opened = std::async(
+        std::launch::async, [&] { return ImageSource::openFile(fifo).has_value() || !decodeImageFile(fifo).empty(); });
+    const bool returned = opened.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    while (opened.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    EXPECT_TRUE(returned) << "opening the FIFO waited for a writer";
+    EXPECT_FALSE(opened.get());
 }
 
 TEST_F(ImageDecodingTest, PicturesBeyondTheLargestCanvasAreRefusedByTheirHeader)
