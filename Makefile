@@ -3,7 +3,7 @@ SAMPLE ?= samples/Seaside.vorrind
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test install clean
+.PHONY: deps build run test test-sanitized install clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -17,6 +17,10 @@ run: build
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, in its own folder.
+test-sanitized:
+	JOBS=$(JOBS) bash scripts/test-sanitized.sh
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix $(PREFIX)
