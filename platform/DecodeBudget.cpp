@@ -9,26 +9,38 @@ namespace tl {
 // well below two even with a huge picture's thumbnails all asked for at once.
 constexpr std::uint64_t sharedCapacity = std::uint64_t { 1 } << 30;
 
-DecodeBudget::Reservation::Reservation(DecodeBudget* budget, std::uint64_t bytes)
+DecodeBudget::Reservation::Reservation(DecodeBudget* budget, std::uint64_t ticket, std::uint64_t bytes)
     : budget_(budget)
+    , ticket_(ticket)
     , bytes_(bytes)
 {
 }
 
 DecodeBudget::Reservation::Reservation(Reservation&& other) noexcept
     : budget_(std::exchange(other.budget_, nullptr))
+    , ticket_(other.ticket_)
     , bytes_(other.bytes_)
 {
 }
 
 DecodeBudget::Reservation::~Reservation()
 {
-    if (budget_) budget_->release(bytes_);
+    if (budget_) budget_->release(ticket_, bytes_);
 }
 
 DecodeBudget::DecodeBudget(std::uint64_t capacityBytes)
     : capacity_(capacityBytes)
 {
+}
+
+bool DecodeBudget::mayStart(std::uint64_t ticket, std::uint64_t bytes) const
+{
+    if (reserved_ + bytes > capacity_) return false;
+    const auto [oldest, oldestBytes] = *waiting_.begin();
+    if (oldest == ticket) return true;
+    const bool oldestFits = reserved_ + oldestBytes <= capacity_;
+    const bool earlierWorkRuns = !holding_.empty() && *holding_.begin() < oldest;
+    return !oldestFits && earlierWorkRuns;
 }
 
 DecodeBudget::Reservation DecodeBudget::reserve(std::uint64_t bytes)
@@ -37,19 +49,29 @@ DecodeBudget::Reservation DecodeBudget::reserve(std::uint64_t bytes)
     const std::uint64_t amount = std::min(bytes, capacity_);
     std::unique_lock lock(mutex_);
     const std::uint64_t ticket = nextTicket_++;
-    changed_.wait(lock, [&] { return serving_ == ticket && reserved_ + amount <= capacity_; });
+    waiting_.emplace(ticket, amount);
+    changed_.wait(lock, [&] { return mayStart(ticket, amount); });
+    waiting_.erase(ticket);
+    holding_.insert(ticket);
     reserved_ += amount;
-    ++serving_;
     lock.unlock();
+    // The oldest waiting decode may no longer be first, or may have stopped others overtaking.
     changed_.notify_all();
-    return Reservation(this, amount);
+    return Reservation(this, ticket, amount);
 }
 
-void DecodeBudget::release(std::uint64_t bytes)
+std::size_t DecodeBudget::waitingCount() const
+{
+    const std::lock_guard lock(mutex_);
+    return waiting_.size();
+}
+
+void DecodeBudget::release(std::uint64_t ticket, std::uint64_t bytes)
 {
     {
         const std::lock_guard lock(mutex_);
         reserved_ -= bytes;
+        holding_.erase(ticket);
     }
     changed_.notify_all();
 }

@@ -2,15 +2,21 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <mutex>
+#include <set>
 
 namespace tl {
 
-// Memory that picture decodes may take at once. A decode reserves what its picture's header says
-// it will cost before allocating it, and waits, in the order decodes asked, until earlier ones have
-// returned enough; one costing more than the whole budget waits until nothing else is reserved and
-// then runs alone. The library decodes several thumbnails at a time, and each large picture can
-// take a gigabyte on its own.
+// Memory that picture decodes may take at once. A decode reserves what it will hold at its peak
+// before allocating it, and waits until it fits; one costing more than the whole budget waits until
+// nothing else is reserved and then runs alone. The library decodes several thumbnails at a time,
+// and each large picture can take a gigabyte on its own.
+//
+// Waiting decodes start in the order they asked, with one exception: while the oldest waiting one
+// is held back by work that began before it, later ones that fit beside that work go ahead, so a
+// thumbnail is not kept waiting through a huge picture's decode. Once that earlier work is done no
+// one overtakes any more, so a large decode cannot be starved by a stream of small ones.
 class DecodeBudget {
 public:
     // What one decode holds until it is destroyed.
@@ -24,8 +30,9 @@ public:
 
     private:
         friend class DecodeBudget;
-        Reservation(DecodeBudget* budget, std::uint64_t bytes);
+        Reservation(DecodeBudget* budget, std::uint64_t ticket, std::uint64_t bytes);
         DecodeBudget* budget_;
+        std::uint64_t ticket_;
         std::uint64_t bytes_;
     };
 
@@ -34,18 +41,23 @@ public:
     // Blocks until the bytes can be had; never call it on the GUI thread or while holding another.
     Reservation reserve(std::uint64_t bytes);
 
+    // Decodes waiting for room now.
+    std::size_t waitingCount() const;
+
     // The budget every decoder of this process shares.
     static DecodeBudget& shared();
 
 private:
-    void release(std::uint64_t bytes);
+    bool mayStart(std::uint64_t ticket, std::uint64_t bytes) const;
+    void release(std::uint64_t ticket, std::uint64_t bytes);
 
     const std::uint64_t capacity_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::uint64_t reserved_ = 0;
     std::uint64_t nextTicket_ = 0;
-    std::uint64_t serving_ = 0;
+    std::map<std::uint64_t, std::uint64_t> waiting_; // ticket to bytes, oldest first
+    std::set<std::uint64_t> holding_; // tickets of the reservations held
 };
 
 // Bytes of a picture of width x height with `bytesPerPixel`, as the budget counts them.

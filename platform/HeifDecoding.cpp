@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 namespace tl {
@@ -58,12 +59,33 @@ cv::Mat toSrgb(const cv::Mat& pixels, const heif_image_handle* handle)
     }
 }
 
-// What libheif holds while it decodes: the decoder's planes and its copy of them, at up to three
-// full-size samples a pixel (4:4:4) and alpha.
-std::uint64_t decoderBytes(const heif_image_handle* handle, const ImageExtent& extent)
+// Samples a pixel has in the coded planes. libheif's handle does not say how chroma is subsampled,
+// so it is read from the first HEVC configuration in the file (chroma_format_idc, the low two bits
+// 16 bytes into the box's payload); without one, 4:4:4 is assumed, the most it can be.
+double codedSamplesPerPixel(std::span<const std::uint8_t> file)
+{
+    static constexpr std::string_view type = "hvcC";
+    const auto at = std::search(file.begin(), file.end(), type.begin(), type.end());
+    const auto offset = static_cast<std::size_t>(at - file.begin()) + type.size() + 16;
+    if (at == file.end() || offset >= file.size()) return 3;
+    switch (file[offset] & 3) {
+    case 0:
+        return 1;
+    case 1:
+        return 1.5;
+    case 2:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+// What libheif holds while it decodes: the decoded planes and, at its peak, as much again (a grid's
+// tiles before they are pasted, or the copy a conversion makes).
+std::uint64_t decoderBytes(const heif_image_handle* handle, const ImageExtent& extent, double samplesPerPixel)
 {
     const double sampleBytes = heif_image_handle_get_luma_bits_per_pixel(handle) > 8 ? 2 : 1;
-    const double planes = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
+    const double planes = samplesPerPixel + (heif_image_handle_has_alpha_channel(handle) ? 1 : 0);
     return pictureBytes(extent.width, extent.height, 2 * planes * sampleBytes);
 }
 
@@ -77,9 +99,10 @@ cv::Size previewSize(const ImageExtent& extent, int previewLongSide)
 
 // The picture in its own planes, each shrunk before conversion; empty when libheif fails or the
 // planes are of a kind only libheif converts.
-cv::Mat decodeShrunk(const heif_image_handle* handle, const ImageExtent& extent, int previewLongSide)
+cv::Mat decodeShrunk(
+    const heif_image_handle* handle, const ImageExtent& extent, double samplesPerPixel, int previewLongSide)
 {
-    const auto reservation = DecodeBudget::shared().reserve(decoderBytes(handle, extent));
+    const auto reservation = DecodeBudget::shared().reserve(decoderBytes(handle, extent, samplesPerPixel));
     const heif::DecodingOptions options(heif_decoding_options_alloc());
     heif_image* rawImage = nullptr;
     if (heif_decode_image(handle, &rawImage, heif_colorspace_undefined, heif_chroma_undefined, options.get()).code
@@ -94,12 +117,13 @@ cv::Mat decodeShrunk(const heif_image_handle* handle, const ImageExtent& extent,
 }
 
 // Through libheif's own conversion to interleaved 8-bit RGB, shrunk afterwards for a preview.
-cv::Mat decodeInterleaved(const heif_image_handle* handle, const ImageExtent& extent, int previewLongSide)
+cv::Mat decodeInterleaved(
+    const heif_image_handle* handle, const ImageExtent& extent, double samplesPerPixel, int previewLongSide)
 {
     const bool alpha = heif_image_handle_has_alpha_channel(handle);
     const int channels = alpha ? 4 : 3;
     const auto reservation = DecodeBudget::shared().reserve(
-        decoderBytes(handle, extent) + pictureBytes(extent.width, extent.height, 2.0 * channels));
+        decoderBytes(handle, extent, samplesPerPixel) + pictureBytes(extent.width, extent.height, 2.0 * channels));
     const heif::DecodingOptions options(heif_decoding_options_alloc());
     options->convert_hdr_to_8bit = 1;
     heif_image* rawImage = nullptr;
@@ -143,11 +167,12 @@ cv::Mat decodeHeif(std::span<const std::uint8_t> file, int previewLongSide)
     const heif::ImageHandle handle = pickHandle(heif::ImageHandle(rawPrimary), previewLongSide);
     const ImageExtent extent { heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()) };
     if (isTooLargeToDecode(extent)) return {};
+    const double samplesPerPixel = codedSamplesPerPixel(file);
     if (previewLongSide > 0 && std::max(extent.width, extent.height) > previewLongSide) {
-        const cv::Mat preview = decodeShrunk(handle.get(), extent, previewLongSide);
+        const cv::Mat preview = decodeShrunk(handle.get(), extent, samplesPerPixel, previewLongSide);
         if (!preview.empty()) return toSrgb(preview, handle.get());
     }
-    const cv::Mat pixels = decodeInterleaved(handle.get(), extent, previewLongSide);
+    const cv::Mat pixels = decodeInterleaved(handle.get(), extent, samplesPerPixel, previewLongSide);
     return pixels.empty() ? pixels : toSrgb(pixels, handle.get());
 }
 
