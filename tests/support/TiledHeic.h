@@ -16,14 +16,14 @@ namespace tl::test {
 // Writes a HEIC of tiles x tiles copies of one coded tile in a grid, every tile naming the same
 // bytes: a picture of 16384 x 16384 takes a few kilobytes and a second, where coding it whole would
 // take half a minute and gigabytes. The tile (even sides) is 8-bit 4:2:0 of one Y'CbCr colour,
-// coded by libheif; its colour box goes with the grid. `tileFile`, when given, receives the tile
-// alone as libheif wrote it.
+// coded by libheif (in the video range of BT.601 unless `fullRange`); its colour box goes with the
+// grid. `tileFile`, when given, receives the tile alone as libheif wrote it.
 class TiledHeic {
 public:
     static bool write(const std::filesystem::path& path, int tileSide, int tiles, cv::Scalar ycbcr,
-        const std::filesystem::path& tileFile = {})
+        const std::filesystem::path& tileFile = {}, bool fullRange = true)
     {
-        const std::string tile = codedTile(tileSide, ycbcr);
+        const std::string tile = codedTile(tileSide, ycbcr, fullRange);
         if (tile.empty()) return false;
         if (!tileFile.empty()) std::ofstream(tileFile, std::ios::binary) << tile;
         const std::string decoderConfig = box(tile, "hvcC");
@@ -107,7 +107,7 @@ private:
                     std::string("\x44\x00", 2) + be16(static_cast<std::uint32_t>(count + 1)) + locations));
     }
 
-    static std::string codedTile(int side, cv::Scalar ycbcr)
+    static std::string codedTile(int side, cv::Scalar ycbcr, bool fullRange)
     {
         const heif::Context context(heif_context_alloc());
         heif_encoder* rawEncoder = nullptr;
@@ -128,6 +128,12 @@ private:
             std::uint8_t* data = heif_image_get_plane(image.get(), channels[plane], &stride);
             std::fill(
                 data, data + static_cast<std::ptrdiff_t>(stride) * planeSide, static_cast<std::uint8_t>(ycbcr[plane]));
+        }
+        if (!fullRange) {
+            const heif::NclxProfile nclx(heif_nclx_color_profile_alloc());
+            nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
+            nclx->full_range_flag = 0;
+            heif_image_set_nclx_color_profile(image.get(), nclx.get());
         }
         if (heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, nullptr).code
             != heif_error_Ok)
