@@ -187,12 +187,12 @@ TEST_F(ReplacementJournalTest, TheSweepRemovesOnlyOldUnlockedBuildsNoJournalAwai
     const auto killedLongAgo = build("killed.png");
     const auto lockedLongAgo = build("locked.png");
     const auto young = build("young.png");
-    const auto longAgo = fs::file_time_type::clock::now() - staleTemporaryAge - std::chrono::seconds(1);
-    for (const auto& name : entriesOf(parent))
-        if (name != young) fs::last_write_time(parent / name, longAgo);
-
     {
+        // Locked first: making its lock file touches the build.
         const ExclusiveFileLock stillBuilding(parent / lockedLongAgo / packageLockName);
+        const auto longAgo = fs::file_time_type::clock::now() - staleTemporaryAge - std::chrono::seconds(1);
+        for (const auto& name : entriesOf(parent))
+            if (name != young) fs::last_write_time(parent / name, longAgo);
         removeStalePackageBuilds(parent);
     }
     auto expected = awaited;
