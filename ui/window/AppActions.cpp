@@ -55,6 +55,7 @@ AppActions::AppActions(AppCommandCenter& commandCenter, UndoManager& undoManager
     setup(save, "Save", QKeySequence(Qt::CTRL | Qt::Key_S));
     setup(saveAs, "Save As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     setup(exportWallpaper, "Export Dynamic Wallpaper...");
+    setup(setDesktopBackground, "Set as Desktop Background...");
     setup(settings, "Settings...", QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings.setMenuRole(QAction::PreferencesRole);
     setup(quit, "Quit", QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -159,6 +160,7 @@ void AppActions::populate(QMenuBar& menuBar)
     file->addAction(&saveAs);
     file->addSeparator();
     file->addAction(&exportWallpaper);
+    file->addAction(&setDesktopBackground);
     file->addSeparator();
     file->addAction(&settings);
     file->addSeparator();
@@ -183,6 +185,7 @@ void AppActions::updateActions()
     closeProject.setEnabled(commandCenter_.hasDocument());
     save.setEnabled(state.isDirty.get());
     exportWallpaper.setEnabled(!state.images.get().empty());
+    setDesktopBackground.setEnabled(!state.images.get().empty());
     deleteAllTweens.setEnabled(commandCenter_.hasTweens());
     playback.setEnabled(commandCenter_.canPlayTimeline());
     playback.setText(commandCenter_.uiState.isTimelinePlaying.get() ? QStringLiteral("Pause Playback")

@@ -40,6 +40,7 @@ public:
     QAction save;
     QAction saveAs;
     QAction exportWallpaper;
+    QAction setDesktopBackground;
     QAction settings;
     QAction quit;
     QAction undo;

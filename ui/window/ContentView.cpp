@@ -6,6 +6,7 @@
 #include "app/ProjectIO.h"
 #include "ui/common/ChildLifetime.h"
 #include "ui/common/SheetPresenter.h"
+#include "ui/desktop/DesktopBackgroundController.h"
 #include "ui/export/ExportController.h"
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/generation/CreateWallpaperSheet.h"
@@ -54,7 +55,10 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(library_, 1);
-    layout->addWidget(new ui::InspectorColumn(*context_, this));
+    auto* inspector = new ui::InspectorColumn(*context_, this);
+    layout->addWidget(inspector);
+    ui::DesktopBackgroundController::attach(
+        actions.setDesktopBackground, appState_, inspector->inspector(), commandCenter.projectIO.dialogs(), *this);
     buildToolbar(actions);
     commandCenter_.addImages
         = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };
