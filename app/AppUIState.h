@@ -43,6 +43,8 @@ public:
     // The running export's stop source; the export's work checks its token between steps.
     Observable<std::optional<std::stop_source>> exportTask;
     Observable<std::vector<ExportFrameInfo>> exportFrames;
+    // The file the last export wrote, while its "Export complete!" shows.
+    Observable<std::optional<std::filesystem::path>> exportedFile;
     Observable<bool> shouldTriggerAutoTween { false };
     Observable<bool> isTimelinePlaying { false };
     Observable<bool> isLoadingDirectories { false };

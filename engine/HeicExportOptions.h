@@ -34,13 +34,14 @@ struct HeicExportOptions {
     bool enableDither = false;
     bool keepPreprocessedFrames = false;
 
-    // The custom canvas in whole pixels, when both texts hold a number that rounds to at least one
-    // pixel and the canvas stays within the export's limit (fitsCanvasLimit); read the same in
-    // every locale.
+    // The custom canvas, when both texts are whole numbers of pixels within the export's limit
+    // (readCustomCanvas); read the same in every locale.
     std::optional<PixelSize> customCanvasSize() const;
     // "Enter a valid custom canvas size." while the custom canvas is chosen, resizing is on and the
     // texts give no size.
     std::optional<std::string> customSizeError() const;
+    // Why the texts give no size, at the same times.
+    std::optional<std::string> customCanvasRefusal() const;
     // The canvas frames are resized and cropped to: the preset's, or the custom one while it is
     // valid; none while resizing is off or each frame keeps its own size.
     std::optional<PixelSize> canvasTarget() const;

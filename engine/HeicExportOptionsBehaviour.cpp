@@ -1,26 +1,15 @@
 #include "engine/HeicExportOptions.h"
 
-#include "engine/CanvasLimit.h"
-#include "platform/NumberText.h"
+#include "engine/CustomCanvasSize.h"
 #include "platform/UserFolders.h"
 #include "platform/Uuid.h"
 
-#include <cmath>
 #include <ctime>
 
 namespace tl {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::optional<double> parseCanvasSide(std::string_view text)
-{
-    const auto value = parseDecimal(text);
-    if (!value) return std::nullopt;
-    const double pixels = std::round(*value);
-    if (!(pixels >= 1)) return std::nullopt;
-    return pixels;
-}
 
 std::string localTimestamp()
 {
@@ -36,21 +25,23 @@ std::string localTimestamp()
 
 std::optional<PixelSize> HeicExportOptions::customCanvasSize() const
 {
-    const auto width = parseCanvasSide(customWidth);
-    if (!width) return std::nullopt;
-    const auto height = parseCanvasSide(customHeight);
-    if (!height) return std::nullopt;
-    // A canvas the export could write but not read back is no canvas at all.
-    const PixelSize size { *width, *height };
-    if (!fitsCanvasLimit(size)) return std::nullopt;
-    return size;
+    auto size = readCustomCanvas(customWidth, customHeight);
+    if (!size) return std::nullopt;
+    return size.value();
 }
 
 std::optional<std::string> HeicExportOptions::customSizeError() const
 {
-    if (resizeEnabled && canvasPreset == HeicCanvasPreset::custom && !customCanvasSize())
-        return "Enter a valid custom canvas size.";
+    if (customCanvasRefusal()) return "Enter a valid custom canvas size.";
     return std::nullopt;
+}
+
+std::optional<std::string> HeicExportOptions::customCanvasRefusal() const
+{
+    if (!resizeEnabled || canvasPreset != HeicCanvasPreset::custom) return std::nullopt;
+    auto size = readCustomCanvas(customWidth, customHeight);
+    if (size) return std::nullopt;
+    return size.error();
 }
 
 std::optional<PixelSize> HeicExportOptions::canvasTarget() const

@@ -86,7 +86,7 @@ public:
             log("[HeicGenerator] Using optimized upscale-before-tween path (" + std::to_string(tweens) + " tweens)");
             return prepareOptimizedFrames(images);
         }
-        log("[HeicGenerator] Using standard path (no tweens or upscaling)");
+        if (tweens == 0 && !config_->upscaler) log("[HeicGenerator] Using standard path (no tweens or upscaling)");
         auto session = HeicPreprocessor(*config_).preprocess(
             images,
             [this](int current, int count, const std::string& message) {

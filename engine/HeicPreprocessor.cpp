@@ -59,7 +59,7 @@ Result<HeicPreprocessSession, EngineError> HeicPreprocessor::preprocess(
     if (error) return EngineError(FileSystemError { config_.outputDirectory.string(), error });
 
     const int total = static_cast<int>(images.size());
-    UpscaleProgress tracker(total, progress);
+    UpscaleProgress tracker(total, progress, config_.targetSize);
     // Every frame is planned from its header first, so the run's tiles and time left are whole from
     // the start, not only for the frames in work.
     for (int index = 0; index < total; ++index) {

@@ -10,9 +10,9 @@ std::string UpscaleError::description() const
     case Kind::unsupportedScale:
         return "Unsupported upscale factor: " + std::to_string(scale) + "x.";
     case Kind::modelLoadFailed:
-        return "Core ML model failed to load.";
+        return "Upscaling model failed to load.";
     case Kind::missingOutput:
-        return "Core ML model did not return an output image.";
+        return "Upscaling model did not return an output image.";
     case Kind::imageCreateFailed:
         return "Failed to render upscaled image.";
     case Kind::outputWriteFailed:

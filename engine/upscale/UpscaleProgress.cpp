@@ -20,14 +20,32 @@ std::string numberList(const std::vector<int>& numbers)
     return text;
 }
 
+// Without a canvas a frame is written at its upscaled size: each tile adds a step of 480 input
+// pixels, four times larger, on either side.
+constexpr double megapixelsPerTile = 480.0 * 4 * 480.0 * 4 / 1e6;
+
+double seconds(std::chrono::steady_clock::duration duration)
+{
+    return std::chrono::duration<double>(duration).count();
+}
+
 } // namespace
 
-UpscaleProgress::UpscaleProgress(int frames, Reporter reporter, Clock clock)
+UpscaleProgress::UpscaleProgress(int frames, Reporter reporter, std::optional<PixelSize> canvas,
+    std::optional<std::chrono::milliseconds> tick, Clock clock)
     : frames_(std::max(frames, 0))
     , reporter_(std::move(reporter))
+    , canvas_(canvas)
+    , tick_(tick)
     , clock_(std::move(clock))
     , states_(static_cast<std::size_t>(frames_))
 {
+}
+
+UpscaleProgress::~UpscaleProgress()
+{
+    ticker_.request_stop();
+    ticked_.notify_all();
 }
 
 void UpscaleProgress::planFrame(int index, int tiles)
@@ -50,7 +68,20 @@ void UpscaleProgress::passStarted()
 {
     const std::lock_guard lock(mutex_);
     // Tiles run one at a time on one network, so the pace is counted from the first pass of any frame.
-    if (!firstPassStarted_) firstPassStarted_ = clock_();
+    if (!firstPassStarted_) {
+        firstPassStarted_ = clock_();
+        if (tick_ && reporter_) {
+            ticker_ = std::jthread([this](std::stop_token stop) {
+                std::unique_lock lock(mutex_);
+                while (!allFinished()) {
+                    if (ticked_.wait_for(lock, stop, *tick_, [] { return false; }) || stop.stop_requested()) return;
+                    lock.unlock();
+                    tick();
+                    lock.lock();
+                }
+            });
+        }
+    }
     report({});
 }
 
@@ -60,6 +91,8 @@ void UpscaleProgress::tileDone(int index)
     if (index < 0 || index >= frames_) return;
     auto& frame = states_[static_cast<std::size_t>(index)];
     frame.done = std::min(frame.done + 1, frame.tiles);
+    lastTileDone_ = clock_();
+    if (frame.done == frame.tiles) frame.tilesEnded = lastTileDone_;
     report({});
 }
 
@@ -74,11 +107,18 @@ void UpscaleProgress::frameFinished(int index)
     frame.finished = true;
     frame.done = frame.tiles;
     report("Preprocessed frame " + std::to_string(finished_) + "/" + std::to_string(frames_));
+    if (allFinished()) ticked_.notify_all();
 }
 
-void UpscaleProgress::report(const std::string& otherwise) const
+void UpscaleProgress::tick()
 {
-    if (reporter_) reporter_(units(), totalUnits(), runLine().value_or(otherwise));
+    const std::lock_guard lock(mutex_);
+    if (firstPassStarted_ && !allFinished()) report({});
+}
+
+void UpscaleProgress::report(const std::string& otherwise)
+{
+    if (reporter_) reporter_(units(), totalUnits(), runLine(clock_()).value_or(otherwise));
 }
 
 double UpscaleProgress::unplannedFramesTiles() const
@@ -109,19 +149,41 @@ int UpscaleProgress::totalUnits() const
     return static_cast<int>(std::min(std::lround(units), static_cast<long>(std::numeric_limits<int>::max())));
 }
 
-std::optional<double> UpscaleProgress::secondsLeft() const
+double UpscaleProgress::afterTilesSeconds(const Frame& frame, double perTile, TimePoint now) const
 {
-    int done = 0, left = 0;
+    if (frame.tiles == 0) return 0;
+    const double megapixels
+        = canvas_ ? canvas_->width * canvas_->height / 1e6 : static_cast<double>(frame.tiles) * megapixelsPerTile;
+    const double coding = codingTilesPerMegapixel * megapixels * perTile;
+    if (frame.finished) return coding;
+    double finishing = finishingTilesPerMegapixel * megapixels * perTile;
+    if (frame.tilesEnded) finishing = std::max(finishing - seconds(now - *frame.tilesEnded), 0.0);
+    return finishing + coding;
+}
+
+std::optional<double> UpscaleProgress::secondsLeft(TimePoint now) const
+{
+    int done = 0;
+    double left = unplannedFramesTiles();
     for (const auto& frame : states_) {
         done += frame.done;
         left += frame.tiles - frame.done;
     }
-    if (done == 0 || !firstPassStarted_) return std::nullopt;
-    const double perTile = std::chrono::duration<double>(clock_() - *firstPassStarted_).count() / done;
-    return perTile * (left + unplannedFramesTiles());
+    if (done == 0 || !firstPassStarted_ || !lastTileDone_) return std::nullopt;
+    // The tiles done so far set the pace; a tile running longer than that slows it at once.
+    const double tilesTime = seconds(*lastTileDone_ - *firstPassStarted_);
+    const double running = std::max(seconds(now - *lastTileDone_), 0.0);
+    const double perTile = std::max(tilesTime / done, (tilesTime + running) / (done + 1));
+    double total = left > 0 ? perTile * left - std::min(running, perTile) : 0;
+    for (const auto& frame : states_)
+        total += afterTilesSeconds(frame, perTile, now);
+    const double unplannedMegapixels = canvas_ ? canvas_->width * canvas_->height / 1e6
+            * (frames_ - static_cast<double>(std::ranges::count_if(states_, &Frame::planned)))
+                                               : unplannedFramesTiles() * megapixelsPerTile;
+    return total + unplannedMegapixels * (finishingTilesPerMegapixel + codingTilesPerMegapixel) * perTile;
 }
 
-std::optional<std::string> UpscaleProgress::runLine() const
+std::optional<std::string> UpscaleProgress::runLine(TimePoint now)
 {
     int done = 0, tiles = 0;
     std::vector<int> inWork;
@@ -139,7 +201,15 @@ std::optional<std::string> UpscaleProgress::runLine() const
         line += numberList(inWork) + " of " + std::to_string(frames_);
     }
     line += " · tile " + std::to_string(done) + " of " + std::to_string(tiles);
-    if (const auto left = secondsLeft()) line += " · about " + roughDuration(*left) + " left";
+    if (const auto left = secondsLeft(now)) {
+        // A slower tile may raise the estimate, but never by more than it fell just before, so the
+        // line does not jump up with every slow tile.
+        double shown = *left;
+        if (shownLeft_ && shown > *shownLeft_) shown = std::min(shown, *shownLeft_ + lastFall_);
+        lastFall_ = shownLeft_ ? std::max(*shownLeft_ - shown, 0.0) : 0;
+        shownLeft_ = shown;
+        line += " · about " + roughDuration(shown) + " left";
+    }
     return line;
 }
 

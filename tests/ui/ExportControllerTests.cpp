@@ -188,6 +188,7 @@ TEST_F(ExportControllerTest, ASuccessfulRunWritesTheFileAndMarksEveryFrame)
     for (const auto& frame : ui.exportFrames.get())
         EXPECT_EQ(frame.status, ExportFrameStatus::complete);
     EXPECT_EQ(filesInFolder(), (std::vector { output }));
+    EXPECT_EQ(ui.exportedFile.get(), output) << "the sheet names the file written";
     EXPECT_TRUE(writer.sawConfig) << "resizing to 8K is a preprocessing stage";
     EXPECT_FALSE(writer.sawThumbnails) << "the work gets no pictures";
     EXPECT_EQ(writer.upscalerLoads, 0);
@@ -217,6 +218,7 @@ TEST_F(ExportControllerTest, EndTextsDependOnKeptFramesAndFailures)
     controller.runExport(output, keep);
     waitForEnd();
     EXPECT_EQ(ui.exportMessage.get(), "Export failed. Please try again.\nFailed to load input image: /photos/b.png");
+    EXPECT_FALSE(ui.exportedFile.get());
     EXPECT_FALSE(ui.isExportingHeic.get());
     EXPECT_TRUE(filesInFolder().empty());
     EXPECT_EQ(logged[logged.size() - 2], "=== EXPORT FAILED ===");
@@ -260,8 +262,8 @@ TEST_F(ExportControllerTest, TheCanvasLimitRefusesSizesTheExportCouldNotReadBack
         return options;
     };
     EXPECT_EQ(custom("16384", "16384").customCanvasSize(), (PixelSize { 16384, 16384 }));
-    EXPECT_EQ(custom("32768", "8192").customCanvasSize(), (PixelSize { 32768, 8192 }));
-    for (const auto& [width, height] : { std::pair { "16385", "16384" }, { "30000", "30000" }, { "32769", "8" } }) {
+    for (const auto& [width, height] :
+        { std::pair { "16385", "16384" }, { "30000", "30000" }, { "32769", "8" }, { "32768", "8192" } }) {
         EXPECT_FALSE(custom(width, height).customCanvasSize()) << width << "x" << height;
         EXPECT_EQ(custom(width, height).customSizeError(), "Enter a valid custom canvas size.");
     }
@@ -306,6 +308,29 @@ TEST_F(ExportControllerTest, TheCanvasLimitRefusesSizesTheExportCouldNotReadBack
         EXPECT_NE(message.find("(16384 × 16384 pixels)"), std::string::npos) << message;
         EXPECT_EQ(logged[logged.size() - 2], "=== EXPORT FAILED ===");
     }
+}
+
+// A wallpaper that cannot fit on the chosen disk is refused with the figures before the upscaler
+// loads or any frame is prepared.
+TEST_F(ExportControllerTest, AWallpaperTooLargeForTheDiskIsRefusedAtOnce)
+{
+    writer.upscalerError.clear();
+    HeicExportOptions options;
+    options.canvasPreset = HeicCanvasPreset::custom;
+    options.customWidth = options.customHeight = "16384";
+    state.setImages(std::vector<WallpaperImage>(20000, keyImage("frame.png", 9)), WallpaperMode::time, false);
+    if (std::filesystem::space(folder.path()).available > 20000ull * 16384 * 16384)
+        GTEST_SKIP() << "this disk has room for a wallpaper of 20000 frames of 16384 × 16384 pixels";
+    controller.runExport(output, options);
+    waitForEnd();
+    const std::string message = ui.exportMessage.get();
+    const std::string advice = "Export failed. Free some space or choose another disk.\nThe wallpaper needs about ";
+    EXPECT_TRUE(message.starts_with(advice)) << message;
+    EXPECT_NE(message.find(", and the disk of " + folder.path().string() + " has "), std::string::npos) << message;
+    EXPECT_TRUE(message.ends_with(" free.")) << message;
+    EXPECT_EQ(writer.upscalerLoads, 0);
+    EXPECT_EQ(writer.calls, 0);
+    EXPECT_TRUE(filesInFolder().empty());
 }
 
 TEST_F(ExportControllerTest, ACancelledRunLeavesNoFileAndNeverTouchesANewerRun)
@@ -402,7 +427,7 @@ TEST_F(ExportControllerTest, CancellingWhileTheUpscalerLoadsEndsTheRunAtOnceWith
     writer.upscalerError.clear();
     writer.waitForGate = true;
     controller.runExport(output, HeicExportOptions {});
-    ASSERT_TRUE(processEventsUntil([&] { return ui.exportMessage.get() == "Preparing Core ML upscaler..."; }));
+    ASSERT_TRUE(processEventsUntil([&] { return ui.exportMessage.get() == "Preparing the upscaler..."; }));
     // The loader is started after that message; once it has begun, waitForLoadsToEnd covers it.
     ASSERT_TRUE(processEventsUntil([&] {
         const std::lock_guard lock(writer.mutex);

@@ -2,9 +2,15 @@
 
 #include "UiTestSupport.h"
 
+#include "ui/export/ExportResultView.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
+#include <QUrl>
 
 namespace tl::ui {
 namespace {
@@ -81,6 +87,46 @@ TEST_F(ExportOptionsSheetTest, AShortSheetKeepsTheHeightOfItsContent)
     }
     processEventsUntil([] { return false; }, 50);
     EXPECT_EQ(sheet.height(), closed);
+}
+
+// Custom… with the Advanced group open and resizing on: one canvas picker and one pair of fields.
+TEST_F(ExportOptionsSheetTest, ChoosingCustomShowsOneCanvasControl)
+{
+    openEverything(false);
+    const auto visibleCount = [this](auto* kind, const QString& name) {
+        using Widget = std::remove_pointer_t<decltype(kind)>;
+        int shown = 0;
+        for (auto* widget : sheet.findChildren<Widget*>())
+            shown += widget->isVisibleTo(&sheet) && (name.isEmpty() || widget->accessibleName() == name);
+        return shown;
+    };
+    ASSERT_TRUE(sheet.model().options().resizeEnabled);
+    EXPECT_EQ(visibleCount(static_cast<QComboBox*>(nullptr), QStringLiteral("Canvas size")), 1);
+    EXPECT_EQ(visibleCount(static_cast<QLineEdit*>(nullptr), QString()), 2) << "one width and one height";
+
+    sheet.model().setTargetDisplay(TargetDisplay::external);
+    processEventsUntil([] { return false; }, 20);
+    EXPECT_EQ(visibleCount(static_cast<QComboBox*>(nullptr), QStringLiteral("Canvas size")), 1)
+        << "the Advanced group's own, for the other targets";
+}
+
+// A finished export names the file it wrote and opens its folder in the file manager; a failed
+// one offers no file.
+TEST(ExportResultViewTest, ACompleteExportNamesItsFileAndShowsItsFolder)
+{
+    std::vector<QUrl> opened;
+    ExportResultView view(nullptr, [&opened](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    view.show("Export complete!", std::filesystem::path("/home/ada/Pictures/Sunset.heic"));
+    EXPECT_TRUE(view.showInFolderButton().isVisibleTo(&view));
+    EXPECT_EQ(view.pathLabel().text(), QStringLiteral("/home/ada/Pictures/Sunset.heic"));
+    view.showInFolderButton().click();
+    EXPECT_EQ(opened, std::vector { QUrl::fromLocalFile(QStringLiteral("/home/ada/Pictures")) });
+
+    view.show("Export failed. Choose another folder.", std::nullopt);
+    EXPECT_FALSE(view.showInFolderButton().isVisibleTo(&view));
 }
 
 } // namespace

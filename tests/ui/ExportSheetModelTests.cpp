@@ -187,36 +187,61 @@ TEST_F(ExportSheetModelTest, ValidationAndKeepingFrames)
     EXPECT_FALSE(model.keepFramesDisabled());
 }
 
-// Texts that give no canvas, however far past the limit or the integers they are: the validation
-// line, no Export and nothing estimated for the canvas the export would refuse.
-TEST_F(ExportSheetModelTest, CanvasTextsThatGiveNoCanvasAreRefusedWithoutAnEstimate)
+// Each side is a decimal whole number from 1 to 16384 or nothing: the line says which side is
+// refused and why in place of the estimate, whatever the text would mean to a number parser,
+// and Export stays off.
+TEST_F(ExportSheetModelTest, ACustomCanvasIsRefusedWithItsReasonInPlaceOfTheEstimate)
 {
     auto& model = open();
     model.setTargetDisplay(custom);
     model.setKeyFrames(2);
     model.setKeyFrameSizes({ { "a.png", { 640, 400 } }, { "b.png", { 640, 400 } } });
-    const TileTime tileTime { 3.0, TileTimeSource::typical };
-    struct Canvas {
+    const TileTime tileTime { 3.0, TileTimeSource::probe };
+    const std::string above = " is above 16384 pixels, the longest side of a frame an export can prepare.";
+    const std::string fraction = " is not a whole number of pixels.";
+    struct Row {
         const char* width;
         const char* height;
+        std::string reason;
     };
-    for (const auto& [width, height] : { Canvas { "1e19", "1080" }, Canvas { "1920", "9223372036854775808" },
-             Canvas { "18446744073709551617", "1080" }, Canvas { "1e308", "1e308" }, Canvas { "-1", "1080" },
-             Canvas { "1920", "0" }, Canvas { "32769", "100" }, Canvas { "32768", "32768" }, Canvas { "nan", "1080" },
-             Canvas { "1920", "-9223372036854775809" } }) {
-        model.edit([&](auto& o) { o.customWidth = width, o.customHeight = height; });
-        const std::string canvas = std::string(width) + " × " + height;
+    const Row rows[] = {
+        { "1e19", "1080", "The custom width “1e19”" + fraction },
+        { "1920", "9223372036854775808", "The custom height “9223372036854775808”" + above },
+        { "-5", "1080", "The custom width “-5” is below 1 pixel." },
+        { "1920", "0", "The custom height “0” is below 1 pixel." },
+        { "99999999", "1080", "The custom width “99999999”" + above },
+        { "40000", "100", "The custom width “40000”" + above },
+        { "0x10", "1080", "The custom width “0x10”" + fraction },
+        { "1e3", "1080", "The custom width “1e3”" + fraction },
+        { "1920.6", "1080", "The custom width “1920.6”" + fraction },
+        { "16385", "16384", "The custom width “16385”" + above },
+        { "000000000000000000016385", "9", "The custom width “000000000000000000016385”" + above },
+        { "+5", "9", "The custom width “+5”" + fraction },
+        { "nan", "9", "The custom width “nan”" + fraction },
+        { "", "9", "Enter the custom width in pixels." },
+    };
+    for (const auto& row : rows) {
+        model.edit([&](auto& o) { o.customWidth = row.width, o.customHeight = row.height; });
+        const std::string canvas = std::string(row.width) + " × " + row.height;
         EXPECT_EQ(model.validationMessage(), "Enter a valid custom canvas size.") << canvas;
         EXPECT_FALSE(model.canExport()) << canvas;
-        EXPECT_EQ(model.upscalerLine(tileTime), "Core ML upscaler ready") << canvas;
+        EXPECT_EQ(model.refusal(), row.reason) << canvas;
+        EXPECT_EQ(model.upscalerLine(tileTime), "Upscaler ready (CPU) · " + row.reason) << canvas;
     }
-    model.edit([](auto& o) { o.customWidth = "32768", o.customHeight = "8192"; });
-    EXPECT_FALSE(model.validationMessage()) << "as many pixels as the limit allows";
+    model.setQuality(standard);
+    EXPECT_TRUE(model.showsUpscalerLine()) << "the reason shows without upscaling too";
+    EXPECT_EQ(model.upscalerLine(tileTime), rows[std::size(rows) - 1].reason);
+
+    model.edit([](auto& o) { o.customWidth = " 016384 ", o.customHeight = "16384"; });
+    EXPECT_FALSE(model.validationMessage()) << "the largest frame, with blanks and a leading zero";
+    EXPECT_EQ(model.options().customCanvasSize(), (PixelSize { 16384, 16384 }));
+    EXPECT_FALSE(model.showsUpscalerLine());
+    model.setQuality(high);
     model.edit([](auto& o) { o.customWidth = "1920", o.customHeight = "1080"; });
     EXPECT_TRUE(model.canExport());
     EXPECT_EQ(model.upscalerLine(tileTime),
-        "Core ML upscaler ready · roughly 12 s for 2 frames of 640×400 (1 pass each, 4 tiles at 3.0 s a tile on a "
-        "typical computer)");
+        "Upscaler ready (CPU) · roughly 12 s for 2 frames of 640×400 (1 pass each, 4 tiles at 3.0 s a tile as "
+        "measured on this computer)");
 }
 
 // Only the frames that upscale count and are named; a frame already larger than the canvas is no work.
@@ -227,8 +252,8 @@ TEST_F(ExportSheetModelTest, TheEstimateNamesOnlyTheFramesThatUpscale)
     model.edit([](auto& o) { o.customWidth = "1920", o.customHeight = "1080"; });
     model.setKeyFrames(2);
     model.setKeyFrameSizes({ { "large.png", { 4000, 3000 } }, { "small.png", { 640, 400 } } });
-    EXPECT_EQ(model.upscalerLine({ 3.0, TileTimeSource::lastExport }),
-        "Core ML upscaler ready · about 6.0 s for 1 frame of 640×400 (1 pass, 2 tiles at 3.0 s a tile as measured "
+    EXPECT_EQ(model.upscalerLine(TileTime { 3.0, TileTimeSource::lastExport }),
+        "Upscaler ready (CPU) · about 6.0 s for 1 frame of 640×400 (1 pass, 2 tiles at 3.0 s a tile as measured "
         "in the last export)");
 }
 
@@ -253,33 +278,33 @@ TEST(UpscalerReadyTextTest, CountsEveryPassOfEveryFrameTimesTheTileTime)
     const Case cases[] = {
         // 820×512 to 8K: 4× twice; 2 tiles, then 7 × 5 on the 3280×2048 frame.
         { 2, small, Preset::apple8k, { 7.0, TileTimeSource::lastExport },
-            "Core ML upscaler ready · about 9 min for 2 frames of 820×512 (2 passes each, 74 tiles at 7.0 s a "
+            "Upscaler ready (CPU) · about 9 min for 2 frames of 820×512 (2 passes each, 74 tiles at 7.0 s a "
             "tile as measured in the last export)" },
         { 2, std::vector<PixelSize>(2, PixelSize { 640, 400 }), Preset::apple8k, { 7.0, TileTimeSource::lastExport },
-            "Core ML upscaler ready · about 6 min for 2 frames of 640×400 (2 passes each, 52 tiles at 7.0 s a "
+            "Upscaler ready (CPU) · about 6 min for 2 frames of 640×400 (2 passes each, 52 tiles at 7.0 s a "
             "tile as measured in the last export)" },
         { 2, std::vector<PixelSize> { { 1920, 1080 }, { 1024, 576 } }, Preset::apple6k, { 4.5, TileTimeSource::probe },
-            "Core ML upscaler ready · roughly 81 s for 2 frames of 1920×1080 and 1024×576 (1 pass each, 18 tiles at "
+            "Upscaler ready (CPU) · roughly 81 s for 2 frames of 1920×1080 and 1024×576 (1 pass each, 18 tiles at "
             "4.5 s a tile as measured on this computer)" },
-        { 1, std::nullopt, Preset::matchSource, { 3.0, TileTimeSource::typical },
-            "Core ML upscaler ready · roughly 36 s for 1 frame taken as 1920×1080 until their sizes are read (1 "
-            "pass, 12 tiles at 3.0 s a tile on a typical computer)" },
+        { 1, std::nullopt, Preset::matchSource, { 3.0, TileTimeSource::probe },
+            "Upscaler ready (CPU) · roughly 36 s for 1 frame taken as 1920×1080 until their sizes are read (1 "
+            "pass, 12 tiles at 3.0 s a tile as measured on this computer)" },
         { 16, std::nullopt, Preset::matchSource, { 34.0, TileTimeSource::lastExport },
-            "Core ML upscaler ready · about 1 h 49 min for 16 frames taken as 1920×1080 until their sizes are read "
+            "Upscaler ready (CPU) · about 1 h 49 min for 16 frames taken as 1920×1080 until their sizes are read "
             "(1 pass each, 192 tiles at 34 s a tile as measured in the last export)" },
         { 1, std::vector<PixelSize> { { 8000, 4500 } }, Preset::apple8k, { 7.0, TileTimeSource::lastExport },
-            "Core ML upscaler ready · no frame needs upscaling for this canvas" },
-        { 0, std::nullopt, Preset::apple8k, { 3.0, TileTimeSource::typical }, "Core ML upscaler ready" },
+            "Upscaler ready (CPU) · no frame needs upscaling for this canvas" },
+        { 0, std::nullopt, Preset::apple8k, { 3.0, TileTimeSource::probe }, "Upscaler ready (CPU)" },
         // Headers may claim any size: one that would upscale past the limit is not counted.
-        { 1, std::vector<PixelSize> { { 1e19, 5e18 } }, Preset::matchSource, { 3.0, TileTimeSource::typical },
-            "Core ML upscaler ready" },
-        { 2, std::vector<PixelSize> { { 640, 400 }, { 3e9, 2e9 } }, Preset::matchSource,
-            { 3.0, TileTimeSource::typical }, "Core ML upscaler ready" },
+        { 1, std::vector<PixelSize> { { 1e19, 5e18 } }, Preset::matchSource, { 3.0, TileTimeSource::probe },
+            "Upscaler ready (CPU)" },
+        { 2, std::vector<PixelSize> { { 640, 400 }, { 3e9, 2e9 } }, Preset::matchSource, { 3.0, TileTimeSource::probe },
+            "Upscaler ready (CPU)" },
     };
     for (const auto& c : cases) {
         HeicExportOptions options;
         options.canvasPreset = c.canvas;
-        EXPECT_EQ(upscalerReadyText(c.keyFrames, c.sizes, options, c.tileTime), c.expected);
+        EXPECT_EQ(upscalerReadyText(c.keyFrames, c.sizes, options, c.tileTime, false), c.expected);
     }
 }
 

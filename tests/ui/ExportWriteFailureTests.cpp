@@ -70,9 +70,10 @@ protected:
     std::atomic<int> writes { 0 };
 };
 
-// A full disk and a folder that cannot be written both name the chosen file and the system's
-// reason; the folder fails before any work. Where the test cannot mount a tiny disk (not root),
-// the same failures come from a file size limit and a folder without write permission.
+// A full disk and a folder that cannot be written both fail before any work, with advice that fits:
+// the disk with the space needed and free, the folder naming the chosen file and the system's
+// reason. Where the test cannot mount a tiny disk (not root), the same failures come from a file
+// size limit and a folder without write permission.
 TEST_F(ExportWriteFailureTest, AFailedWriteNamesTheFileAndTheSystemsReason)
 {
     const bool root = ::geteuid() == 0;
@@ -80,29 +81,37 @@ TEST_F(ExportWriteFailureTest, AFailedWriteNamesTheFileAndTheSystemsReason)
         const char* what;
         bool upscale;
         bool failsAtOnce;
-        // Makes the place unwritable; returns the folder to export into and the reason expected,
+        // Makes the place unwritable; returns the folder to export into and the end text expected,
         // or no folder when this machine cannot make it so.
         std::function<std::pair<std::optional<fs::path>, std::string>()> prepare;
     };
     std::unique_ptr<SmallDisk> disk;
     std::unique_ptr<FileSizeLimit> limit;
     TemporaryFolder plain;
+    const auto writeFailure = [](const fs::path& folder, const std::string& advice, const std::string& reason) {
+        return "Export failed. " + advice + "\nFailed to write output file " + (folder / "sunset.heic").string() + ": "
+            + reason;
+    };
+    // A disk too small for the wallpaper is refused before anything is written to it.
+    const std::string fullDisk = "Export failed. Free some space or choose another disk.\nThe wallpaper needs about ";
     const std::vector<Row> rows {
         { "full disk", false, false,
             [&]() -> std::pair<std::optional<fs::path>, std::string> {
                 disk = std::make_unique<SmallDisk>(24 * 1024);
-                if (disk->mounted()) return { disk->path(), "No space left on device" };
+                if (disk->mounted()) return { disk->path(), fullDisk };
                 limit = std::make_unique<FileSizeLimit>(8 * 1024);
-                return { plain.path(), "File too large" };
+                return { plain.path(), writeFailure(plain.path(), "Choose another disk.", "File too large") };
             } },
         { "read-only folder", true, true,
             [&]() -> std::pair<std::optional<fs::path>, std::string> {
                 disk = std::make_unique<SmallDisk>(24 * 1024);
-                if (disk->makeReadOnly()) return { disk->path(), "Read-only file system" };
+                if (disk->makeReadOnly())
+                    return { disk->path(),
+                        writeFailure(disk->path(), "Choose another folder.", "Read-only file system") };
                 // Permissions do not bind root.
                 if (root) return { std::nullopt, {} };
                 fs::permissions(plain.path(), fs::perms::owner_read | fs::perms::owner_exec);
-                return { plain.path(), "Permission denied" };
+                return { plain.path(), writeFailure(plain.path(), "Choose another folder.", "Permission denied") };
             } },
     };
     int ran = 0;
@@ -110,14 +119,14 @@ TEST_F(ExportWriteFailureTest, AFailedWriteNamesTheFileAndTheSystemsReason)
         SCOPED_TRACE(row.what);
         upscalerLoads = 0;
         writes = 0;
-        const auto [folder, reason] = row.prepare();
+        const auto [folder, expected] = row.prepare();
         if (!folder) continue;
         ++ran;
         const fs::path output = *folder / "sunset.heic";
-        EXPECT_EQ(exportTo(output, row.upscale),
-            "Export failed. Please try again.\nFailed to write output file " + output.string() + ": " + reason);
+        const std::string message = exportTo(output, row.upscale);
+        EXPECT_TRUE(message.starts_with(expected)) << message;
         EXPECT_TRUE(fs::is_empty(*folder)) << "neither the file nor a partial one stays";
-        if (row.failsAtOnce) {
+        if (row.failsAtOnce || expected == fullDisk) {
             EXPECT_EQ(upscalerLoads, 0);
             EXPECT_EQ(writes, 0);
         }

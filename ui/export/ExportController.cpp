@@ -73,6 +73,7 @@ void ExportController::runExport(const std::filesystem::path& output, const Heic
     uiState_.exportProgress = 0.0;
     uiState_.exportMessage = std::string(export_text::preparing);
     uiState_.exportFrames = exportFrameRows(appState_.images.get());
+    uiState_.exportedFile = std::nullopt;
 
     const auto partial = partialPathFor(output);
     pendingPartials_.push_back(partial);
@@ -119,7 +120,9 @@ void ExportController::finish(const WorkerRuns::Run& run, const ExportEnd& end, 
             log("=== EXPORT FAILED ===");
             log("Error: " + description);
             removeFileQuietly(partial);
-            message = exportFailureMessage(description);
+            message = exportFailureMessage(description, adviceFor(error));
+        } else {
+            uiState_.exportedFile = output;
         }
     } else {
         removeFileQuietly(partial);

@@ -1,6 +1,5 @@
 #include "ui/export/ExportOptionsSheet.h"
 
-#include "engine/upscale/CoreMLUpscaleTool.h"
 #include "platform/qt/EventLoop.h"
 #include "platform/qt/QtText.h"
 #include "ui/common/PaintedIcon.h"
@@ -8,6 +7,7 @@
 #include "ui/common/Symbols.h"
 #include "ui/common/Typography.h"
 #include "ui/export/ExportProgressView.h"
+#include "ui/export/ExportResultView.h"
 #include "ui/export/UpscaleEstimateReader.h"
 
 #include <QButtonGroup>
@@ -134,8 +134,9 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     auto* header = new QWidget(this);
     auto* headerLayout = column(header, 4);
     headerLayout->addWidget(makeLabel(QStringLiteral("Export Wallpaper"), TextStyle::title2, false, header));
-    headerLayout->addWidget(
-        makeLabel(QStringLiteral("Optimized for macOS dynamic lighting"), TextStyle::subheadline, true, header));
+    purpose_ = makeLabel({}, TextStyle::subheadline, true, header);
+    headerLayout->addWidget(purpose_);
+    setMode(WallpaperMode::time);
 
     upscalerReady_ = new QWidget(this);
     auto* readyRow = new QHBoxLayout(upscalerReady_);
@@ -166,8 +167,7 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     validationRow->addStretch();
 
     progress_ = new ExportProgressView(this);
-    status_ = makeLabel({}, TextStyle::caption, true, this);
-    status_->setWordWrap(true);
+    result_ = new ExportResultView(this);
 
     dismiss_ = new QPushButton(this);
     primary_ = new QPushButton(this);
@@ -203,7 +203,7 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     layout->setSpacing(sectionSpacing);
     layout->addWidget(scroll, 1);
     layout->addWidget(progress_);
-    layout->addWidget(status_);
+    layout->addWidget(result_);
     layout->addLayout(buttons);
 
     const auto update = [this] { refresh(); };
@@ -212,6 +212,7 @@ ExportOptionsSheet::ExportOptionsSheet(AppUIState& uiState, Actions actions, QWi
     observations_.push_back(uiState_.exportProgress.observe(update));
     observations_.push_back(uiState_.exportMessage.observe(update));
     observations_.push_back(uiState_.exportFrames.observe(update));
+    observations_.push_back(uiState_.exportedFile.observe(update));
     observations_.push_back(uiState_.upscaleSecondsPerTile.observe(update));
     observations_.push_back(model_.observeSelections(update));
     model_.appear();
@@ -278,7 +279,7 @@ QWidget* ExportOptionsSheet::makeAdvancedSection()
     content->setContentsMargins(16, 8, 0, 0);
     resize_ = new QCheckBox(QStringLiteral("Resize/crop to canvas"), advanced_);
     advancedCanvas_ = new CanvasSizeControls(model_, false, advanced_);
-    upscale_ = new QCheckBox(QStringLiteral("AI upscaling (Core ML)"), advanced_);
+    upscale_ = new QCheckBox(QStringLiteral("AI upscaling (on this computer)"), advanced_);
     strategyRow_ = new QWidget(advanced_);
     auto* strategyLayout = column(strategyRow_, 4);
     auto* strategyPicker = new QHBoxLayout;
@@ -328,18 +329,20 @@ void ExportOptionsSheet::refresh()
     const auto& options = model_.options();
     setChecked(*qualities_->button(static_cast<int>(model_.quality())), true);
     setChecked(*targets_->button(static_cast<int>(model_.targetDisplay())), true);
-    targetCanvas_->setVisible(model_.targetDisplay() == TargetDisplay::custom);
+    // One canvas control at a time: the target's while Custom… is chosen.
+    const bool customTarget = model_.targetDisplay() == TargetDisplay::custom;
+    targetCanvas_->setVisible(customTarget);
     targetCanvas_->refresh();
     advancedCanvas_->refresh();
-    upscalerReady_->setVisible(options.upscaleEnabled);
-    upscalerLine_->setText(QString::fromStdString(model_.upscalerLine(tileTime())));
+    upscalerReady_->setVisible(model_.showsUpscalerLine());
+    upscalerLine_->setText(QString::fromStdString(model_.upscalerLine(tileTime(), measuring_)));
     const bool refused = model_.refusal().has_value();
     upscalerIcon_->setPixmap((refused ? symbolIcon(QStringLiteral("exclamationmark.triangle"), secondaryColor())
                                       : symbolIcon(QStringLiteral("checkmark.circle.fill"), QColor(52, 199, 89)))
                                  .pixmap(16, 16));
 
     setChecked(*resize_, options.resizeEnabled);
-    advancedCanvas_->setVisible(options.resizeEnabled);
+    advancedCanvas_->setVisible(options.resizeEnabled && !customTarget);
     setChecked(*upscale_, options.upscaleEnabled);
     {
         const QSignalBlocker blocker(strategies_);
@@ -361,8 +364,7 @@ void ExportOptionsSheet::refresh()
     const auto& status = uiState_.exportMessage.get();
     progress_->setVisible(exporting);
     if (exporting) progress_->show(uiState_.exportProgress.get(), status, uiState_.exportFrames.get());
-    status_->setVisible(!exporting && !status.empty());
-    status_->setText(QString::fromStdString(status));
+    result_->show(exporting ? std::string() : status, exporting ? std::nullopt : uiState_.exportedFile.get());
 
     dismiss_->setText(exporting ? QStringLiteral("Cancel Export") : toQString(ExportSheetModel::dismissTitle(status)));
     primary_->setText(exporting ? QStringLiteral("Exporting...") : QStringLiteral("Export"));
@@ -380,7 +382,7 @@ void ExportOptionsSheet::fitToWindow()
         return widget.hasHeightForWidth() ? widget.heightForWidth(contentWidth) : widget.sizeHint().height();
     };
     int wanted = heightOf(*body_) + 2 * inset;
-    for (const QWidget* below : { static_cast<QWidget*>(progress_), static_cast<QWidget*>(status_) }) {
+    for (const QWidget* below : { static_cast<QWidget*>(progress_), static_cast<QWidget*>(result_) }) {
         if (!below->isHidden()) wanted += heightOf(*below) + sectionSpacing;
     }
     wanted += std::max(dismiss_->sizeHint().height(), primary_->sizeHint().height()) + sectionSpacing;
@@ -424,19 +426,29 @@ void ExportOptionsSheet::setKeyFrames(
 {
     model_.setKeyFrames(static_cast<int>(files.size()));
     if (!estimateReader_) estimateReader_ = std::make_unique<UpscaleEstimateReader>(postToMainThread);
-    if (uiState_.upscaleSecondsPerTile.get()) probe = nullptr;
+    if (uiState_.upscaleSecondsPerTile.get() || probedSecondsPerTile()) probe = nullptr;
+    measuring_ = probe != nullptr;
     estimateReader_->start(std::move(files), std::move(probe), [this](const UpscaleEstimateReader::Found& found) {
         model_.setKeyFrameSizes(found.frames);
+        if (found.probeEnded) measuring_ = false;
         refresh();
     });
     refresh();
 }
 
-TileTime ExportOptionsSheet::tileTime() const
+std::optional<TileTime> ExportOptionsSheet::tileTime() const
 {
-    if (const auto measured = uiState_.upscaleSecondsPerTile.get()) return { *measured, TileTimeSource::lastExport };
-    if (const auto probed = probedSecondsPerTile()) return { *probed, TileTimeSource::probe };
-    return { CoreMLUpscaleTool::typicalSecondsPerTile, TileTimeSource::typical };
+    if (const auto measured = uiState_.upscaleSecondsPerTile.get())
+        return TileTime { *measured, TileTimeSource::lastExport };
+    if (const auto probed = probedSecondsPerTile()) return TileTime { *probed, TileTimeSource::probe };
+    return std::nullopt;
+}
+
+void ExportOptionsSheet::setMode(WallpaperMode mode)
+{
+    purpose_->setText(mode == WallpaperMode::appearance
+            ? QStringLiteral("A dynamic wallpaper that follows light and dark mode")
+            : QStringLiteral("A dynamic wallpaper that follows the sun"));
 }
 
 void ExportOptionsSheet::reject()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppUIState.h"
+#include "model/WallpaperMode.h"
 #include "platform/Observation.h"
 #include "ui/export/ExportSheetModel.h"
 
@@ -26,6 +27,7 @@ namespace tl::ui {
 class CanvasSizeControls;
 class UpscaleEstimateReader;
 class ExportProgressView;
+class ExportResultView;
 class ThumbnailCache;
 
 // The window-modal sheet that edits the export options, starts the export, follows it and
@@ -51,6 +53,9 @@ public:
     // a worker meanwhile, and `probe` measures this machine there while no export has.
     void setKeyFrames(std::vector<std::filesystem::path> files,
         std::function<std::optional<double>(const std::stop_token&)> probe = {});
+    // The header says what the file is for in this mode.
+    void setMode(WallpaperMode mode);
+    ExportResultView& resultView() { return *result_; }
     QPushButton& primaryButton() { return *primary_; }
     QPushButton& dismissButton() { return *dismiss_; }
 
@@ -69,7 +74,7 @@ private:
     void fitToWindow();
     // Where the sheet may lie: its window's frame within the screen's free part.
     QRect roomForSheet() const;
-    TileTime tileTime() const;
+    std::optional<TileTime> tileTime() const;
 
     AppUIState& uiState_;
     Actions actions_;
@@ -93,7 +98,9 @@ private:
     QWidget* validation_ = nullptr;
     QLabel* validationText_ = nullptr;
     ExportProgressView* progress_ = nullptr;
-    QLabel* status_ = nullptr;
+    QLabel* purpose_ = nullptr;
+    ExportResultView* result_ = nullptr;
+    bool measuring_ = false;
     QPushButton* dismiss_ = nullptr;
     QPushButton* primary_ = nullptr;
     QWidget* body_ = nullptr;

@@ -25,7 +25,7 @@ std::string_view label(TargetDisplay display)
 {
     switch (display) {
     case TargetDisplay::thisMac:
-        return "This Mac";
+        return "This Computer";
     case TargetDisplay::external:
         return "External Display…";
     case TargetDisplay::custom:
@@ -70,7 +70,7 @@ std::string_view label(HeicUpscaleStrategy strategy)
 
 namespace {
 
-constexpr std::string_view upscalerReady = "Core ML upscaler ready";
+constexpr std::string_view upscalerReady = "Upscaler ready (CPU)";
 
 std::string sizeText(const PixelSize& size)
 {
@@ -108,8 +108,6 @@ std::string tileTimeText(TileTime time)
         return seconds + " as measured in the last export";
     case TileTimeSource::probe:
         return seconds + " as measured on this computer";
-    case TileTimeSource::typical:
-        return seconds + " on a typical computer";
     }
     return seconds;
 }
@@ -117,24 +115,25 @@ std::string tileTimeText(TileTime time)
 } // namespace
 
 std::string upscalerReadyText(int keyFrames, const std::optional<std::vector<PixelSize>>& frameSizes,
-    const HeicExportOptions& options, TileTime tileTime)
+    const HeicExportOptions& options, std::optional<TileTime> tileTime, bool measuring)
 {
     const std::string ready(upscalerReady);
+    if (!tileTime) return measuring ? ready + " · measuring how fast this computer upscales…" : ready;
     const auto sizes = frameSizes.value_or(
         std::vector<PixelSize>(static_cast<std::size_t>(std::max(keyFrames, 0)), assumedFrameSize));
     if (sizes.empty()) return ready;
-    const auto estimate = estimateUpscale(sizes, options.upscaleStrategy, options.canvasTarget(), tileTime.seconds);
+    const auto estimate = estimateUpscale(sizes, options.upscaleStrategy, options.canvasTarget(), tileTime->seconds);
     if (!estimate.withinLimit) return ready;
     const int frames = static_cast<int>(estimate.upscaledFrames.size());
     if (frames == 0) return ready + " · no frame needs upscaling for this canvas";
     const std::string passes = estimate.passes % frames == 0
         ? countText(estimate.passes / frames, "pass", "passes") + (frames > 1 ? " each" : "")
         : countText(estimate.passes, "pass", "passes") + " in all";
-    return ready + " · " + (tileTime.source == TileTimeSource::lastExport ? "about " : "roughly ")
+    return ready + " · " + (tileTime->source == TileTimeSource::lastExport ? "about " : "roughly ")
         + roughDuration(estimate.seconds) + " for " + countText(frames, "frame", "frames")
         + (frameSizes ? sizesText(estimate.upscaledFrames)
                       : " taken as " + sizeText(assumedFrameSize) + " until their sizes are read")
-        + " (" + passes + ", " + countText(estimate.tiles, "tile", "tiles") + " at " + tileTimeText(tileTime) + ")";
+        + " (" + passes + ", " + countText(estimate.tiles, "tile", "tiles") + " at " + tileTimeText(*tileTime) + ")";
 }
 
 ExportSheetModel::ExportSheetModel(Observable<HeicExportOptions>& options)
@@ -309,23 +308,29 @@ void ExportSheetModel::setKeyFrameSizes(std::vector<NamedFrameSize> frames)
 
 std::optional<std::string> ExportSheetModel::refusal() const
 {
-    if (!keyFrameSizes_) return std::nullopt;
     const auto& o = options_.get();
+    if (auto canvas = o.customCanvasRefusal()) return canvas;
+    if (!keyFrameSizes_) return std::nullopt;
     return frameBeyondCanvasLimit(*keyFrameSizes_, o.canvasTarget(),
         o.upscaleEnabled ? o.upscaleStrategy : HeicUpscaleStrategy::off, { CoreMLUpscaleTool::scaleFactor });
 }
 
-std::string ExportSheetModel::upscalerLine(TileTime tileTime) const
+bool ExportSheetModel::showsUpscalerLine() const
 {
-    if (validationMessage()) return std::string(upscalerReady);
-    if (const auto refused = refusal()) return std::string(upscalerReady) + " · " + *refused;
+    return options_.get().upscaleEnabled || refusal();
+}
+
+std::string ExportSheetModel::upscalerLine(std::optional<TileTime> tileTime, bool measuring) const
+{
+    if (const auto refused = refusal())
+        return options_.get().upscaleEnabled ? std::string(upscalerReady) + " · " + *refused : *refused;
     std::optional<std::vector<PixelSize>> sizes;
     if (keyFrameSizes_) {
         sizes.emplace();
         for (const auto& frame : *keyFrameSizes_)
             sizes->push_back(frame.size);
     }
-    return upscalerReadyText(keyFrames_, sizes, options_.get(), tileTime);
+    return upscalerReadyText(keyFrames_, sizes, options_.get(), tileTime, measuring);
 }
 
 std::string_view ExportSheetModel::dismissTitle(std::string_view statusMessage)

@@ -31,12 +31,11 @@ std::string_view label(HeicUpscaleStrategy strategy);
 enum class TileTimeSource {
     lastExport, // measured by the last export that upscaled, on this machine
     probe, // a short pass measured when the sheet opened; it runs slower per pixel than a tile, so rough
-    typical, // the constant for a typical desktop: the estimate is only rough
 };
 
 struct TileTime {
     double seconds = 0;
-    TileTimeSource source = TileTimeSource::typical;
+    TileTimeSource source = TileTimeSource::probe;
 };
 
 // The frame size the estimate takes for key frames whose pictures have not been read yet.
@@ -45,9 +44,10 @@ inline constexpr PixelSize assumedFrameSize { 1920, 1080 };
 // The upscaler line: how long upscaling the key frames takes with these options: the tiles of every
 // pass the plan makes for each frame on the chosen canvas, times the time of one tile. It names the
 // sizes of the frames that upscale; without `frameSizes` (not read yet) the frames are taken as
-// assumedFrameSize. Frames that would upscale beyond the canvas limit give no estimate.
+// assumedFrameSize. Frames that would upscale beyond the canvas limit give no estimate. Without a
+// tile time it gives no figure: it says the speed is being measured while `measuring`.
 std::string upscalerReadyText(int keyFrames, const std::optional<std::vector<PixelSize>>& frameSizes,
-    const HeicExportOptions& options, TileTime tileTime);
+    const HeicExportOptions& options, std::optional<TileTime> tileTime, bool measuring);
 
 // The decisions of the export options sheet over the window's export options. Two selections,
 // quality and target display, are derived from the options and drive them in turn: choosing one
@@ -81,12 +81,13 @@ public:
     // The key frames the upscaler line counts: how many, then their names and sizes once read.
     void setKeyFrames(int count);
     void setKeyFrameSizes(std::vector<NamedFrameSize> frames);
-    // The export's own refusal of these options for the key frames read so far: a frame the
-    // planned passes would take beyond the canvas limit.
+    // The export's own refusal of these options: why the custom canvas is refused, or, for the key
+    // frames read so far, a frame the planned passes would take beyond the canvas limit.
     std::optional<std::string> refusal() const;
-    // What the upscaler row says: the estimate, or the refusal in its place; nothing to estimate
-    // while the custom canvas is invalid.
-    std::string upscalerLine(TileTime tileTime) const;
+    // Whether the upscaler row shows: while upscaling is on, and while it has a refusal to tell.
+    bool showsUpscalerLine() const;
+    // What the upscaler row says: the estimate, or the refusal in its place.
+    std::string upscalerLine(std::optional<TileTime> tileTime, bool measuring = false) const;
     // The first button: "Cancel" until a run of this presentation has left a message.
     static std::string_view dismissTitle(std::string_view statusMessage);
 

@@ -4,7 +4,9 @@
 #include "platform/ExceptionText.h"
 #include "platform/FileReplacement.h"
 #include "platform/Log.h"
+#include "ui/export/ExportSpace.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -54,11 +56,11 @@ std::optional<LoadedUpscaler> loadUpscalerUnlessStopped(
     return std::move(load->loaded);
 }
 
-ExportEnd failed(const std::string& description)
+ExportEnd failed(const std::string& description, ExportAdvice advice = ExportAdvice::tryAgain)
 {
     log("=== EXPORT FAILED ===");
     log("Error: " + description);
-    return { ExportEnd::Kind::failed, exportFailureMessage(description) };
+    return { ExportEnd::Kind::failed, exportFailureMessage(description, advice) };
 }
 
 // The writer only ever sees the hidden file beside the chosen one; a failure to write it is told
@@ -73,10 +75,50 @@ EngineError namingChosenFile(const EngineError& error, const ExportJob& job, con
 
 } // namespace
 
-std::string exportFailureMessage(const std::string& description)
+ExportAdvice adviceFor(std::error_code reason)
 {
-    if (description.empty()) return export_text::failed;
-    return std::string(export_text::failed) + "\n" + description;
+    if (reason.category() != std::generic_category() && reason.category() != std::system_category())
+        return ExportAdvice::tryAgain;
+    switch (reason.value()) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ExportAdvice::chooseAnotherFolder;
+    case ENOSPC:
+    case EDQUOT:
+        return ExportAdvice::freeSpace;
+    case EFBIG: // the file system's largest file
+        return ExportAdvice::chooseAnotherDisk;
+    default:
+        return ExportAdvice::tryAgain;
+    }
+}
+
+ExportAdvice adviceFor(const EngineError& error)
+{
+    if (const auto* write = error.as<HeicGeneratorError>()) return adviceFor(write->reason);
+    if (const auto* system = error.as<FileSystemError>()) return adviceFor(system->code);
+    return ExportAdvice::tryAgain;
+}
+
+std::string exportFailureMessage(const std::string& description, ExportAdvice advice)
+{
+    const char* line = export_text::failed;
+    switch (advice) {
+    case ExportAdvice::tryAgain:
+        break;
+    case ExportAdvice::chooseAnotherFolder:
+        line = export_text::failedChooseFolder;
+        break;
+    case ExportAdvice::freeSpace:
+        line = export_text::failedFreeSpace;
+        break;
+    case ExportAdvice::chooseAnotherDisk:
+        line = export_text::failedChooseDisk;
+        break;
+    }
+    if (description.empty()) return line;
+    return std::string(line) + "\n" + description;
 }
 
 ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& writeTo, const ExportServices& services,
@@ -85,7 +127,10 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
     logStart(job);
     // Taken before any work, so a folder that cannot be written fails now, not after the upscale.
     if (const auto error = writeFileDurably(writeTo, {}))
-        return failed(HeicGeneratorError::fileWriteFailed(job.output.string(), error).description());
+        return failed(HeicGeneratorError::fileWriteFailed(job.output.string(), error).description(), adviceFor(error));
+    // A full disk would otherwise be found only after minutes of upscaling.
+    if (const auto lack = lackOfSpace(job.output, estimatedWallpaperBytes(job.images, job.options)))
+        return failed(*lack, ExportAdvice::freeSpace);
 
     std::shared_ptr<ImageUpscalingTool> upscaler;
     if (job.options.upscaleEnabled) {
@@ -115,7 +160,7 @@ ExportEnd runExportWork(const ExportJob& job, const std::filesystem::path& write
         log("=== EXPORT CANCELLED ===");
         return { ExportEnd::Kind::cancelled, export_text::cancelled };
     }
-    return failed(namingChosenFile(written.error(), job, writeTo).description());
+    return failed(namingChosenFile(written.error(), job, writeTo).description(), adviceFor(written.error()));
 }
 
 ExportEnd runExportWorkCatching(const ExportJob& job, const std::filesystem::path& writeTo,

@@ -37,8 +37,16 @@ struct ExportEnd {
     std::optional<double> secondsPerTile {};
 };
 
-// The status text of a failed write: the fixed line, with the error's own description under it.
-std::string exportFailureMessage(const std::string& description);
+// What the user can do about a failed export.
+enum class ExportAdvice { tryAgain, chooseAnotherFolder, freeSpace, chooseAnotherDisk };
+
+// The advice that fits a refused write: retrying helps only where the system's reason may pass.
+ExportAdvice adviceFor(std::error_code reason);
+ExportAdvice adviceFor(const EngineError& error);
+
+// The status text of a failed write: the fixed line with its advice, the error's own description
+// under it.
+std::string exportFailureMessage(const std::string& description, ExportAdvice advice = ExportAdvice::tryAgain);
 
 // The engine calls an export needs, replaceable in tests.
 struct ExportServices {
@@ -63,15 +71,19 @@ std::string missingUpscaleModelText(const std::vector<std::filesystem::path>& se
 // Status texts of a run.
 namespace export_text {
 inline constexpr const char* preparing = "Preparing export...";
-inline constexpr const char* preparingUpscaler = "Preparing Core ML upscaler...";
+inline constexpr const char* preparingUpscaler = "Preparing the upscaler...";
 inline constexpr const char* complete = "Export complete!";
 inline constexpr const char* completeKeepingFrames = "Export complete! Preprocessed frames kept for reuse.";
 inline constexpr const char* cancelled = "Export cancelled";
 inline constexpr const char* failed = "Export failed. Please try again.";
+inline constexpr const char* failedChooseFolder = "Export failed. Choose another folder.";
+inline constexpr const char* failedFreeSpace = "Export failed. Free some space or choose another disk.";
+inline constexpr const char* failedChooseDisk = "Export failed. Choose another disk.";
 } // namespace export_text
 
 // The blocking body of one export, run on a worker: logs the run, creates `writeTo` (a file
-// beside the chosen one, left for the caller to move or remove), loads the upscaler when
+// beside the chosen one, left for the caller to move or remove), refuses at once when the
+// wallpaper cannot fit on that file system, loads the upscaler when
 // upscaling is on, turns the options into the preprocessing configuration and has the
 // wallpaper written to `writeTo`. A write failure names the chosen file and the system's reason.
 // `status` receives the upscaler message; `progress` the writer's reports. A stop request ends

@@ -54,9 +54,10 @@ void UpscaleEstimateReader::start(
         if (!probe || probedSecondsPerTile()) return;
         const auto time = catchingThrown([&]() -> Caught<std::optional<double>> { return probe(run.stopToken()); });
         if (!time) log("❌ Could not time an upscaled tile: " + time.error().description());
-        if (!time || !time.value()) return;
-        found.probedSecondsPerTile = time.value();
-        {
+        if (run.stopToken().stop_requested()) return;
+        found.probeEnded = true;
+        if (time && time.value()) {
+            found.probedSecondsPerTile = time.value();
             const std::lock_guard lock(probeMutex);
             probed = found.probedSecondsPerTile;
         }

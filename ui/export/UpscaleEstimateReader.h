@@ -19,6 +19,7 @@ public:
     struct Found {
         std::vector<NamedFrameSize> frames; // those that could be read, in the given order, by file name
         std::optional<double> probedSecondsPerTile;
+        bool probeEnded = false; // the probe has answered, with or without a figure
     };
 
     explicit UpscaleEstimateReader(WorkerRuns::Poster poster);
@@ -26,8 +27,8 @@ public:
     using Probe = std::function<std::optional<double>(const std::stop_token&)>;
 
     // `done` runs on the GUI thread, unless this reader is gone or has started again by then: with
-    // the sizes, and once more with the probe's result when `probe` is given and has not run in
-    // this session yet.
+    // the sizes, and once more when the probe has answered, if `probe` is given and has not
+    // measured this session yet.
     void start(std::vector<std::filesystem::path> keyFrames, Probe probe, std::function<void(const Found&)> done);
 
     // Tests: waits until the reading has finished (its post still needs the GUI thread).

@@ -131,6 +131,7 @@ QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
         uiState_.exportMessage = std::string();
         uiState_.isExportingHeic = false;
         uiState_.exportFrames.set({});
+        uiState_.exportedFile = std::nullopt;
         auto* exportSheet = new ui::ExportOptionsSheet(uiState_,
             {
                 .onCancel = [this] { uiState_.activeSheet = std::nullopt; },
@@ -139,6 +140,7 @@ QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
             },
             window());
         exportSheet->setThumbnails(context_->thumbnails());
+        exportSheet->setMode(appState_.mode.get());
         // Tweens are blended again from the upscaled key frames, so only key frames are upscaled.
         std::vector<std::filesystem::path> keyFrames;
         for (const auto& image : appState_.images.get()) {

@@ -22,7 +22,7 @@ TEST(RealESRGAN512Test, RefusesModelsThatBreakTheContractAtLoading)
     for (const auto& file : { fixtureModel("half_size.onnx"), fixtureModel("no_such_model.onnx"), notAModel }) {
         const auto loaded = RealESRGAN512::load(file);
         ASSERT_FALSE(loaded) << file;
-        EXPECT_EQ(loaded.error().description(), "Core ML model failed to load.");
+        EXPECT_EQ(loaded.error().description(), "Upscaling model failed to load.");
     }
 }
 

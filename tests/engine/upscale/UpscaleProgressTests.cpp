@@ -1,0 +1,101 @@
+#include "engine/upscale/UpscaleProgress.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+
+namespace tl {
+namespace {
+
+using Time = std::chrono::steady_clock::time_point;
+
+Time at(double seconds)
+{
+    return Time(std::chrono::duration_cast<Time::duration>(std::chrono::duration<double>(seconds)));
+}
+
+// "about 3.2 s left", "about 14 s left", "about 2 min left", "about 1 h 5 min left", in seconds.
+std::optional<double> secondsLeftIn(const std::string& line)
+{
+    static const std::regex left(R"(about (?:(\d+) h ?)?(?:(\d+) min)?(?:([0-9.]+) s)? left)");
+    std::smatch match;
+    if (!std::regex_search(line, match, left)) return std::nullopt;
+    const auto part = [&](int index) { return match[index].matched ? std::stod(match[index]) : 0.0; };
+    return part(1) * 3600 + part(2) * 60 + part(3);
+}
+
+// Two frames upscaled to 8K, as an export on this machine runs them: tiles of about TILE s, one of
+// them much slower, each frame scaled and written after its last tile, and both coded into the
+// file once they are written. The line is read at every second, as the window shows it.
+TEST(UpscaleProgressTest, TimeLeftCountsDownEverySecondAndIncludesTheWorkAfterTheLastTile)
+{
+    Time now = at(0);
+    std::vector<std::pair<double, std::string>> lines;
+    UpscaleProgress progress(
+        2, [&](int, int, const std::string& line) { lines.emplace_back(now.time_since_epoch().count(), line); },
+        PixelSize { 7680, 4320 }, std::nullopt, [&] { return now; });
+
+    const double tiles[]
+        = { 19, 21, 20, 18, 22, 20, 19, 21, 20, 20, 19, 21, 20, 18, 22, 20, 19, 35, 20, 20, 19, 21, 20, 20 };
+    const double finishing = 7; // scaling a 4x frame to 8K and writing it
+    const double coding = 14; // both frames coded into the file, after the last is written
+    constexpr int tilesPerFrame = static_cast<int>(std::size(tiles)) / 2;
+
+    // The events of the run, by time.
+    std::multimap<double, std::function<void()>> events;
+    double t = 1.5; // decoding and writing the frames first
+    events.emplace(t, [&] { progress.passStarted(); });
+    events.emplace(t, [&] { progress.passStarted(); });
+    double frameEnd = 0;
+    for (int i = 0; i < static_cast<int>(std::size(tiles)); ++i) {
+        t += tiles[i];
+        const int frame = i / tilesPerFrame;
+        events.emplace(t, [&progress, frame] { progress.tileDone(frame); });
+        if ((i + 1) % tilesPerFrame == 0) {
+            frameEnd = t + finishing;
+            events.emplace(frameEnd, [&progress, frame] { progress.frameFinished(frame); });
+        }
+    }
+    const double end = frameEnd + coding;
+
+    for (int frame = 0; frame < 2; ++frame) {
+        progress.planFrame(frame, tilesPerFrame);
+        progress.frameStarted(frame);
+    }
+    std::vector<double> shown; // every time left the line gave, in order
+    std::vector<std::pair<double, double>> eachSecond; // (time, time left shown)
+    for (int second = 1; second <= static_cast<int>(frameEnd); ++second) {
+        while (!events.empty() && events.begin()->first <= second) {
+            now = at(events.begin()->first);
+            events.begin()->second();
+            events.erase(events.begin());
+        }
+        now = at(second);
+        progress.tick();
+        const auto left = lines.empty() ? std::nullopt : secondsLeftIn(lines.back().second);
+        if (left) eachSecond.emplace_back(second, *left);
+    }
+    for (const auto& [time, line] : lines) {
+        if (const auto left = secondsLeftIn(line)) shown.push_back(*left);
+    }
+
+    int checked = 0;
+    for (const auto& [time, left] : eachSecond) {
+        if (time < end / 2) continue;
+        const double really = end - time;
+        EXPECT_LE(left, really * 1.5) << "at " << time << " s of " << end;
+        EXPECT_GE(left, really / 1.5) << "at " << time << " s of " << end;
+        ++checked;
+    }
+    EXPECT_GT(checked, static_cast<int>(end / 2) - 10) << "every second of the second half shows a time";
+    for (std::size_t i = 2; i < shown.size(); ++i) {
+        const double fell = shown[i - 2] - shown[i - 1];
+        // The texts are rounded; a rise within a tenth of a second of the fall is the rounding.
+        EXPECT_LE(shown[i] - shown[i - 1], std::max(fell, 0.0) + 0.1 + 0.05 * shown[i - 1])
+            << "report " << i << ": " << shown[i - 1] << " then " << shown[i];
+    }
+}
+
+} // namespace
+} // namespace tl
