@@ -42,12 +42,6 @@ UpscaleProgress::UpscaleProgress(int frames, Reporter reporter, std::optional<Pi
 {
 }
 
-UpscaleProgress::~UpscaleProgress()
-{
-    ticker_.request_stop();
-    ticked_.notify_all();
-}
-
 void UpscaleProgress::planFrame(int index, int tiles)
 {
     const std::lock_guard lock(mutex_);
@@ -72,12 +66,14 @@ void UpscaleProgress::passStarted()
         firstPassStarted_ = clock_();
         if (tick_ && reporter_) {
             ticker_ = std::jthread([this](std::stop_token stop) {
-                std::unique_lock lock(mutex_);
+                std::unique_lock waiting(mutex_);
                 while (!allFinished()) {
-                    if (ticked_.wait_for(lock, stop, *tick_, [] { return false; }) || stop.stop_requested()) return;
-                    lock.unlock();
+                    // Woken early only by the stop, which comes when the tracker goes.
+                    if (ticked_.wait_for(waiting, stop, *tick_, [] { return false; }) || stop.stop_requested())
+                        return;
+                    waiting.unlock();
                     tick();
-                    lock.lock();
+                    waiting.lock();
                 }
             });
         }
@@ -107,7 +103,6 @@ void UpscaleProgress::frameFinished(int index)
     frame.finished = true;
     frame.done = frame.tiles;
     report("Preprocessed frame " + std::to_string(finished_) + "/" + std::to_string(frames_));
-    if (allFinished()) ticked_.notify_all();
 }
 
 void UpscaleProgress::tick()

@@ -29,7 +29,7 @@ public:
     // Scaling an upscaled frame to the canvas and writing it, then coding it into the wallpaper,
     // in tiles' time per megapixel of the frame written: both run on the same processor as the
     // tiles, so the share holds on slow and fast machines alike. Measured on 8K exports.
-    static constexpr double finishingTilesPerMegapixel = 0.01;
+    static constexpr double finishingTilesPerMegapixel = 0.003;
     static constexpr double codingTilesPerMegapixel = 0.02;
 
     // `canvas` is the size every frame is written at, when there is one. Once the first pass starts,
@@ -39,7 +39,6 @@ public:
         int frames, Reporter reporter = {}, std::optional<PixelSize> canvas = std::nullopt,
         std::optional<std::chrono::milliseconds> tick = std::chrono::seconds(1),
         Clock clock = [] { return std::chrono::steady_clock::now(); });
-    ~UpscaleProgress();
     UpscaleProgress(const UpscaleProgress&) = delete;
     UpscaleProgress& operator=(const UpscaleProgress&) = delete;
 
@@ -93,6 +92,7 @@ private:
     std::optional<double> shownLeft_;
     double lastFall_ = 0;
     std::condition_variable_any ticked_;
+    // Last, so it stops before anything it reads is gone.
     std::jthread ticker_;
 };
 

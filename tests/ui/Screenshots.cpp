@@ -74,6 +74,9 @@ int main(int argc, char** argv)
         sheet->model().edit([](tl::HeicExportOptions& o) { o.customWidth = "wide"; });
         tl::testing::settle(100);
         ok &= tl::testing::saveScreenshot(*sheet, out / "export-sheet-advanced.png");
+        sheet->model().edit([](tl::HeicExportOptions& o) { o.customWidth = "40000", o.customHeight = "100"; });
+        tl::testing::settle(100);
+        ok &= tl::testing::saveScreenshot(*sheet, out / "export-sheet-custom-refused.png");
     }
 
     // A real export on a dithered HD canvas; the picture is taken while frames are being prepared.
