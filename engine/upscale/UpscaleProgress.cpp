@@ -69,8 +69,7 @@ void UpscaleProgress::passStarted()
                 std::unique_lock waiting(mutex_);
                 while (!allFinished()) {
                     // Woken early only by the stop, which comes when the tracker goes.
-                    if (ticked_.wait_for(waiting, stop, *tick_, [] { return false; }) || stop.stop_requested())
-                        return;
+                    if (ticked_.wait_for(waiting, stop, *tick_, [] { return false; }) || stop.stop_requested()) return;
                     waiting.unlock();
                     tick();
                     waiting.lock();
@@ -101,6 +100,8 @@ void UpscaleProgress::frameFinished(int index)
     frame.planned = true;
     if (!frame.finished) ++finished_;
     frame.finished = true;
+    // Tiles a pass did not report are done by now.
+    if (frame.done < frame.tiles) lastTileDone_ = clock_();
     frame.done = frame.tiles;
     report("Preprocessed frame " + std::to_string(finished_) + "/" + std::to_string(frames_));
 }

@@ -90,7 +90,8 @@ TEST_F(ExportSheetEstimateTest, OptionsTheExportWouldRefuseShowItsRefusalAndDisa
     EXPECT_TRUE(sheet.primaryButton().isEnabled()) << "no upscaling, nothing beyond the limit";
 }
 
-// Until the probe answers, the line gives no figure at all; then the probe's own.
+// Until the probe answers, the line gives no figure at all, nor after a probe that could not
+// measure this computer.
 TEST_F(ExportSheetEstimateTest, NoFigureShowsBeforeTheProbeAnswers)
 {
     if (probedSecondsPerTile()) GTEST_SKIP() << "a probe in this process has already measured the machine";
@@ -98,17 +99,15 @@ TEST_F(ExportSheetEstimateTest, NoFigureShowsBeforeTheProbeAnswers)
     std::binary_semaphore answer(0);
     sheet.setKeyFrames({ picture("a.png", 820, 512) }, [&answer](const std::stop_token&) -> std::optional<double> {
         answer.acquire();
-        return 7.0;
+        return std::nullopt;
     });
     const std::string measuring = "Upscaler ready (CPU) · measuring how fast this computer upscales…";
     EXPECT_EQ(upscalerLine(sheet), measuring);
     processEventsUntil([] { return false; }, 200);
     EXPECT_EQ(upscalerLine(sheet), measuring) << "the sizes alone give no figure";
     answer.release();
-    ASSERT_TRUE(processEventsUntil([&] { return upscalerLine(sheet) != measuring; }));
-    EXPECT_EQ(upscalerLine(sheet),
-        "Upscaler ready (CPU) · roughly 4 min for 1 frame of 820×512 (2 passes, 37 tiles at 7.0 s a tile as "
-        "measured on this computer)");
+    EXPECT_TRUE(processEventsUntil([&] { return upscalerLine(sheet) == "Upscaler ready (CPU)"; }))
+        << upscalerLine(sheet);
 }
 
 } // namespace

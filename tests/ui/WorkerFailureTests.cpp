@@ -149,9 +149,11 @@ TEST_F(CreateSheetTest, AnExceptionInAnyWorkerBecomesThatWorksFailure)
                 reader.waitForWorkers();
                 ASSERT_TRUE(processEventsUntil([&] { return !reports.empty(); }));
                 processEventsUntil([] { return false; }, 50);
-                ASSERT_EQ(reports.size(), 1u) << "the sizes arrive, no probed time does";
+                ASSERT_EQ(reports.size(), 2u) << "the sizes arrive, then the probe's end without a time";
                 ASSERT_EQ(reports[0].frames.size(), 1u);
                 EXPECT_EQ(reports[0].frames[0].size, (PixelSize { 16, 16 }));
+                EXPECT_TRUE(reports[1].probeEnded);
+                EXPECT_FALSE(reports[1].probedSecondsPerTile);
                 EXPECT_FALSE(ui::probedSecondsPerTile());
                 EXPECT_TRUE(
                     log.contains("❌ Could not time an upscaled tile: Image processing failed: not enough memory"));
