@@ -1,6 +1,5 @@
 #include "engine/HeicEncoder.h"
 
-#include "engine/EncoderMemory.h"
 #include "engine/FileTypeBox.h"
 #include "engine/HeifYuvImage.h"
 #include "engine/PrecodedHevcEncoder.h"
@@ -145,16 +144,15 @@ Result<HeicEncoder, HeicGeneratorError> HeicEncoder::create()
     return HeicEncoder(std::move(context), std::move(encoder), std::move(options), std::move(nclx));
 }
 
-Result<heif::ImageHandle, HeicGeneratorError> HeicEncoder::encode(const cv::Mat& pixels)
+Result<heif::ImageHandle, HeicGeneratorError> HeicEncoder::encode(cv::Mat pixels)
 {
-    const cv::Mat bgr = evenOpaque(pixels);
-    const auto room = EncoderMemoryReservation::take(bgr.cols, bgr.rows, threads_);
-    if (!room)
-        return HeicGeneratorError::processingFailed("not enough memory to encode a frame of "
-            + std::to_string(bgr.cols) + " x " + std::to_string(bgr.rows) + " pixels");
+    cv::Mat bgr = evenOpaque(pixels);
+    pixels.release();
     const heif::Image image = makeYuv420Image(bgr.cols, bgr.rows, nclx_.get());
     if (!image) return failure(HeicGeneratorError::Kind::heicCreationFailed);
     fillPlanes(bgr, image.get());
+    // x265 works from its own copy of the planes; a caller that handed its pixels over gets them freed here.
+    bgr.release();
 
     heif_image_handle* rawHandle = nullptr;
     if (!ok(heif_context_encode_image(context_.get(), image.get(), encoder_.get(), options_.get(), &rawHandle)))
@@ -178,13 +176,13 @@ Result<void, HeicGeneratorError> HeicEncoder::addImage(const cv::Mat& pixels, co
     return attach(handle.value(), xmp);
 }
 
-Result<HevcCodedImage, HeicGeneratorError> HeicEncoder::codeImage(const cv::Mat& pixels, int threads)
+Result<HevcCodedImage, HeicGeneratorError> HeicEncoder::codeImage(cv::Mat pixels, int threads)
 {
     auto single = create();
     if (!single) return single.error();
     heif_encoder_set_parameter_string(single.value().encoder_.get(), "x265:pools", std::to_string(threads).c_str());
     single.value().threads_ = threads;
-    if (auto encoded = single.value().encode(pixels); !encoded) return encoded.error();
+    if (auto encoded = single.value().encode(std::move(pixels)); !encoded) return encoded.error();
     const auto file = containerBytes(single.value().context_.get());
     if (!file) return failure(HeicGeneratorError::Kind::heicCreationFailed);
     auto coded = primaryHevcImage(asText(*file));

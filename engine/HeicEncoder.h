@@ -33,8 +33,10 @@ public:
         const cv::Mat& pixels, const std::optional<std::string>& xmp = std::nullopt);
 
     // Codes one frame as addImage would, in a container of its own, so several frames can be coded
-    // at once; x265 gets `threads` worker threads.
-    static Result<HevcCodedImage, HeicGeneratorError> codeImage(const cv::Mat& pixels, int threads);
+    // at once; x265 gets `threads` worker threads. Pixels handed over (moved in) are freed as soon as
+    // they are converted for the encoder. The caller makes sure the memory is there (FrameMemory):
+    // x265 does not survive a failed allocation.
+    static Result<HevcCodedImage, HeicGeneratorError> codeImage(cv::Mat pixels, int threads);
     // Adds a frame coded by codeImage, as addImage adds pixels.
     Result<void, HeicGeneratorError> addCodedImage(
         const HevcCodedImage& image, const std::optional<std::string>& xmp = std::nullopt);
@@ -44,7 +46,7 @@ public:
     Result<void, HeicGeneratorError> writeTo(const std::filesystem::path& path) const;
 
 private:
-    Result<heif::ImageHandle, HeicGeneratorError> encode(const cv::Mat& pixels);
+    Result<heif::ImageHandle, HeicGeneratorError> encode(cv::Mat pixels);
     Result<void, HeicGeneratorError> attach(const heif::ImageHandle& handle, const std::optional<std::string>& xmp);
 
     HeicEncoder(heif::Context context, heif::Encoder encoder, heif::EncodingOptions options, heif::NclxProfile nclx);

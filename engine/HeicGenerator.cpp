@@ -1,12 +1,14 @@
 #include "engine/HeicGenerator.h"
 
 #include "engine/BoundedParallel.h"
+#include "engine/EncoderMemory.h"
 #include "engine/HeicEncoder.h"
 #include "engine/TweenRegeneration.h"
 #include "engine/WallpaperMetadata.h"
 #include "engine/upscale/UpscaleProgress.h"
 #include "platform/ExceptionText.h"
 #include "platform/ImageDecoding.h"
+#include "platform/ImageFileExtent.h"
 #include "platform/Log.h"
 
 #include <algorithm>
@@ -23,6 +25,27 @@ using Frames = std::vector<HeicFrameSource>;
 // Frames coded at once. One x265 keeps only about half of an 8-core machine busy on a still
 // image, so three run side by side, each free to use every core; memory stays at three frames.
 constexpr int concurrentCoders = 3;
+
+ImageExtent storedExtent(const fs::path& file)
+{
+    return readImageFileExtent(file).value_or(ImageExtent {});
+}
+
+MemoryNeed codingNeed(const ImageExtent& extent, int threads)
+{
+    return frameMemoryNeed(static_cast<int>(extent.width), static_cast<int>(extent.height), threads);
+}
+
+// Waits for the memory to decode and code frames of `largest` size, as their headers give it,
+// before any of it is taken: a frame that cannot fit fails here instead of being killed halfway.
+Result<FrameMemory::Reservation, EngineError> admitFrames(
+    MemoryNeed need, const ImageExtent& largest, std::stop_token stop)
+{
+    return admitFrame(need,
+        "not enough memory to encode a frame of " + std::to_string(largest.width) + " x "
+            + std::to_string(largest.height) + " pixels",
+        std::move(stop));
+}
 
 // Removes the working folder on every way out unless it is to be kept or was there before the run.
 class WorkingFolderGuard {
@@ -109,12 +132,15 @@ public:
         int done = 0;
         auto coded = runBounded<HevcCodedImage>(
             count, concurrentCoders, stop_,
-            [&](int index, std::stop_token) -> Result<HevcCodedImage, EngineError> {
+            [&](int index, std::stop_token frameStop) -> Result<HevcCodedImage, EngineError> {
                 const auto& frame = frames[static_cast<std::size_t>(index)];
-                const cv::Mat pixels = decodeImageFile(frame.url);
+                const ImageExtent extent = storedExtent(frame.url);
+                const auto memory = admitFrames(codingNeed(extent, threads), extent, frameStop);
+                if (!memory) return memory.error();
+                cv::Mat pixels = decodeImageFile(frame.url);
                 if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(frame.url.string()));
                 warnBeyondLevel(pixels, index);
-                auto image = HeicEncoder::codeImage(pixels, threads);
+                auto image = HeicEncoder::codeImage(std::move(pixels), threads);
                 if (!image) return EngineError(image.error());
                 return std::move(image).value();
             },
@@ -245,6 +271,17 @@ Result<void, EngineError> writeAppearanceWallpaper(
     if (run.stop().stop_requested()) return EngineError(Cancelled {});
     const HeicFrameSource& lightFrame = frames.value()[0];
     const HeicFrameSource& darkFrame = frames.value().size() > 1 ? frames.value()[1] : lightFrame;
+    // Both pictures are held while they are coded one after the other.
+    const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const ImageExtent lightExtent = storedExtent(lightFrame.url);
+    const ImageExtent darkExtent = storedExtent(darkFrame.url);
+    const bool lightIsLarger = lightExtent.width * lightExtent.height >= darkExtent.width * darkExtent.height;
+    const ImageExtent& larger = lightIsLarger ? lightExtent : darkExtent;
+    const ImageExtent& smaller = lightIsLarger ? darkExtent : lightExtent;
+    MemoryNeed need = codingNeed(larger, threads);
+    need += decodeMemoryNeed(smaller.width, smaller.height);
+    const auto memory = admitFrames(need, larger, run.stop());
+    if (!memory) return memory.error();
     auto light = loadFrame(lightFrame, "light");
     if (!light) return light.error();
     auto dark = loadFrame(darkFrame, "dark");

@@ -2,6 +2,7 @@
 
 #include "engine/BoundedParallel.h"
 #include "engine/Dither.h"
+#include "engine/EncoderMemory.h"
 #include "engine/FramePng.h"
 #include "engine/LanczosResampler.h"
 #include "engine/UpscalePlan.h"
@@ -37,6 +38,18 @@ std::uint64_t freshSeed()
     static std::mutex mutex;
     const std::lock_guard lock(mutex);
     return (std::uint64_t { device() } << 32) | device();
+}
+
+// Waits for the memory to decode `file` at full size and bring it to the canvas, as its header
+// gives the size, before any of it is taken.
+Result<FrameMemory::Reservation, EngineError> admitDecode(
+    const fs::path& file, const std::string& name, const std::optional<PixelSize>& canvas, std::stop_token stop)
+{
+    const ImageExtent extent = readImageFileExtent(file).value_or(ImageExtent {});
+    MemoryNeed need = decodeMemoryNeed(extent.width, extent.height);
+    // The scaled frame and the resampler's intermediate rows beside the decoded one.
+    if (canvas) need += decodeMemoryNeed(std::lround(canvas->width), std::lround(canvas->height));
+    return admitFrame(need, name + ": not enough memory", std::move(stop));
 }
 
 } // namespace
@@ -109,6 +122,9 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(
     const fs::path finalFile = folder / (stem + ".png");
 
     tracker.frameStarted(index);
+    auto memory = admitDecode(*image.sourcePath, image.fileName, config_.targetSize, stop);
+    if (!memory) return memory.error();
+    std::optional<FrameMemory::Reservation> held(std::move(memory).value());
     cv::Mat pixels = decodeImageFile(*image.sourcePath);
     if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(*image.sourcePath));
     if (stop.stop_requested()) return EngineError(Cancelled {});
@@ -123,6 +139,7 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(
             fs::path current = folder / (stem + "_norm.png");
             if (auto written = writePNG(pixels, current); !written) return EngineError(written.error());
             pixels.release();
+            held.reset(); // the upscaler's tiles are its own to bound
             const int passes = static_cast<int>(plan.steps.size());
             for (int pass = 1; pass <= passes; ++pass) {
                 tracker.passStarted();
@@ -137,6 +154,12 @@ Result<HeicFrameSource, EngineError> HeicPreprocessor::preprocessFrame(
                     return EngineError(Cancelled {});
                 }
             }
+            auto upscaledMemory = admitDecode(current, image.fileName, config_.targetSize, stop);
+            if (!upscaledMemory) {
+                removeFileQuietly(current);
+                return upscaledMemory.error();
+            }
+            held.emplace(std::move(upscaledMemory).value());
             pixels = decodeImageFile(current);
             removeFileQuietly(current);
             if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(current.string()));
