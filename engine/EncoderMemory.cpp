@@ -31,14 +31,16 @@ bool fitsIn(
 
 } // namespace
 
-// One frame decoded and coded by x265 3.5 with 8 workers, the pixels freed once converted: resident
-// memory grows by about 40 MB and 16 bytes per pixel; address space by 18 bytes per pixel and 1.2 GB
-// without a limit, but malloc gives up its per-thread arenas under RLIMIT_AS.
+// One frame decoded and coded by x265 3.5 with 8 workers, its pixels freed once converted: resident
+// memory grew by 40 MB and 16 bytes per pixel, address space by 1.24 GB and 18.1 bytes per pixel
+// (4096 x 4096 and 8192 x 8192 frames). Under RLIMIT_AS x265 needs nearly all of that address space:
+// the 4096 x 4096 frame crashed or hung x265 with 1.26 GB of its 1.54 GB, the 8192 x 8192 one with
+// 1.96 GB of its 2.45 GB. The figures below keep a few percent above the measured ones.
 MemoryNeed encoderMemoryNeed(int width, int height, int threads)
 {
     const auto pixels = pixelCount(width, height);
     const auto workers = static_cast<std::uint64_t>(std::max(threads, 1));
-    return { .addressSpace = 500 * megabyte + workers * 16 * megabyte + pixels * 18,
+    return { .addressSpace = 240 * megabyte + workers * 128 * megabyte + pixels * 37 / 2,
         .resident = 64 * megabyte + pixels * 17 };
 }
 
@@ -99,6 +101,48 @@ void FrameMemory::release(const MemoryNeed& need)
     --holders_;
     ++releases_;
     changed_.notify_all();
+}
+
+namespace {
+
+std::uint64_t decodingShare(std::int64_t width, std::int64_t height)
+{
+    return decodeMemoryNeed(width, height).resident;
+}
+
+std::uint64_t codingShare(std::int64_t width, std::int64_t height, int threads)
+{
+    const std::uint64_t coding = encoderMemoryNeed(static_cast<int>(width), static_cast<int>(height), threads).resident;
+    return coding - std::min(coding, decodingShare(width, height));
+}
+
+MemoryNeed residentOnly(std::uint64_t bytes)
+{
+    return { .addressSpace = 0, .resident = bytes };
+}
+
+} // namespace
+
+// Both workers holding a decoding share and one adding its coding share is exactly the budget.
+FramesInFlight::FramesInFlight(std::int64_t largestWidth, std::int64_t largestHeight, int threads)
+    : threads_(threads)
+    , budget_([budget = 2 * decodingShare(largestWidth, largestHeight)
+                      + codingShare(largestWidth, largestHeight, threads)] {
+        return MemoryRoom { .addressSpace = std::nullopt, .resident = budget };
+    })
+{
+}
+
+Result<FrameMemory::Reservation, FrameMemory::Refusal> FramesInFlight::decoding(
+    std::int64_t width, std::int64_t height, std::stop_token stop)
+{
+    return budget_.reserve(residentOnly(decodingShare(width, height)), std::move(stop));
+}
+
+Result<FrameMemory::Reservation, FrameMemory::Refusal> FramesInFlight::coding(
+    std::int64_t width, std::int64_t height, std::stop_token stop)
+{
+    return budget_.reserve(residentOnly(codingShare(width, height, threads_)), std::move(stop));
 }
 
 Result<FrameMemory::Reservation, EngineError> admitFrame(MemoryNeed need, std::string refusal, std::stop_token stop)

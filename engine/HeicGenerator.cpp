@@ -22,10 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using Frames = std::vector<HeicFrameSource>;
 
-// Frames coded at once. One x265 keeps only about half of an 8-core machine busy on a still
-// image, so three run side by side, each free to use every core; memory stays at three frames.
-constexpr int concurrentCoders = 3;
-
 ImageExtent storedExtent(const fs::path& file)
 {
     return readImageFileExtent(file).value_or(ImageExtent {});
@@ -121,25 +117,37 @@ public:
         return std::move(session).value().frames;
     }
 
-    // Time mode: every frame in timeline order. Frames are decoded and coded a few at a time and
-    // placed in the container in order afterwards; only as many decoded frames as coders are held.
+    // Time mode: every frame in timeline order. One frame is coded while the next is decoded, and
+    // the coded frames are placed in the container in order afterwards.
     Result<void, EngineError> encodeFrames(const Frames& frames, const std::string& xmp, const fs::path& output) const
     {
         auto encoder = HeicEncoder::create();
         if (!encoder) return EngineError(encoder.error());
         const int count = static_cast<int>(frames.size());
         const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+        std::vector<ImageExtent> extents;
+        for (const HeicFrameSource& frame : frames)
+            extents.push_back(storedExtent(frame.url));
+        ImageExtent largest;
+        for (const ImageExtent& extent : extents)
+            if (extent.width * extent.height > largest.width * largest.height) largest = extent;
+        // Its budget holds any one frame, so only a stop request refuses a share.
+        FramesInFlight inFlight(largest.width, largest.height, threads);
         int done = 0;
         auto coded = runBounded<HevcCodedImage>(
-            count, concurrentCoders, stop_,
+            count, FramesInFlight::workers, stop_,
             [&](int index, std::stop_token frameStop) -> Result<HevcCodedImage, EngineError> {
                 const auto& frame = frames[static_cast<std::size_t>(index)];
-                const ImageExtent extent = storedExtent(frame.url);
+                const ImageExtent& extent = extents[static_cast<std::size_t>(index)];
                 const auto memory = admitFrames(codingNeed(extent, threads), extent, frameStop);
                 if (!memory) return memory.error();
+                const auto decoding = inFlight.decoding(extent.width, extent.height, frameStop);
+                if (!decoding) return EngineError(Cancelled {});
                 cv::Mat pixels = decodeImageFile(frame.url);
                 if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(frame.url.string()));
                 warnBeyondLevel(pixels, index);
+                const auto coding = inFlight.coding(extent.width, extent.height, frameStop);
+                if (!coding) return EngineError(Cancelled {});
                 auto image = HeicEncoder::codeImage(std::move(pixels), threads);
                 if (!image) return EngineError(image.error());
                 return std::move(image).value();
