@@ -1,5 +1,6 @@
 # tidelumine_check_standalone(<source root> <target>...): fails configuration when a target links,
-# directly or through the libraries it links, a library built from the application's folders.
+# directly or through the libraries it links, a library built from the application's folders other
+# than one whose TIDELUMINE_SHARED_WITH_EXTENSIONS property is set (the picture decoders).
 function(tidelumine_check_standalone root)
   foreach(program IN LISTS ARGN)
     set(pending ${program})
@@ -20,9 +21,12 @@ function(tidelumine_check_standalone root)
         continue()
       endif()
 
+      # A library marked as shared with the extensions may lie among the application's folders;
+      # what it links is walked all the same.
+      get_target_property(shared ${current} TIDELUMINE_SHARED_WITH_EXTENSIONS)
       get_target_property(folder ${current} SOURCE_DIR)
       foreach(forbidden app model engine generation ui shell platform)
-        if(folder MATCHES "^${root}/${forbidden}(/|$)")
+        if(NOT shared AND folder MATCHES "^${root}/${forbidden}(/|$)")
           message(FATAL_ERROR "${program} must stay apart from the application, but links ${current} (${forbidden}/)")
         endif()
       endforeach()

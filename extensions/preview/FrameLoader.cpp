@@ -2,8 +2,6 @@
 
 #include "extensions/common/FrameDecoder.h"
 
-#include <exception>
-
 namespace tl::preview {
 
 FrameLoader::FrameLoader(QObject* parent)
@@ -43,12 +41,7 @@ void FrameLoader::run()
             next = std::move(queue_.front());
             queue_.pop_front();
         }
-        QImage frame;
-        try {
-            frame = extension::decodeFrame(next.file, next.longSide);
-        } catch (const std::exception&) {
-            frame = {}; // out of memory for this frame: it is left out like any other that fails
-        }
+        const QImage frame = extension::decodeFrame(next.file, next.longSide);
         // Emitted on the worker, queued to the receivers' thread: a receiver destroyed meanwhile
         // never sees the frame.
         emit frameDecoded(next.index, frame);

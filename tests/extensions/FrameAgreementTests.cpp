@@ -1,10 +1,12 @@
 #include "PackageBuilder.h"
+#include "support/TestImageFiles.h"
 
 #include "extensions/preview/FrameLoader.h"
 #include "platform/ImageDecoding.h"
 
 #include <gtest/gtest.h>
 
+#include <libheif/heif.h>
 #include <opencv2/imgcodecs.hpp>
 #include <tiffio.h>
 
@@ -13,33 +15,41 @@
 #include <QProcess>
 #include <QSignalSpy>
 
+#include <cstdio>
 #include <functional>
+#include <memory>
+#include <optional>
+
+#include <jpeglib.h>
 
 namespace tl::testing {
 namespace {
 
 constexpr int longSide = 256;
 const cv::Scalar colour(30, 120, 220, 160); // B, G, R, A
+// A green that ProPhoto and BT.2020 hold but sRGB does not: shown unconverted, it stays this colour.
+const cv::Scalar wideGamutGreen(60, 160, 40); // B, G, R
 
-struct Answer {
-    bool decodes = false;
-    QSize size;
-    QColor centre;
-};
+// A decoder's answer as 8-bit ARGB, so pictures of all three compare pixel by pixel.
+using Answer = std::optional<QImage>;
 
 Answer fromImage(const QImage& image)
 {
-    if (image.isNull()) return {};
-    return { true, image.size(), image.pixelColor(image.width() / 2, image.height() / 2) };
+    if (image.isNull()) return std::nullopt;
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 Answer appAnswer(const QString& file)
 {
     const cv::Mat decoded = decodePreview(file.toStdString(), longSide);
-    if (decoded.empty()) return {};
-    const auto* centre = decoded.ptr<uchar>(decoded.rows / 2) + (decoded.cols / 2) * decoded.channels();
-    const int alpha = decoded.channels() == 4 ? centre[3] : 255;
-    return { true, { decoded.cols, decoded.rows }, QColor(centre[2], centre[1], centre[0], alpha) };
+    if (decoded.empty()) return std::nullopt;
+    QImage image(decoded.cols, decoded.rows, QImage::Format_ARGB32);
+    for (int y = 0; y < decoded.rows; ++y) {
+        const auto* in = decoded.ptr<uchar>(y);
+        for (int x = 0; x < decoded.cols; ++x, in += decoded.channels())
+            image.setPixel(x, y, qRgba(in[2], in[1], in[0], decoded.channels() == 4 ? in[3] : 255));
+    }
+    return image;
 }
 
 Answer thumbnailerAnswer(const PackageBuilder& package)
@@ -51,7 +61,7 @@ Answer thumbnailerAnswer(const PackageBuilder& package)
     EXPECT_TRUE(process.waitForFinished(60000));
     if (process.exitCode() != 0) {
         EXPECT_EQ(process.exitCode(), 3) << "refused for another reason than the frame";
-        return {};
+        return std::nullopt;
     }
     return fromImage(QImage(output, "png"));
 }
@@ -63,9 +73,47 @@ Answer previewerAnswer(const QString& file)
     loader.request(0, file, longSide);
     if (!decoded.wait(60000)) {
         ADD_FAILURE() << "the previewer never answered";
-        return {};
+        return std::nullopt;
     }
     return fromImage(decoded.front().at(1).value<QImage>());
+}
+
+// The largest difference of any channel of any pixel; -1 when the sizes differ.
+int largestDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size()) return -1;
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar* rowA = a.constScanLine(y);
+        const uchar* rowB = b.constScanLine(y);
+        for (int i = 0; i < a.width() * 4; ++i)
+            largest = std::max(largest, std::abs(rowA[i] - rowB[i]));
+    }
+    return largest;
+}
+
+// The colour where every picture below has its plain fill, the centre.
+QColor centre(const QImage& image)
+{
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+// The fill colour with a diagonal ramp in the left third, so a decoder that scales, crops or flips
+// differently shows.
+cv::Mat filled(int type, const cv::Scalar& fill = colour)
+{
+    const bool deep = CV_MAT_DEPTH(type) == CV_16U;
+    cv::Mat pixels(300, 600, type, deep ? cv::Scalar(fill * 257) : fill);
+    for (int y = 0; y < pixels.rows; ++y) {
+        for (int x = 0; x < pixels.cols / 3; ++x) {
+            const int level = (x + 2 * y) % 256;
+            if (deep)
+                pixels.ptr<std::uint16_t>(y)[x * pixels.channels()] = static_cast<std::uint16_t>(level * 257);
+            else
+                pixels.ptr<uchar>(y)[x * pixels.channels()] = static_cast<uchar>(level);
+        }
+    }
+    return pixels;
 }
 
 bool writeWithOpenCv(const QString& file, const cv::Mat& pixels, const std::vector<int>& parameters = {})
@@ -73,15 +121,124 @@ bool writeWithOpenCv(const QString& file, const cv::Mat& pixels, const std::vect
     return cv::imwrite(file.toStdString(), pixels, parameters);
 }
 
-cv::Mat filled(int type)
-{
-    return cv::Mat(300, 600, type, CV_MAT_DEPTH(type) == CV_16U ? cv::Scalar(colour * 257) : colour);
-}
-
 bool cutInHalf(const QString& file)
 {
     QFile whole(file);
     return whole.resize(whole.size() / 2);
+}
+
+// ProPhoto (ROMM) RGB: D50 white, gamma 1.8.
+std::vector<std::uint8_t> proPhotoProfile()
+{
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 1.8);
+    const cmsCIExyY white { 0.3457, 0.3585, 1 };
+    const cmsCIExyYTRIPLE primaries { { 0.7347, 0.2653, 1 }, { 0.1596, 0.8404, 1 }, { 0.0366, 0.0001, 1 } };
+    cmsToneCurve* curves[3] = { gamma, gamma, gamma };
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(gamma);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+bool writeProfiledTiff(const QString& file, const cv::Mat& bgr, const std::vector<std::uint8_t>& profile)
+{
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(QFile::encodeName(file).constData(), "w"), TIFFClose);
+    if (!tiff) return false;
+    TIFFSetField(tiff.get(), TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(bgr.cols));
+    TIFFSetField(tiff.get(), TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(bgr.rows));
+    TIFFSetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff.get(), TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff.get(), TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff.get(), TIFFTAG_ROWSPERSTRIP, 32);
+    TIFFSetField(tiff.get(), TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()), profile.data());
+    cv::Mat rgb;
+    cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+    for (int y = 0; y < rgb.rows; ++y)
+        if (TIFFWriteScanline(tiff.get(), rgb.ptr(y), static_cast<uint32_t>(y)) != 1) return false;
+    return true;
+}
+
+// A PNG or JPEG of `bgr` carrying `profile`.
+bool writeProfiled(const QString& file, const cv::Mat& bgr, const std::vector<std::uint8_t>& profile)
+{
+    const bool png = file.endsWith(QLatin1String(".png"));
+    std::vector<uchar> encoded;
+    if (!cv::imencode(png ? ".png" : ".jpg", bgr, encoded, { cv::IMWRITE_JPEG_QUALITY, 95 })) return false;
+    const std::string plain(encoded.begin(), encoded.end());
+    test::writeBytes(
+        file.toStdString(), png ? test::withPngProfile(plain, profile) : test::withJpegProfile(plain, profile));
+    return true;
+}
+
+// A HEIC of `bgr` whose colour box names BT.2020 primaries with the sRGB transfer curve.
+bool writeBt2020Heic(const QString& file, const cv::Mat& bgr)
+{
+    if (!test::canEncodeHeic()) return false;
+    const heif::Context context(heif_context_alloc());
+    heif_encoder* rawEncoder = nullptr;
+    heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder);
+    const heif::Encoder encoder(rawEncoder);
+    heif_encoder_set_lossy_quality(encoder.get(), 95);
+    heif_image* rawImage = nullptr;
+    heif_image_create(bgr.cols, bgr.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
+    const heif::Image image(rawImage);
+    heif_image_add_plane(image.get(), heif_channel_interleaved, bgr.cols, bgr.rows, 8);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+    cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
+    cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+    heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
+    nclx->color_primaries = heif_color_primaries_ITU_R_BT_2020_2_and_2100_0;
+    nclx->transfer_characteristics = heif_transfer_characteristic_IEC_61966_2_1;
+    nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
+    nclx->full_range_flag = 1;
+    heif_image_set_nclx_color_profile(image.get(), nclx);
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    options->output_nclx_profile = nclx;
+    options->macOS_compatibility_workaround_no_nclx_profile = 0;
+    const bool encoded
+        = heif_context_encode_image(context.get(), image.get(), encoder.get(), options, nullptr).code == heif_error_Ok;
+    heif_encoding_options_free(options);
+    heif_nclx_color_profile_free(nclx);
+    return encoded
+        && heif_context_write_to_file(context.get(), QFile::encodeName(file).constData()).code == heif_error_Ok;
+}
+
+// A four-channel JPEG as print workflows write it: Adobe-marked, inverted CMYK.
+bool writeCmykJpeg(const QString& file)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(QFile::encodeName(file).constData(), "wb"), std::fclose);
+    if (!out) return false;
+    jpeg_compress_struct compressor {};
+    jpeg_error_mgr errors {};
+    compressor.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&compressor);
+    jpeg_stdio_dest(&compressor, out.get());
+    compressor.image_width = 600;
+    compressor.image_height = 300;
+    compressor.input_components = 4;
+    compressor.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&compressor);
+    jpeg_set_quality(&compressor, 95, TRUE);
+    jpeg_start_compress(&compressor, TRUE);
+    std::vector<JSAMPLE> row(600 * 4);
+    for (JDIMENSION y = 0; y < compressor.image_height; ++y) {
+        for (int x = 0; x < 600; ++x) {
+            const JSAMPLE ink[4] = { 200, static_cast<JSAMPLE>(60 + (x + int(y)) % 120), 140, 230 };
+            std::copy(ink, ink + 4, row.begin() + x * 4);
+        }
+        JSAMPROW rows[1] = { row.data() };
+        jpeg_write_scanlines(&compressor, rows, 1);
+    }
+    jpeg_finish_compress(&compressor);
+    jpeg_destroy_compress(&compressor);
+    return true;
 }
 
 bool writeWideBigTiff(const QString& file)
@@ -101,25 +258,39 @@ bool writeWideBigTiff(const QString& file)
     return written;
 }
 
+using Writer = std::function<bool(PackageBuilder&, const QString&)>;
+
 struct FileCase {
     const char* name;
     const char* fileName;
-    std::function<bool(PackageBuilder&, const QString&)> write;
+    Writer write;
     bool decodes;
+    // Where the file's colours are not sRGB: what its centre shows once converted.
+    std::optional<QColor> convertedCentre = std::nullopt;
+    bool needsHevcEncoder = false;
 };
 
-// Every frame the app shows, the thumbnailer draws and the previewer shows, at the same size and
-// in the same colours; every file the app refuses, both refuse.
-TEST(FrameAgreement, TheAppAndBothExtensionsDecodeTheSameFiles)
+// Every frame the app shows, the thumbnailer draws and the previewer shows pixel for pixel alike,
+// colour profiles converted; every file the app refuses, both refuse.
+TEST(FrameAgreement, TheAppAndBothExtensionsShowTheSamePixels)
 {
-    const auto opencv = [](int type, std::vector<int> parameters = {}) {
+    const auto opencv = [](int type, std::vector<int> parameters = {}) -> Writer {
         return [type, parameters](
                    PackageBuilder&, const QString& file) { return writeWithOpenCv(file, filled(type), parameters); };
     };
-    const auto cut = [](std::function<bool(PackageBuilder&, const QString&)> write) {
+    const auto cut = [](Writer write) -> Writer {
         return
             [write](PackageBuilder& package, const QString& file) { return write(package, file) && cutInHalf(file); };
     };
+    const auto proPhoto = [](bool tiff) -> Writer {
+        return [tiff](PackageBuilder&, const QString& file) {
+            const cv::Mat pixels = filled(CV_8UC3, wideGamutGreen);
+            return tiff ? writeProfiledTiff(file, pixels, proPhotoProfile())
+                        : writeProfiled(file, pixels, proPhotoProfile());
+        };
+    };
+    // ProPhoto's (40, 160, 60) lies outside sRGB: red clips to 0.
+    const QColor proPhotoInSrgb(0, 191, 38);
     const FileCase cases[] = {
         { "PNG with alpha", "frame.png", opencv(CV_8UC4), true },
         { "baseline JPEG", "frame.jpg", opencv(CV_8UC3), true },
@@ -129,11 +300,19 @@ TEST(FrameAgreement, TheAppAndBothExtensionsDecodeTheSameFiles)
         { "16-bit RGBA TIFF", "frame.tiff", opencv(CV_16UC4), true },
         { "grey TIFF", "frame.tif", opencv(CV_8UC1), true },
         { "BMP", "frame.bmp", opencv(CV_8UC3), true },
+        { "grey BMP", "frame.bmp", opencv(CV_8UC1), true },
+        { "ProPhoto TIFF", "frame.tiff", proPhoto(true), true, proPhotoInSrgb },
+        { "ProPhoto PNG", "frame.png", proPhoto(false), true, proPhotoInSrgb },
+        { "ProPhoto JPEG", "frame.jpg", proPhoto(false), true, proPhotoInSrgb },
+        { "CMYK JPEG", "frame.jpg", [](PackageBuilder&, const QString& file) { return writeCmykJpeg(file); }, true },
         { "HEIC", "frame.heic",
             [](PackageBuilder& package, const QString&) {
                 return package.heicFrame(QStringLiteral("frame.heic"), QColor(220, 120, 30), { 600, 300 });
             },
-            true },
+            true, std::nullopt, true },
+        { "BT.2020 HEIC", "frame.heic",
+            [](PackageBuilder&, const QString& file) { return writeBt2020Heic(file, filled(CV_8UC3, wideGamutGreen)); },
+            true, QColor(0, 169, 33), true },
         { "TIFF cut short", "frame.tiff", cut(opencv(CV_8UC3)), false },
         { "WebP cut short", "frame.webp", cut(opencv(CV_8UC3, { cv::IMWRITE_WEBP_QUALITY, 90 })), false },
         { "BigTIFF beyond the widest canvas", "wide.tiff",
@@ -151,23 +330,31 @@ TEST(FrameAgreement, TheAppAndBothExtensionsDecodeTheSameFiles)
         package.recordOfFrames({ QString::fromLatin1(c.fileName) });
         const QString file = package.path() + QStringLiteral("/images/") + QString::fromLatin1(c.fileName);
         if (!c.write(package, file)) {
-            // Only a missing HEVC encoder is allowed to leave a file out.
-            EXPECT_STREQ(c.name, "HEIC") << "could not write the file";
+            EXPECT_TRUE(c.needsHevcEncoder) << "could not write the file";
             continue;
         }
         const Answer app = appAnswer(file);
         const Answer thumbnailer = thumbnailerAnswer(package);
         const Answer previewer = previewerAnswer(file);
-        EXPECT_EQ(app.decodes, c.decodes);
-        EXPECT_EQ(thumbnailer.decodes, c.decodes);
-        EXPECT_EQ(previewer.decodes, c.decodes);
-        for (const Answer* extension : { &thumbnailer, &previewer }) {
-            if (!app.decodes || !extension->decodes) continue;
-            EXPECT_EQ(extension->size, app.size);
-            EXPECT_NEAR(extension->centre.red(), app.centre.red(), 3);
-            EXPECT_NEAR(extension->centre.green(), app.centre.green(), 3);
-            EXPECT_NEAR(extension->centre.blue(), app.centre.blue(), 3);
-            EXPECT_NEAR(extension->centre.alpha(), app.centre.alpha(), 3);
+        EXPECT_EQ(app.has_value(), c.decodes);
+        EXPECT_EQ(thumbnailer.has_value(), c.decodes);
+        EXPECT_EQ(previewer.has_value(), c.decodes);
+        if (app && c.convertedCentre) {
+            const QColor shown = centre(*app);
+            EXPECT_NEAR(shown.red(), c.convertedCentre->red(), 3);
+            EXPECT_NEAR(shown.green(), c.convertedCentre->green(), 3);
+            EXPECT_NEAR(shown.blue(), c.convertedCentre->blue(), 3);
+        }
+        for (const auto& [who, extension] :
+            { std::pair { "thumbnailer", &thumbnailer }, { "previewer", &previewer } }) {
+            if (!app || !*extension) continue;
+            const QColor theirs = centre(**extension);
+            const QColor ours = centre(*app);
+            EXPECT_EQ(largestDifference(**extension, *app), 0)
+                << who << " " << extension->value().width() << "x" << extension->value().height() << " centre ("
+                << theirs.red() << "," << theirs.green() << "," << theirs.blue() << "," << theirs.alpha() << "), app "
+                << app->width() << "x" << app->height() << " centre (" << ours.red() << "," << ours.green() << ","
+                << ours.blue() << "," << ours.alpha() << ")";
         }
     }
 }
