@@ -136,12 +136,7 @@ std::vector<std::uint8_t> proPhotoProfile()
     cmsToneCurve* curves[3] = { gamma, gamma, gamma };
     cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
     cmsFreeToneCurve(gamma);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<std::uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    return test::profileBytes(profile);
 }
 
 bool writeProfiledTiff(const QString& file, const cv::Mat& bgr, const std::vector<std::uint8_t>& profile)
@@ -174,40 +169,6 @@ bool writeProfiled(const QString& file, const cv::Mat& bgr, const std::vector<st
     test::writeBytes(
         file.toStdString(), png ? test::withPngProfile(plain, profile) : test::withJpegProfile(plain, profile));
     return true;
-}
-
-// A HEIC of `bgr` whose colour box names BT.2020 primaries with the sRGB transfer curve.
-bool writeBt2020Heic(const QString& file, const cv::Mat& bgr)
-{
-    if (!test::canEncodeHeic()) return false;
-    const heif::Context context(heif_context_alloc());
-    heif_encoder* rawEncoder = nullptr;
-    heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder);
-    const heif::Encoder encoder(rawEncoder);
-    heif_encoder_set_lossy_quality(encoder.get(), 95);
-    heif_image* rawImage = nullptr;
-    heif_image_create(bgr.cols, bgr.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
-    const heif::Image image(rawImage);
-    heif_image_add_plane(image.get(), heif_channel_interleaved, bgr.cols, bgr.rows, 8);
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
-    cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
-    cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
-    heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
-    nclx->color_primaries = heif_color_primaries_ITU_R_BT_2020_2_and_2100_0;
-    nclx->transfer_characteristics = heif_transfer_characteristic_IEC_61966_2_1;
-    nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
-    nclx->full_range_flag = 1;
-    heif_image_set_nclx_color_profile(image.get(), nclx);
-    heif_encoding_options* options = heif_encoding_options_alloc();
-    options->output_nclx_profile = nclx;
-    options->macOS_compatibility_workaround_no_nclx_profile = 0;
-    const bool encoded
-        = heif_context_encode_image(context.get(), image.get(), encoder.get(), options, nullptr).code == heif_error_Ok;
-    heif_encoding_options_free(options);
-    heif_nclx_color_profile_free(nclx);
-    return encoded
-        && heif_context_write_to_file(context.get(), QFile::encodeName(file).constData()).code == heif_error_Ok;
 }
 
 // A four-channel JPEG as print workflows write it: Adobe-marked, inverted CMYK.
@@ -311,7 +272,11 @@ TEST(FrameAgreement, TheAppAndBothExtensionsShowTheSamePixels)
             },
             true, std::nullopt, true },
         { "BT.2020 HEIC", "frame.heic",
-            [](PackageBuilder&, const QString& file) { return writeBt2020Heic(file, filled(CV_8UC3, wideGamutGreen)); },
+            [](PackageBuilder&, const QString& file) {
+                return test::canEncodeHeic()
+                    && test::writeTestHeic(filled(CV_8UC3, wideGamutGreen), QFile::encodeName(file).toStdString(), {},
+                        heif_color_primaries_ITU_R_BT_2020_2_and_2100_0);
+            },
             true, QColor(0, 169, 33), true },
         { "TIFF cut short", "frame.tiff", cut(opencv(CV_8UC3)), false },
         { "WebP cut short", "frame.webp", cut(opencv(CV_8UC3, { cv::IMWRITE_WEBP_QUALITY, 90 })), false },

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +38,17 @@ inline void writeBytes(const std::filesystem::path& path, const std::string& byt
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The bytes of an lcms2 profile, which is closed.
+inline std::vector<std::uint8_t> profileBytes(cmsHPROFILE profile)
+{
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
 // An ICC profile with sRGB primaries and a linear curve (or a linear grey profile): 50 % grey in it
 // is 188 in sRGB, so a conversion that was skipped or misapplied shows.
 inline std::vector<std::uint8_t> linearProfile(bool grey = false)
@@ -52,12 +65,7 @@ inline std::vector<std::uint8_t> linearProfile(bool grey = false)
         profile = cmsCreateRGBProfile(&white, &primaries, curves);
     }
     cmsFreeToneCurve(linear);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<std::uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
+    return profileBytes(profile);
 }
 
 inline std::string bigEndian32(std::uint32_t value)
@@ -155,9 +163,10 @@ inline bool canEncodeHeic()
     return true;
 }
 
-// A HEIC file of 8-bit BGR pixels, near-lossless, with an optional ICC profile.
-inline bool writeTestHeic(
-    const cv::Mat& bgr, const std::filesystem::path& path, const std::vector<std::uint8_t>& profile = {})
+// A HEIC file of 8-bit BGR pixels, near-lossless, with an optional ICC profile or a colour box naming
+// other primaries than sRGB's (with the sRGB transfer curve).
+inline bool writeTestHeic(const cv::Mat& bgr, const std::filesystem::path& path,
+    const std::vector<std::uint8_t>& profile = {}, std::optional<heif_color_primaries> primaries = std::nullopt)
 {
     const heif::Context context(heif_context_alloc());
     heif_encoder* rawEncoder = nullptr;
@@ -174,7 +183,22 @@ inline bool writeTestHeic(
     cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
     cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
     if (!profile.empty()) heif_image_set_raw_color_profile(image.get(), "prof", profile.data(), profile.size());
-    if (heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, nullptr).code != heif_error_Ok)
+    const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> nclx(
+        heif_nclx_color_profile_alloc(), heif_nclx_color_profile_free);
+    const std::unique_ptr<heif_encoding_options, void (*)(heif_encoding_options*)> options(
+        heif_encoding_options_alloc(), heif_encoding_options_free);
+    if (primaries) {
+        nclx->color_primaries = *primaries;
+        nclx->transfer_characteristics = heif_transfer_characteristic_IEC_61966_2_1;
+        nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
+        nclx->full_range_flag = 1;
+        heif_image_set_nclx_color_profile(image.get(), nclx.get());
+        options->output_nclx_profile = nclx.get();
+        // Otherwise libheif leaves the colour box out.
+        options->macOS_compatibility_workaround_no_nclx_profile = 0;
+    }
+    if (heif_context_encode_image(context.get(), image.get(), encoder.get(), options.get(), nullptr).code
+        != heif_error_Ok)
         return false;
     return heif_context_write_to_file(context.get(), path.c_str()).code == heif_error_Ok;
 }
