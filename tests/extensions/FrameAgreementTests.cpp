@@ -11,9 +11,10 @@
 #include <tiffio.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
+#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -69,13 +70,21 @@ Answer thumbnailerAnswer(const PackageBuilder& package)
 Answer previewerAnswer(const QString& file)
 {
     preview::FrameLoader loader;
-    QSignalSpy decoded(&loader, &preview::FrameLoader::frameDecoded);
+    // The answer is queued to this thread, so one that comes before the loop runs still reaches it.
+    QEventLoop loop;
+    std::optional<QImage> frame;
+    QObject::connect(&loader, &preview::FrameLoader::frameDecoded, &loop, [&](int, const QImage& decoded) {
+        frame = decoded;
+        loop.quit();
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     loader.request(0, file, longSide);
-    if (!decoded.wait(60000)) {
+    loop.exec();
+    if (!frame) {
         ADD_FAILURE() << "the previewer never answered";
         return std::nullopt;
     }
-    return fromImage(decoded.front().at(1).value<QImage>());
+    return fromImage(*frame);
 }
 
 // The largest difference of any channel of any pixel; -1 when the sizes differ.
