@@ -1,0 +1,158 @@
+#include "engine/desktop/DynamicHeicReader.h"
+
+#include "engine/desktop/DynamicHeicMetadata.h"
+#include "platform/HeifHandles.h"
+#include "platform/ImageDecoding.h"
+#include "platform/ImageFileBytes.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace tl::desktop {
+namespace {
+
+// The largest XMP block read; the desktop's records take a few kilobytes.
+constexpr std::size_t largestXmpBytes = std::size_t { 4 } << 20;
+
+struct BoxSpan {
+    std::size_t contentStart = 0;
+    std::size_t end = 0;
+};
+
+// The first box of `type` among the boxes between `start` and `end`.
+std::optional<BoxSpan> findBox(
+    const std::vector<std::uint8_t>& file, std::size_t start, std::size_t end, const char* type)
+{
+    auto readU32 = [&](std::size_t at) {
+        return (std::uint64_t { file[at] } << 24) | (std::uint64_t { file[at + 1] } << 16)
+            | (std::uint64_t { file[at + 2] } << 8) | file[at + 3];
+    };
+    std::size_t at = start;
+    while (end - at >= 8) {
+        std::uint64_t size = readU32(at);
+        std::size_t header = 8;
+        if (size == 1) {
+            if (end - at < 16) return std::nullopt;
+            size = (readU32(at + 8) << 32) | readU32(at + 12);
+            header = 16;
+        } else if (size == 0) {
+            size = end - at;
+        }
+        if (size < header || size > end - at) return std::nullopt;
+        if (std::memcmp(&file[at + 4], type, 4) == 0)
+            return BoxSpan { at + header, at + static_cast<std::size_t>(size) };
+        at += static_cast<std::size_t>(size);
+    }
+    return std::nullopt;
+}
+
+// The offset and width of the item id in the file's primary-item box (meta > pitm).
+std::optional<std::pair<std::size_t, std::size_t>> primaryIdField(const std::vector<std::uint8_t>& file)
+{
+    const auto meta = findBox(file, 0, file.size(), "meta");
+    if (!meta || meta->end - meta->contentStart < 4) return std::nullopt;
+    const auto pitm = findBox(file, meta->contentStart + 4, meta->end, "pitm"); // past version and flags
+    if (!pitm || pitm->end - pitm->contentStart < 4) return std::nullopt;
+    const std::size_t width = file[pitm->contentStart] == 0 ? 2 : 4;
+    if (pitm->end - pitm->contentStart < 4 + width) return std::nullopt;
+    return std::pair { pitm->contentStart + 4, width };
+}
+
+std::vector<std::string> xmpPackets(heif_context* context, const std::vector<std::uint32_t>& ids, std::uint32_t primary)
+{
+    std::vector<std::uint32_t> order { primary };
+    for (const auto id : ids)
+        if (id != primary) order.push_back(id);
+    std::vector<std::string> packets;
+    for (const auto id : order) {
+        heif_image_handle* raw = nullptr;
+        if (heif_context_get_image_handle(context, id, &raw).code != heif_error_Ok) continue;
+        const heif::ImageHandle handle(raw);
+        const int count = heif_image_handle_get_number_of_metadata_blocks(raw, "mime");
+        if (count <= 0) continue;
+        std::vector<heif_item_id> blocks(static_cast<std::size_t>(count));
+        heif_image_handle_get_list_of_metadata_block_IDs(raw, "mime", blocks.data(), count);
+        for (const heif_item_id block : blocks) {
+            if (std::string_view(heif_image_handle_get_metadata_content_type(raw, block)) != "application/rdf+xml")
+                continue;
+            const std::size_t size = heif_image_handle_get_metadata_size(raw, block);
+            if (size == 0 || size > largestXmpBytes) continue;
+            std::string packet(size, '\0');
+            if (heif_image_handle_get_metadata(raw, block, packet.data()).code == heif_error_Ok)
+                packets.push_back(std::move(packet));
+        }
+    }
+    return packets;
+}
+
+} // namespace
+
+std::string DynamicHeicError::message() const
+{
+    switch (kind) {
+    case Kind::unreadable:
+        return "The file could not be read as a HEIC image.";
+    case Kind::noImages:
+        return "The file holds no images.";
+    case Kind::tooManyImages:
+        return "The file holds more than " + std::to_string(DynamicHeicReader::largestImageCount)
+            + " images, more than a wallpaper can use.";
+    case Kind::damagedMetadata:
+        return "The file's wallpaper metadata is damaged, so the file was not opened.";
+    case Kind::imageNotDecoded:
+        return "Image " + std::to_string(imageIndex + 1)
+            + " of the file could not be decoded: it is damaged or too large.";
+    }
+    return {};
+}
+
+Result<DynamicHeicReader, DynamicHeicError> DynamicHeicReader::open(const std::filesystem::path& path)
+{
+    using Kind = DynamicHeicError::Kind;
+    auto bytes = readImageFileBytes(path);
+    if (!bytes) return DynamicHeicError { Kind::unreadable };
+    auto file = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
+
+    const heif::Context context(heif_context_alloc());
+    if (heif_context_read_from_memory_without_copy(context.get(), file->data(), file->size(), nullptr).code
+        != heif_error_Ok)
+        return DynamicHeicError { Kind::unreadable };
+    const int count = heif_context_get_number_of_top_level_images(context.get());
+    if (count <= 0) return DynamicHeicError { Kind::noImages };
+    if (static_cast<std::size_t>(count) > largestImageCount) return DynamicHeicError { Kind::tooManyImages };
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    heif_context_get_list_of_top_level_image_IDs(context.get(), ids.data(), count);
+    heif_item_id primary = 0;
+    const auto field = primaryIdField(*file);
+    if (heif_context_get_primary_image_ID(context.get(), &primary).code != heif_error_Ok || !field)
+        return DynamicHeicError { Kind::unreadable };
+
+    const auto packets = xmpPackets(context.get(), ids, primary);
+    const auto metadata = readDynamicHeicMetadata({ packets.begin(), packets.end() }, ids.size());
+    if (!metadata) return DynamicHeicError { Kind::damagedMetadata };
+
+    DynamicHeicReader reader;
+    reader.file_ = std::move(file);
+    reader.imageIds_.assign(ids.begin(), ids.end());
+    reader.primaryIdOffset_ = field->first;
+    reader.primaryIdWidth_ = field->second;
+    reader.wallpaper_ = { ids.size(), metadata->layout };
+    reader.solarLight_ = metadata->solarLight;
+    return reader;
+}
+
+Result<cv::Mat, DynamicHeicError> DynamicHeicReader::decodeImage(std::size_t index) const
+{
+    const DynamicHeicError failed { DynamicHeicError::Kind::imageNotDecoded, index };
+    if (index >= imageIds_.size()) return failed;
+    const std::uint32_t id = imageIds_[index];
+    if (primaryIdWidth_ == 2 && id > 0xFFFF) return failed;
+    std::vector<std::uint8_t> copy = *file_;
+    for (std::size_t i = 0; i < primaryIdWidth_; ++i)
+        copy[primaryIdOffset_ + i] = static_cast<std::uint8_t>(id >> (8 * (primaryIdWidth_ - 1 - i)));
+    cv::Mat pixels = decodeImageBytes(std::string_view(reinterpret_cast<const char*>(copy.data()), copy.size()));
+    if (pixels.empty()) return failed;
+    return pixels;
+}
+
+} // namespace tl::desktop

@@ -1,0 +1,97 @@
+#pragma once
+
+// Dynamic HEICs as other makers write them: libheif's C API for the container, libplist for the
+// record, the desktop property as an element of its own rather than an attribute.
+
+#include "engine/WallpaperMetadata.h"
+#include "platform/HeifHandles.h"
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tl::test {
+
+// Owns a libplist node tree.
+struct PlistTree {
+    plist_t node;
+    ~PlistTree() { plist_free(node); }
+};
+
+inline std::string plistBase64(plist_t node)
+{
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(node, &bytes, &length);
+    const std::vector<std::uint8_t> binary(bytes, bytes + length);
+    std::free(bytes);
+    return base64(binary);
+}
+
+// {"ti": [{"i": image, "t": day fraction}, ...]}
+inline std::string timeOfDayRecord(const std::vector<std::pair<int, double>>& entries)
+{
+    const PlistTree root { plist_new_dict() };
+    plist_t list = plist_new_array();
+    for (const auto& [image, fraction] : entries) {
+        plist_t entry = plist_new_dict();
+        plist_dict_set_item(entry, "i", plist_new_uint(static_cast<std::uint64_t>(image)));
+        plist_dict_set_item(entry, "t", plist_new_real(fraction));
+        plist_array_append_item(list, entry);
+    }
+    plist_dict_set_item(root.node, "ti", list);
+    return plistBase64(root.node);
+}
+
+// An XMP packet holding the desktop property `name` with `value`, written as an element.
+inline std::string desktopElementXmp(const std::string& name, const std::string& value)
+{
+    return "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+           "<rdf:Description rdf:about=\"\" xmlns:apple_desktop=\"http://ns.apple.com/namespace/1.0/\">"
+           "<apple_desktop:"
+        + name + ">" + value + "</apple_desktop:" + name
+        + ">"
+          "</rdf:Description></rdf:RDF></x:xmpmeta>";
+}
+
+// Encodes each BGR picture as a top-level image, in order, the first primary, with `xmp` on it.
+inline bool writeDynamicHeic(
+    const std::vector<cv::Mat>& pictures, const std::filesystem::path& path, const std::optional<std::string>& xmp)
+{
+    const heif::Context context(heif_context_alloc());
+    heif_encoder* rawEncoder = nullptr;
+    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder).code != heif_error_Ok)
+        return false;
+    const heif::Encoder encoder(rawEncoder);
+    heif_encoder_set_lossy_quality(encoder.get(), 95);
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const cv::Mat& bgr = pictures[i];
+        heif_image* rawImage = nullptr;
+        heif_image_create(bgr.cols, bgr.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
+        const heif::Image image(rawImage);
+        heif_image_add_plane(image.get(), heif_channel_interleaved, bgr.cols, bgr.rows, 8);
+        int stride = 0;
+        std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+        cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
+        cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+        heif_image_handle* rawHandle = nullptr;
+        if (heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, &rawHandle).code
+            != heif_error_Ok)
+            return false;
+        const heif::ImageHandle handle(rawHandle);
+        if (i == 0 && xmp
+            && heif_context_add_XMP_metadata(context.get(), rawHandle, xmp->data(), static_cast<int>(xmp->size())).code
+                != heif_error_Ok)
+            return false;
+    }
+    return heif_context_write_to_file(context.get(), path.c_str()).code == heif_error_Ok;
+}
+
+} // namespace tl::test
