@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/AppUIState.h"
+#include "app/DynamicWallpaperImport.h"
 #include "app/ProjectIO.h"
 #include "app/SaveFlowCoordinator.h"
 #include "platform/Log.h"
@@ -51,12 +52,16 @@ void AppCommandCenter::presentOpenPanel()
         uiState.lastOpenDirectory.get(), [this, alive = lifetime_.token()](const std::filesystem::path& package) {
             if (alive.expired()) return;
             uiState.lastOpenDirectory = package.parent_path();
-            (void)projectIO.loadProject(package, appState);
+            openProject(package);
         });
 }
 
 void AppCommandCenter::openProject(const std::filesystem::path& package)
 {
+    if (isDynamicWallpaperFile(package)) {
+        if (openDynamicWallpaper) openDynamicWallpaper(package);
+        return;
+    }
     (void)projectIO.loadProject(package, appState);
 }
 
@@ -113,6 +118,17 @@ void AppCommandCenter::requestOpen()
 {
     saveFlow.runAfterUnsavedChangesCheck("Open Project", appState, [this, alive = lifetime_.token()] {
         if (!alive.expired()) presentOpenPanel();
+    });
+}
+
+void AppCommandCenter::requestImportDynamicWallpaper()
+{
+    saveFlow.runAfterUnsavedChangesCheck("Import Dynamic Wallpaper", appState, [this, alive = lifetime_.token()] {
+        if (alive.expired()) return;
+        const auto file = projectIO.dialogs().runOpenImagePanel(uiState.lastOpenDirectory.get());
+        if (!file || !openDynamicWallpaper) return;
+        uiState.lastOpenDirectory = file->parent_path();
+        openDynamicWallpaper(*file);
     });
 }
 

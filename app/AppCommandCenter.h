@@ -49,11 +49,17 @@ public:
     void requestAutoTween();
     void togglePlayback();
     void presentImportPanel();
+    // Asks about unsaved changes, then for a dynamic HEIC to open as a new project.
+    void requestImportDynamicWallpaper();
     void clearRecentProjects();
 
     // Adds imported files to the timeline. The main window sets it to its importer, which decodes
     // off the GUI thread; unset, the files are added one by one right away.
     std::function<void(const std::vector<std::filesystem::path>&)> addImages;
+
+    // Opens a dynamic HEIC as a new untitled project. The main window sets it to its opener, which
+    // decodes off the GUI thread; unset, such files are not opened.
+    std::function<void(const std::filesystem::path&)> openDynamicWallpaper;
 
     // Runs the interactive update check; unset until the update checker exists.
     std::function<void()> updateCheck;

@@ -2,7 +2,7 @@
 
 #include "app/AppCommandCenter.h"
 #include "app/AppState.h"
-#include "app/PackageLocation.h"
+#include "app/DynamicWallpaperImport.h"
 #include "app/SaveFlowCoordinator.h"
 #include "app/UpdateChecker.h"
 #include "platform/Log.h"
@@ -49,7 +49,7 @@ void AppLifecycleDelegate::attach(AppCommandCenter& commandCenter)
 
 bool AppLifecycleDelegate::openFile(const std::filesystem::path& path)
 {
-    const auto package = packageForSelection(path);
+    const auto package = openableForSelection(path);
     if (!package) return false;
     if (commandCenter_) {
         confirmAndOpen(*commandCenter_, *package);

@@ -35,8 +35,8 @@ public:
 
     // Called once the main window exists and on each later showing.
     void attach(AppCommandCenter& commandCenter);
-    // A package to open from the command line or the desktop; false when the path
-    // is not a project package.
+    // A package (or a dynamic HEIC, opened as a new project) to open from the command line or the
+    // desktop; false when the path is neither.
     bool openFile(const std::filesystem::path& path);
 
     TerminateReply applicationShouldTerminate();

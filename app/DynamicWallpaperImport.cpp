@@ -1,6 +1,7 @@
 #include "app/DynamicWallpaperImport.h"
 
 #include "app/FrameFile.h"
+#include "app/PackageLocation.h"
 #include "engine/SolarPositionService.h"
 #include "engine/desktop/DynamicHeicReader.h"
 #include "platform/ImageDecoding.h"
@@ -93,6 +94,13 @@ bool isDynamicWallpaperFile(const fs::path& path)
     std::string extension = path.extension().string();
     std::ranges::transform(extension, extension.begin(), [](unsigned char c) { return std::tolower(c); });
     return extension == ".heic" || extension == ".heif";
+}
+
+std::optional<fs::path> openableForSelection(const fs::path& selection)
+{
+    std::error_code error;
+    if (isDynamicWallpaperFile(selection) && fs::is_regular_file(selection, error)) return selection;
+    return packageForSelection(selection);
 }
 
 Result<ImportedWallpaper, WallpaperImportError> importDynamicWallpaper(const fs::path& heic,

@@ -49,5 +49,7 @@ Result<ImportedWallpaper, WallpaperImportError> importDynamicWallpaper(const std
 
 // Whether a chosen file is one to import as a dynamic wallpaper rather than open as a package.
 bool isDynamicWallpaperFile(const std::filesystem::path& path);
+// What the open panel opens for a chosen path: a project package, or a dynamic HEIC file.
+std::optional<std::filesystem::path> openableForSelection(const std::filesystem::path& selection);
 
 } // namespace tl

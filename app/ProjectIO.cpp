@@ -1,6 +1,7 @@
 #include "app/ProjectIO.h"
 
 #include "app/AppState.h"
+#include "app/DynamicWallpaperImport.h"
 #include "app/PackageLocation.h"
 #include "platform/ExceptionText.h"
 #include "platform/Log.h"
@@ -183,7 +184,7 @@ Result<void, PackageError> ProjectIO::loadProject(const std::filesystem::path& p
 void ProjectIO::presentOpenPanel(
     const std::optional<std::filesystem::path>& startDirectory, const URLHandler& completion)
 {
-    if (const auto chosen = dialogs_.runOpenProjectPanel(startDirectory, packageForSelection)) completion(*chosen);
+    if (const auto chosen = dialogs_.runOpenProjectPanel(startDirectory, openableForSelection)) completion(*chosen);
 }
 
 void ProjectIO::presentSavePanel(const std::string& name, const std::optional<std::filesystem::path>& directory,

@@ -2,12 +2,20 @@
 #include "platform/http/CurlTransport.h"
 #include "platform/qt/QSettingsDefaults.h"
 #include "platform/qt/QtDialogs.h"
+#include "shell/InformationRequest.h"
 #include "shell/TidelumineApp.h"
 
 #include <QApplication>
 
+#include <iostream>
+
 int main(int argc, char* argv[])
 {
+    // Answered before the window system is needed, so they work without a display.
+    if (const auto text = tl::informationRequested({ argv + 1, argv + argc })) {
+        std::cout << *text;
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidelumine"));
     QApplication::setOrganizationName(QStringLiteral("Tidelumine"));

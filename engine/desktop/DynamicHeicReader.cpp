@@ -111,10 +111,11 @@ Result<DynamicHeicReader, DynamicHeicError> DynamicHeicReader::open(const std::f
     using Kind = DynamicHeicError::Kind;
     auto bytes = readImageFileBytes(path);
     if (!bytes) return DynamicHeicError { Kind::unreadable };
-    auto file = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
+    auto file = std::make_shared<File>();
+    file->bytes = std::move(*bytes);
 
     const heif::Context context(heif_context_alloc());
-    if (heif_context_read_from_memory_without_copy(context.get(), file->data(), file->size(), nullptr).code
+    if (heif_context_read_from_memory_without_copy(context.get(), file->bytes.data(), file->bytes.size(), nullptr).code
         != heif_error_Ok)
         return DynamicHeicError { Kind::unreadable };
     const int count = heif_context_get_number_of_top_level_images(context.get());
@@ -123,7 +124,7 @@ Result<DynamicHeicReader, DynamicHeicError> DynamicHeicReader::open(const std::f
     std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
     heif_context_get_list_of_top_level_image_IDs(context.get(), ids.data(), count);
     heif_item_id primary = 0;
-    const auto field = primaryIdField(*file);
+    const auto field = primaryIdField(file->bytes);
     if (heif_context_get_primary_image_ID(context.get(), &primary).code != heif_error_Ok || !field)
         return DynamicHeicError { Kind::unreadable };
 
@@ -147,10 +148,11 @@ Result<cv::Mat, DynamicHeicError> DynamicHeicReader::decodeImage(std::size_t ind
     if (index >= imageIds_.size()) return failed;
     const std::uint32_t id = imageIds_[index];
     if (primaryIdWidth_ == 2 && id > 0xFFFF) return failed;
-    std::vector<std::uint8_t> copy = *file_;
+    const std::lock_guard turn(file_->turn);
+    std::vector<std::uint8_t>& bytes = file_->bytes;
     for (std::size_t i = 0; i < primaryIdWidth_; ++i)
-        copy[primaryIdOffset_ + i] = static_cast<std::uint8_t>(id >> (8 * (primaryIdWidth_ - 1 - i)));
-    cv::Mat pixels = decodeImageBytes(std::string_view(reinterpret_cast<const char*>(copy.data()), copy.size()));
+        bytes[primaryIdOffset_ + i] = static_cast<std::uint8_t>(id >> (8 * (primaryIdWidth_ - 1 - i)));
+    cv::Mat pixels = decodeImageBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     if (pixels.empty()) return failed;
     return pixels;
 }

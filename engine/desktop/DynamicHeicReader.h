@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,13 +40,18 @@ public:
     const std::vector<std::optional<bool>>& solarLight() const { return solarLight_; }
 
     // 8-bit sRGB BGR (BGRA with alpha) pixels of image `index`, counted in file order. Safe to call
-    // from several threads at once; each call holds a copy of the file while it decodes.
+    // from several threads; the decodes take turns, since each makes its image the file's primary
+    // one for the decoder (a copy of the file per decode could cost a gigabyte each).
     Result<cv::Mat, DynamicHeicError> decodeImage(std::size_t index) const;
 
 private:
     DynamicHeicReader() = default;
 
-    std::shared_ptr<const std::vector<std::uint8_t>> file_;
+    struct File {
+        std::mutex turn;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::shared_ptr<File> file_;
     std::vector<std::uint32_t> imageIds_;
     // Where the file names its primary image; each image is decoded as the primary of a copy.
     std::size_t primaryIdOffset_ = 0;

@@ -43,7 +43,8 @@ public:
     {
         setOption(QFileDialog::DontUseNativeDialog);
         setFileMode(QFileDialog::Directory);
-        setNameFilter(QStringLiteral("Tidelumine projects (*.vorrind *.tidelumine project.json)"));
+        setNameFilter(QStringLiteral("Tidelumine projects and dynamic wallpapers (*.vorrind *.tidelumine "
+                                     "project.json *.heic *.heif)"));
     }
 
     std::optional<std::filesystem::path> chosen;

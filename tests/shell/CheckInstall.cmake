@@ -1,5 +1,5 @@
-# Installs the build into a staging folder and checks that the program, its
-# desktop entry and its icon land where a desktop looks for them.
+# Installs the build into a staging folder and checks that the program, its command line, its
+# desktop entry and its icon land where a desktop and a shell look for them.
 set(stage "${BUILD_DIR}/install-check")
 file(REMOVE_RECURSE "${stage}")
 execute_process(
@@ -8,7 +8,7 @@ execute_process(
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "install failed: ${result}")
 endif()
-foreach(file bin/Tidelumine share/applications/tidelumine.desktop share/icons/hicolor/scalable/apps/tidelumine.svg)
+foreach(file bin/Tidelumine bin/tidelumine-cli share/applications/tidelumine.desktop share/icons/hicolor/scalable/apps/tidelumine.svg)
   if(NOT EXISTS "${stage}/opt/tl/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()

@@ -56,6 +56,7 @@ AppActions::AppActions(AppCommandCenter& commandCenter, UndoManager& undoManager
     setup(saveAs, "Save As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     setup(exportWallpaper, "Export Dynamic Wallpaper...");
     setup(setDesktopBackground, "Set as Desktop Background...");
+    setup(importDynamicWallpaper, "Import Dynamic Wallpaper...");
     setup(settings, "Settings...", QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings.setMenuRole(QAction::PreferencesRole);
     setup(quit, "Quit", QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -115,6 +116,8 @@ void AppActions::connectActions()
     connect(&save, &QAction::triggered, this, [&commands] { commands.save(); });
     connect(&saveAs, &QAction::triggered, this, [&commands] { commands.saveProjectAs(); });
     connect(&exportWallpaper, &QAction::triggered, this, [&commands] { commands.requestExport(); });
+    connect(
+        &importDynamicWallpaper, &QAction::triggered, this, [&commands] { commands.requestImportDynamicWallpaper(); });
     connect(&deleteAllTweens, &QAction::triggered, this, [&commands] { commands.confirmDeleteAllTweens(); });
     connect(&playback, &QAction::triggered, this, [&commands] { commands.togglePlayback(); });
     connect(&checkForUpdates, &QAction::triggered, this, [&commands] { commands.checkForUpdates(); });
@@ -155,6 +158,8 @@ void AppActions::populate(QMenuBar& menuBar)
     file->addAction(&open);
     file->addMenu(&openRecentMenu);
     file->addAction(&closeProject);
+    file->addSeparator();
+    file->addAction(&importDynamicWallpaper);
     file->addSeparator();
     file->addAction(&save);
     file->addAction(&saveAs);

@@ -49,6 +49,7 @@ public:
     QAction playback;
     QAction checkForUpdates;
     QAction importImages;
+    QAction importDynamicWallpaper;
     QAction generateTimeline;
     QAction autoTween;
     QAction viewGrid;

@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/AppUIState.h"
 #include "app/ProjectIO.h"
+#include "platform/qt/EventLoop.h"
 #include "ui/common/ChildLifetime.h"
 #include "ui/common/SheetPresenter.h"
 #include "ui/desktop/DesktopBackgroundController.h"
@@ -11,6 +12,9 @@
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/generation/CreateWallpaperSheet.h"
 #include "ui/inspector/InspectorColumn.h"
+#include "ui/inspector/InspectorView.h"
+#include "ui/inspector/SolarDebugView.h"
+#include "ui/library/DynamicWallpaperOpener.h"
 #include "ui/library/ImageImporter.h"
 #include "ui/library/ImagesLibraryView.h"
 #include "ui/library/LibraryContext.h"
@@ -62,6 +66,10 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
     buildToolbar(actions);
     commandCenter_.addImages
         = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };
+    wallpaperOpener_ = std::make_unique<ui::DynamicWallpaperOpener>(
+        appState_, *context_->dialogs,
+        [inspector] { return inspector->inspector().solarView()->model().effectiveLocation(); }, postToMainThread);
+    commandCenter_.openDynamicWallpaper = [this](const std::filesystem::path& heic) { wallpaperOpener_->open(heic); };
 
     observations_.push_back(uiState_.viewMode.observe([this] { viewModeChanged(); }));
     sheets_ = std::make_unique<ui::WindowSheets>(
@@ -71,6 +79,8 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
 ContentView::~ContentView()
 {
     commandCenter_.addImages = nullptr;
+    commandCenter_.openDynamicWallpaper = nullptr;
+    wallpaperOpener_.reset();
     sheets_.reset();
     // The panes use the library context; they go before it does.
     ui::deleteChildrenFirst(*this);

@@ -22,6 +22,7 @@ struct GenerationServices;
 namespace ui {
 class ExportController;
 class ExportOptionsSheet;
+class DynamicWallpaperOpener;
 class ImagesLibraryView;
 class LibraryContext;
 class WindowSheets;
@@ -64,6 +65,7 @@ private:
     ui::ExportFilePanel panel_;
     std::unique_ptr<ui::LibraryContext> context_;
     std::unique_ptr<ui::WindowSheets> sheets_;
+    std::unique_ptr<ui::DynamicWallpaperOpener> wallpaperOpener_;
     ui::ImagesLibraryView* library_;
     ui::ExportController* export_;
     QToolBar* toolbar_;

@@ -1,0 +1,51 @@
+#include "cli/OpenHeicCommand.h"
+
+#include "app/AppState.h"
+#include "app/DynamicWallpaperImport.h"
+#include "app/PackageLocation.h"
+#include "app/ProjectPackage.h"
+#include "platform/Defaults.h"
+#include "platform/Uuid.h"
+
+namespace tl::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A working folder removed with the object; the package holds copies of its frames.
+struct WorkingFolder {
+    WorkingFolder() { fs::create_directories(path); }
+    ~WorkingFolder()
+    {
+        std::error_code error;
+        fs::remove_all(path, error);
+    }
+    const fs::path path = fs::temp_directory_path() / ("TidelumineImport-" + Uuid::random().text());
+};
+
+} // namespace
+
+Result<void, CommandFailure> runOpenHeic(const OpenHeicCommand& command, ProgressLine& progress, std::ostream& notes)
+{
+    const WorkingFolder folder;
+    auto imported = importDynamicWallpaper(
+        command.input, folder.path, std::nullopt, {}, [&](std::size_t done, std::size_t count) {
+            progress.report(static_cast<int>(done), static_cast<int>(count),
+                "Read image " + std::to_string(done) + "/" + std::to_string(count));
+        });
+    progress.finish();
+    if (!imported) return CommandFailure { imported.error().message };
+    if (imported.value().notice) notes << *imported.value().notice << '\n';
+
+    // The project as the window holds it after the import, saved as the window saves it.
+    InMemoryDefaults defaults;
+    AppState state(defaults);
+    state.setImages(std::move(imported.value().images), imported.value().mode, true);
+    const auto contents = packageContents(withSavedPackageExtension(command.output), state);
+    if (!contents) return CommandFailure { contents.error().description };
+    const auto written = writePackage(contents.value());
+    if (!written.result) return CommandFailure { written.result.error().description };
+    return {};
+}
+
+} // namespace tl::cli

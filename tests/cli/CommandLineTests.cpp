@@ -1,0 +1,156 @@
+// The command line: its arguments, its exit codes, and the files it writes compared with the window's.
+
+#include "app/ProjectPackage.h"
+#include "cli/Main.h"
+#include "ui/export/ExportSheetModel.h"
+#include "ui/export/ExportWork.h"
+
+#include "support/TestImageFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tl {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path samplePackage = fs::path(TIDELUMINE_SAMPLES_DIR) / "Seaside.vorrind";
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome runCli(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out, err;
+    const int status = cli::run(arguments, out, err, false);
+    return { status, out.str(), err.str() };
+}
+
+TEST(CommandLineTest, WrongArgumentsExitWithTwoAndAUsageLine)
+{
+    const std::vector<std::vector<std::string>> wrong {
+        {},
+        { "frobnicate" },
+        { "export", "only-one.vorrind" },
+        { "export", "a.vorrind", "b.heic", "--canvas" },
+        { "export", "a.vorrind", "b.heic", "--canvas", "12k" },
+        { "export", "a.vorrind", "b.heic", "--quality", "best" },
+        { "export", "a.vorrind", "b.heic", "--upscale", "--no-upscale" },
+        { "export", "a.vorrind", "b.heic", "--sharpen" },
+        { "open-heic", "in.heic" },
+        { "desktop", "a.vorrind" },
+        { "desktop", "a.vorrind", "--gnome", "out", "--apply" },
+        { "desktop", "a.vorrind", "--apply", "--location", "91,0" },
+        { "desktop", "a.vorrind", "--apply", "--location", "52.3" },
+        { "desktop", "a.vorrind", "--apply", "--date", "2025-02-29" },
+    };
+    for (const auto& arguments : wrong) {
+        const auto outcome = runCli(arguments);
+        std::string line;
+        for (const auto& argument : arguments)
+            line += argument + " ";
+        EXPECT_EQ(outcome.status, 2) << line;
+        EXPECT_NE(outcome.err.find("\nusage: tidelumine-cli "), std::string::npos) << line << outcome.err;
+    }
+}
+
+TEST(CommandLineTest, HelpAndVersionAnswerOnStandardOutput)
+{
+    const auto help = runCli({ "--help" });
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("tidelumine-cli export PACKAGE OUT.heic"), std::string::npos);
+    const auto version = runCli({ "--version" });
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("tidelumine-cli 0.", 0), 0u) << version.out;
+}
+
+class CommandLineExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!test::canEncodeHeic()) GTEST_SKIP() << "no HEVC encoder";
+    }
+
+    test::ScratchFolder scratch;
+};
+
+TEST_F(CommandLineExportTest, RefusedCanvasFailsWithTheSheetsOwnText)
+{
+    for (const std::string canvas : { "0x10", "40000x100" }) {
+        HeicExportOptions typed;
+        typed.canvasPreset = HeicCanvasPreset::custom;
+        typed.customWidth = canvas.substr(0, canvas.find('x'));
+        typed.customHeight = canvas.substr(canvas.find('x') + 1);
+        typed.upscaleEnabled = false;
+        Observable<HeicExportOptions> options(typed);
+        ui::ExportSheetModel sheet(options);
+        sheet.setKeyFrameSizes({ { "frame.png", { 4480, 2520 } } });
+        const auto text = sheet.validationMessage() ? sheet.validationMessage() : sheet.refusal();
+        ASSERT_TRUE(text) << canvas << " is not refused by the sheet";
+
+        const fs::path output = scratch.path / "refused.heic";
+        const auto outcome
+            = runCli({ "export", samplePackage.string(), output.string(), "--canvas", canvas, "--no-upscale" });
+        EXPECT_EQ(outcome.status, 1) << canvas;
+        EXPECT_NE(outcome.err.find(*text), std::string::npos) << canvas << ": " << outcome.err;
+        EXPECT_FALSE(fs::exists(output));
+    }
+}
+
+TEST_F(CommandLineExportTest, ExportWritesWhatTheWindowWritesAndOpensBackAsAProject)
+{
+    const fs::path byCli = scratch.path / "cli.heic";
+    const auto outcome
+        = runCli({ "export", samplePackage.string(), byCli.string(), "--canvas", "160x90", "--no-upscale" });
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_NE(outcome.err.find("Encoded image 7/7"), std::string::npos) << outcome.err;
+
+    // The window's export run with the options its sheet would hold for the same choices.
+    auto opened = readPackage(samplePackage);
+    ASSERT_TRUE(opened);
+    HeicExportOptions options;
+    options.canvasPreset = HeicCanvasPreset::custom;
+    options.customWidth = "160";
+    options.customHeight = "90";
+    options.upscaleEnabled = false;
+    const fs::path byWindow = scratch.path / "window.heic";
+    const ui::ExportJob job { opened.value().project.images, opened.value().project.mode, byWindow, options };
+    const auto end = ui::runExportWork(job, byWindow, ui::engineExportServices(), {}, {}, {});
+    ASSERT_EQ(end.kind, ui::ExportEnd::Kind::succeeded) << end.message;
+    EXPECT_EQ(test::readBytes(byCli), test::readBytes(byWindow));
+
+    const fs::path package = scratch.path / "Reopened.vorrind";
+    const auto reopened = runCli({ "open-heic", byCli.string(), package.string() });
+    ASSERT_EQ(reopened.status, 0) << reopened.err;
+    const auto project = readPackage(package);
+    ASSERT_TRUE(project);
+    const auto& images = project.value().project.images;
+    ASSERT_EQ(images.size(), 7u);
+    EXPECT_TRUE(project.value().missingFileNames.empty());
+    for (std::size_t i = 0; i < 7; ++i) {
+        EXPECT_NEAR(*images[i].altitude, *opened.value().project.images[i].altitude, 1e-6);
+        EXPECT_NEAR(*images[i].azimuth, *opened.value().project.images[i].azimuth, 1e-6);
+    }
+}
+
+TEST_F(CommandLineExportTest, FailuresExitWithOneAndTheReason)
+{
+    const auto missing = runCli({ "export", (scratch.path / "None.vorrind").string(), "out.heic" });
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err.rfind("tidelumine-cli: ", 0), 0u) << missing.err;
+
+    test::writeBytes(scratch.path / "fake.heic", "not a picture");
+    const auto unreadable
+        = runCli({ "open-heic", (scratch.path / "fake.heic").string(), (scratch.path / "Out.vorrind").string() });
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_NE(unreadable.err.find("The file could not be read as a HEIC image."), std::string::npos);
+    EXPECT_FALSE(fs::exists(scratch.path / "Out.vorrind"));
+}
+
+} // namespace
+} // namespace tl
