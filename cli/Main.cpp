@@ -32,7 +32,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
                          [&](const ExportCommand& exporting) { return runExport(exporting, progress); },
                          [&](const OpenHeicCommand& opening) { return runOpenHeic(opening, progress, err); },
                          [&](const DesktopCommand&) -> Result<void, CommandFailure> {
-                             return CommandFailure { "desktop: not built yet" };
+                             return CommandFailure { "the desktop command is not available yet" };
                          },
                      },
             command.value());
