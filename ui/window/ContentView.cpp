@@ -68,7 +68,12 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
         = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };
     wallpaperOpener_ = std::make_unique<ui::DynamicWallpaperOpener>(
         appState_, *context_->dialogs,
-        [inspector] { return inspector->inspector().solarView()->model().effectiveLocation(); }, postToMainThread);
+        [inspector]() -> std::optional<Location> {
+            // The sun preview exists only while the inspector has shown a frame.
+            auto* solar = inspector->inspector().solarView();
+            return solar ? solar->model().effectiveLocation() : std::nullopt;
+        },
+        postToMainThread);
     commandCenter_.openDynamicWallpaper = [this](const std::filesystem::path& heic) { wallpaperOpener_->open(heic); };
 
     observations_.push_back(uiState_.viewMode.observe([this] { viewModeChanged(); }));
