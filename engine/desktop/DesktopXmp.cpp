@@ -15,6 +15,21 @@ bool isNameChar(char c)
         || c == '.' || c == ':';
 }
 
+// The quoted value of `= "value"` (or single quotes) starting at `at`, blanks allowed around "=".
+std::optional<std::string_view> attributeValue(std::string_view xmp, std::size_t at)
+{
+    while (at < xmp.size() && isXmlSpace(xmp[at]))
+        ++at;
+    if (at >= xmp.size() || xmp[at] != '=') return std::nullopt;
+    ++at;
+    while (at < xmp.size() && isXmlSpace(xmp[at]))
+        ++at;
+    if (at >= xmp.size() || (xmp[at] != '"' && xmp[at] != '\'')) return std::nullopt;
+    const std::size_t close = xmp.find(xmp[at], at + 1);
+    if (close == std::string_view::npos) return std::nullopt;
+    return xmp.substr(at + 1, close - at - 1);
+}
+
 // The prefix bound to the desktop namespace by an xmlns:prefix="..." declaration.
 std::optional<std::string> desktopPrefixIn(std::string_view xmp)
 {
@@ -23,16 +38,8 @@ std::optional<std::string> desktopPrefixIn(std::string_view xmp)
         while (end < xmp.size() && isNameChar(xmp[end]) && xmp[end] != ':')
             ++end;
         const std::string_view prefix = xmp.substr(at + 6, end - at - 6);
-        while (end < xmp.size() && isXmlSpace(xmp[end]))
-            ++end;
-        if (end >= xmp.size() || xmp[end] != '=') continue;
-        ++end;
-        while (end < xmp.size() && isXmlSpace(xmp[end]))
-            ++end;
-        if (end >= xmp.size() || (xmp[end] != '"' && xmp[end] != '\'')) continue;
-        const std::size_t close = xmp.find(xmp[end], end + 1);
-        if (close == std::string_view::npos) return std::nullopt;
-        if (!prefix.empty() && xmp.substr(end + 1, close - end - 1) == desktopNamespace) return std::string(prefix);
+        const auto value = attributeValue(xmp, end);
+        if (!prefix.empty() && value == desktopNamespace) return std::string(prefix);
     }
     return std::nullopt;
 }
@@ -56,16 +63,7 @@ std::optional<std::string> desktopXmpProperty(std::string_view xmp, std::string_
             return std::string(xmp.substr(end + 1, close - end - 1));
         }
         if (!isXmlSpace(xmp[at - 1])) continue;
-        while (end < xmp.size() && isXmlSpace(xmp[end]))
-            ++end;
-        if (end >= xmp.size() || xmp[end] != '=') continue;
-        ++end;
-        while (end < xmp.size() && isXmlSpace(xmp[end]))
-            ++end;
-        if (end >= xmp.size() || (xmp[end] != '"' && xmp[end] != '\'')) continue;
-        const std::size_t close = xmp.find(xmp[end], end + 1);
-        if (close == std::string_view::npos) return std::nullopt;
-        return std::string(xmp.substr(end + 1, close - end - 1));
+        if (const auto value = attributeValue(xmp, end)) return std::string(*value);
     }
     return std::nullopt;
 }

@@ -14,7 +14,7 @@ namespace tl::testing {
 
 inline WallpaperImage keyImage(std::string name, std::optional<double> timeOfDay = std::nullopt)
 {
-    WallpaperImage image{.id = Uuid::random(), .fileName = std::move(name)};
+    WallpaperImage image { .id = Uuid::random(), .fileName = std::move(name) };
     image.timeOfDay = timeOfDay;
     return image;
 }
@@ -30,7 +30,8 @@ inline WallpaperImage tweenOf(const WallpaperImage& parent, std::string name)
 inline std::vector<std::string> fileNames(const std::vector<WallpaperImage>& images)
 {
     std::vector<std::string> names;
-    for (const auto& image : images) names.push_back(image.fileName);
+    for (const auto& image : images)
+        names.push_back(image.fileName);
     return names;
 }
 
@@ -47,7 +48,7 @@ protected:
     InMemoryDefaults defaults;
     ManualEventLoop loop;
     std::shared_ptr<UndoManager> undo = loop.makeUndoManager();
-    AppState state{defaults};
+    AppState state { defaults };
 };
 
-}  // namespace tl::testing
+} // namespace tl::testing

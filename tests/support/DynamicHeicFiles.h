@@ -5,9 +5,9 @@
 
 #include "engine/WallpaperMetadata.h"
 #include "platform/HeifHandles.h"
+#include "support/TestImageFiles.h"
 
 #include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
 #include <plist/plist.h>
 
 #include <cstdlib>
@@ -72,15 +72,7 @@ inline bool writeDynamicHeic(
     const heif::Encoder encoder(rawEncoder);
     heif_encoder_set_lossy_quality(encoder.get(), 95);
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const cv::Mat& bgr = pictures[i];
-        heif_image* rawImage = nullptr;
-        heif_image_create(bgr.cols, bgr.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
-        const heif::Image image(rawImage);
-        heif_image_add_plane(image.get(), heif_channel_interleaved, bgr.cols, bgr.rows, 8);
-        int stride = 0;
-        std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
-        cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
-        cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+        const heif::Image image = heifImageOf(pictures[i]);
         heif_image_handle* rawHandle = nullptr;
         if (heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, &rawHandle).code
             != heif_error_Ok)

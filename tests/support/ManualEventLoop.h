@@ -21,7 +21,8 @@ public:
     {
         auto work = std::move(pending_);
         pending_.clear();
-        for (auto& item : work) item();
+        for (auto& item : work)
+            item();
     }
 
     std::shared_ptr<UndoManager> makeUndoManager() { return std::make_shared<UndoManager>(scheduler()); }
@@ -30,4 +31,4 @@ private:
     std::vector<std::function<void()>> pending_;
 };
 
-}  // namespace tl::testing
+} // namespace tl::testing

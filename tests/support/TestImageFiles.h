@@ -163,6 +163,20 @@ inline bool canEncodeHeic()
     return true;
 }
 
+// 8-bit BGR pixels as an interleaved RGB libheif image.
+inline heif::Image heifImageOf(const cv::Mat& bgr)
+{
+    heif_image* rawImage = nullptr;
+    heif_image_create(bgr.cols, bgr.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
+    heif::Image image(rawImage);
+    heif_image_add_plane(image.get(), heif_channel_interleaved, bgr.cols, bgr.rows, 8);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+    cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
+    cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+    return image;
+}
+
 // A HEIC file of 8-bit BGR pixels, near-lossless, with an optional ICC profile or a colour box naming
 // other primaries than sRGB's (with the sRGB transfer curve).
 inline bool writeTestHeic(const cv::Mat& bgr, const std::filesystem::path& path,
@@ -174,14 +188,7 @@ inline bool writeTestHeic(const cv::Mat& bgr, const std::filesystem::path& path,
         return false;
     const heif::Encoder encoder(rawEncoder);
     heif_encoder_set_lossy_quality(encoder.get(), 95);
-    heif_image* rawImage = nullptr;
-    heif_image_create(bgr.cols, bgr.rows, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage);
-    const heif::Image image(rawImage);
-    heif_image_add_plane(image.get(), heif_channel_interleaved, bgr.cols, bgr.rows, 8);
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
-    cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, plane, static_cast<std::size_t>(stride));
-    cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
+    const heif::Image image = heifImageOf(bgr);
     if (!profile.empty()) heif_image_set_raw_color_profile(image.get(), "prof", profile.data(), profile.size());
     const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> nclx(
         heif_nclx_color_profile_alloc(), heif_nclx_color_profile_free);
