@@ -73,7 +73,8 @@ Result<void, CommandFailure> runExport(const ExportCommand& command, ProgressLin
 {
     auto opened = readPackage(command.package);
     if (!opened) return CommandFailure { opened.error().description };
-    auto& [project, missing] = opened.value();
+    const Project& project = opened.value().project;
+    const auto& missing = opened.value().missingFileNames;
     if (!missing.empty()) {
         std::string list;
         for (const auto& name : missing)
