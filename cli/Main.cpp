@@ -1,6 +1,7 @@
 #include "cli/Main.h"
 
 #include "cli/CommandLine.h"
+#include "cli/DesktopCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/OpenHeicCommand.h"
 #include "platform/Bundle.h"
@@ -31,9 +32,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
                          },
                          [&](const ExportCommand& exporting) { return runExport(exporting, progress); },
                          [&](const OpenHeicCommand& opening) { return runOpenHeic(opening, progress, err); },
-                         [&](const DesktopCommand&) -> Result<void, CommandFailure> {
-                             return CommandFailure { "the desktop command is not available yet" };
-                         },
+                         [&](const DesktopCommand& desktop) { return runDesktop(desktop, progress, err); },
                      },
             command.value());
     if (!result) {

@@ -4,26 +4,10 @@
 #include "app/DynamicWallpaperImport.h"
 #include "app/PackageLocation.h"
 #include "app/ProjectPackage.h"
+#include "cli/WorkingFolder.h"
 #include "platform/Defaults.h"
-#include "platform/Uuid.h"
 
 namespace tl::cli {
-namespace {
-
-namespace fs = std::filesystem;
-
-// A working folder removed with the object; the package holds copies of its frames.
-struct WorkingFolder {
-    WorkingFolder() { fs::create_directories(path); }
-    ~WorkingFolder()
-    {
-        std::error_code error;
-        fs::remove_all(path, error);
-    }
-    const fs::path path = fs::temp_directory_path() / ("TidelumineImport-" + Uuid::random().text());
-};
-
-} // namespace
 
 Result<void, CommandFailure> runOpenHeic(const OpenHeicCommand& command, ProgressLine& progress, std::ostream& notes)
 {

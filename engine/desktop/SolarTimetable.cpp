@@ -6,9 +6,18 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <ctime>
 #include <utility>
 
 namespace tl::desktop {
+
+CivilDay localToday()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    return { local.tm_year + 1900, local.tm_mon + 1, local.tm_mday };
+}
 
 namespace {
 

@@ -19,6 +19,9 @@ struct CivilDay {
     friend bool operator==(const CivilDay&, const CivilDay&) = default;
 };
 
+// Today on the process's local clock.
+CivilDay localToday();
+
 // The place, the day and the zone whose clock the times are read on.
 struct SolarDay {
     Location place { 0, 0 };

@@ -152,5 +152,34 @@ TEST_F(CommandLineExportTest, FailuresExitWithOneAndTheReason)
     EXPECT_FALSE(fs::exists(scratch.path / "Out.vorrind"));
 }
 
+TEST_F(CommandLineExportTest, DesktopWritesGnomesSlideshowAndPlasmasPackageFromAPackageOrItsHeic)
+{
+    const fs::path gnome = scratch.path / "gnome";
+    const auto withoutPlace = runCli({ "desktop", samplePackage.string(), "--gnome", gnome.string() });
+    EXPECT_EQ(withoutPlace.status, 1);
+    EXPECT_NE(withoutPlace.err.find("--location"), std::string::npos) << withoutPlace.err;
+
+    const auto slideshow = runCli({ "desktop", samplePackage.string(), "--gnome", gnome.string(), "--location",
+        "52.37,4.90", "--date", "2026-06-21" });
+    ASSERT_EQ(slideshow.status, 0) << slideshow.err;
+    const std::string xml = test::readBytes(gnome / "Seaside.xml");
+    EXPECT_NE(xml.find("<starttime>"), std::string::npos) << xml;
+    std::size_t pictures = 0;
+    for (const auto& entry : fs::directory_iterator(gnome))
+        pictures += entry.path().extension() == ".png";
+    EXPECT_EQ(pictures, 7u);
+
+    // The exported HEIC, read back, gives Plasma its brightest and darkest frames.
+    const fs::path heic = scratch.path / "Seaside.heic";
+    ASSERT_EQ(
+        runCli({ "export", samplePackage.string(), heic.string(), "--canvas", "160x90", "--no-upscale" }).status, 0);
+    const fs::path plasma = scratch.path / "plasma";
+    const auto package = runCli({ "desktop", heic.string(), "--plasma", plasma.string() });
+    ASSERT_EQ(package.status, 0) << package.err;
+    EXPECT_TRUE(fs::exists(plasma / "metadata.json"));
+    EXPECT_TRUE(fs::exists(plasma / "contents" / "images" / "160x90.png"));
+    EXPECT_TRUE(fs::exists(plasma / "contents" / "images_dark" / "160x90.png"));
+}
+
 } // namespace
 } // namespace tl

@@ -4,6 +4,7 @@
 #include "ui/common/SheetPresenter.h"
 #include "ui/export/ExportOptionsSheet.h"
 #include "ui/export/ExportProgressView.h"
+#include "ui/export/ExportResultView.h"
 #include "ui/generation/CreateWallpaperSheet.h"
 #include "ui/inspector/InspectorColumn.h"
 #include "ui/library/ImagesLibraryView.h"
@@ -115,6 +116,24 @@ TEST_F(ContentViewTest, EveryToolbarEntryIsOneRegistryActionWithItsToolbarText)
     EXPECT_EQ(ui.viewMode.get(), LibraryViewMode::single);
     actions.toggleInspector.trigger();
     EXPECT_FALSE(ui.showsInspector.get());
+}
+
+TEST_F(ContentViewTest, TheFinishedExportOffersTheWallpaperToTheDesktopThroughTheFileMenusAction)
+{
+    importPictures(1);
+    ExportOptionsSheet& sheet = openExportSheet();
+    QPushButton* setBackground = nullptr;
+    for (auto* button : sheet.resultView().findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("Set as Desktop Background...")) setBackground = button;
+    }
+    ASSERT_TRUE(setBackground);
+    // Only the count listens, so nothing is written to this machine's desktop.
+    QAction& action = harness.window().actions().setDesktopBackground;
+    QObject::disconnect(&action, &QAction::triggered, nullptr, nullptr);
+    int triggered = 0;
+    QObject::connect(&action, &QAction::triggered, [&] { ++triggered; });
+    setBackground->click();
+    EXPECT_EQ(triggered, 1);
 }
 
 TEST_F(ContentViewTest, GenerateTimelineAlwaysShowsASheetAndClosingItEmptiesTheSlot)

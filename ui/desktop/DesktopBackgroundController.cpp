@@ -11,19 +11,9 @@
 #include <QAction>
 #include <QPointer>
 
-#include <ctime>
-
 namespace tl::ui {
 
 namespace {
-
-desktop::CivilDay today()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    return { local.tm_year + 1900, local.tm_mon + 1, local.tm_mday };
-}
 
 std::string joined(const std::vector<std::string>& lines)
 {
@@ -76,7 +66,7 @@ void DesktopBackgroundController::setProjectAsDesktopBackground()
         return services_.tell(failure("Your data folder could not be found (neither XDG_DATA_HOME nor HOME is set)."));
 
     const RunningDesktop desktop = runningDesktop(*services_.environment);
-    desktop::SolarDay day { { 0, 0 }, today(), TimeZone::current() };
+    desktop::SolarDay day { { 0, 0 }, desktop::localToday(), TimeZone::current() };
     // Plasma shows a light/dark pair, which needs no place.
     if (std::holds_alternative<desktop::SolarSchedule>(source.value().wallpaper.layout)
         && desktop.family != DesktopFamily::plasma) {

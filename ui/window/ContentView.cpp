@@ -10,6 +10,7 @@
 #include "ui/desktop/DesktopBackgroundController.h"
 #include "ui/export/ExportController.h"
 #include "ui/export/ExportOptionsSheet.h"
+#include "ui/export/ExportResultView.h"
 #include "ui/generation/CreateWallpaperSheet.h"
 #include "ui/inspector/InspectorColumn.h"
 #include "ui/inspector/InspectorView.h"
@@ -21,8 +22,10 @@
 #include "ui/window/AppActions.h"
 #include "ui/window/WindowSheets.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 
@@ -63,6 +66,7 @@ ContentView::ContentView(AppCommandCenter& commandCenter, AppActions& actions, G
     layout->addWidget(inspector);
     ui::DesktopBackgroundController::attach(
         actions.setDesktopBackground, appState_, inspector->inspector(), commandCenter.projectIO.dialogs(), *this);
+    setDesktopBackgroundAction_ = &actions.setDesktopBackground;
     buildToolbar(actions);
     commandCenter_.addImages
         = [this](const std::vector<std::filesystem::path>& files) { library_->importer().import(files); };
@@ -162,6 +166,10 @@ QDialog* ContentView::makeSheet(AppUIState::ActiveSheet sheet)
             if (!image.isTween && image.sourcePath) keyFrames.emplace_back(*image.sourcePath);
         }
         exportSheet->setKeyFrames(std::move(keyFrames), export_->services().probeSecondsPerTile);
+        // The wallpaper just written goes onto the desktop from beside "Export complete!".
+        auto* setBackground = new QPushButton(setDesktopBackgroundAction_->text());
+        connect(setBackground, &QPushButton::clicked, setDesktopBackgroundAction_, &QAction::trigger);
+        exportSheet->resultView().addFileButton(setBackground);
         return exportSheet;
     }
     case AppUIState::ActiveSheet::magicGenerate:

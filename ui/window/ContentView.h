@@ -70,6 +70,7 @@ private:
     ui::ExportController* export_;
     QToolBar* toolbar_;
     QAction* openAction_ = nullptr;
+    QAction* setDesktopBackgroundAction_ = nullptr;
     std::vector<Observation> observations_;
 };
 
