@@ -4,6 +4,7 @@
 #include "app/ProjectPackage.h"
 #include "cli/WorkingFolder.h"
 #include "engine/desktop/DesktopInstall.h"
+#include "engine/desktop/ProjectWallpaper.h"
 #include "platform/UserFolders.h"
 
 namespace tl::cli {
@@ -75,12 +76,14 @@ Result<void, CommandFailure> runDesktop(const DesktopCommand& command, ProgressL
 
     switch (command.target) {
     case DesktopCommand::Target::gnome: {
-        const desktop::GnomeFolders folders { command.folder,
-            command.folder / (command.source.stem().string() + ".xml") };
+        // The listing beside the slideshow, which takes the wallpaper's own name in the folder.
+        const std::string name = desktop::folderName(command.source.stem().string());
+        const desktop::GnomeFolders folders { command.folder, command.folder / (name + "-background-properties.xml") };
         const auto written = desktop::writeGnomeWallpaper(source.value(), day, folders, reportImage);
         progress.finish();
         if (!written) return CommandFailure { written.error().text };
         tell(notes, written.value().notes);
+        notes << "Wrote " << written.value().picture.string() << '\n';
         return {};
     }
     case DesktopCommand::Target::plasma: {
@@ -88,6 +91,7 @@ Result<void, CommandFailure> runDesktop(const DesktopCommand& command, ProgressL
         progress.finish();
         if (!written) return CommandFailure { written.error().text };
         tell(notes, written.value().notes);
+        notes << "Wrote " << written.value().package.string() << '\n';
         return {};
     }
     case DesktopCommand::Target::apply: {
