@@ -112,15 +112,15 @@ struct FlatTiff {
 };
 
 // A picture of one colour, every strip the same deflated bytes.
-bool writeFlatTiff(const fs::path& path, const FlatTiff& spec)
+bool writeFlatTiff(const fs::path& path, const FlatTiff& picture)
 {
     TIFF* tiff = TIFFOpen(path.c_str(), "w8");
     if (!tiff) return false;
-    const auto samples = static_cast<std::uint16_t>(spec.pixel.size());
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, spec.side);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, spec.side);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, spec.bits);
-    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, spec.floatingPoint ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT);
+    const auto samples = static_cast<std::uint16_t>(picture.pixel.size());
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, picture.side);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, picture.side);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, picture.bits);
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, picture.floatingPoint ? SAMPLEFORMAT_IEEEFP : SAMPLEFORMAT_UINT);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples);
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
@@ -129,21 +129,21 @@ bool writeFlatTiff(const fs::path& path, const FlatTiff& spec)
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, extra);
     }
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    const std::uint32_t blockRows = spec.oneTile || spec.rowsPerStrip == 0 ? spec.side : spec.rowsPerStrip;
-    if (spec.oneTile) {
-        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, spec.side);
-        TIFFSetField(tiff, TIFFTAG_TILELENGTH, spec.side);
+    const std::uint32_t blockRows = picture.oneTile || picture.rowsPerStrip == 0 ? picture.side : picture.rowsPerStrip;
+    if (picture.oneTile) {
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, picture.side);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, picture.side);
     } else {
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, blockRows);
     }
-    const std::size_t sampleBytes = static_cast<std::size_t>(spec.bits) / 8;
-    std::vector<std::uint8_t> row(std::size_t { spec.side } * samples * sampleBytes);
+    const std::size_t sampleBytes = static_cast<std::size_t>(picture.bits) / 8;
+    std::vector<std::uint8_t> row(std::size_t { picture.side } * samples * sampleBytes);
     for (std::size_t at = 0; at < row.size(); at += sampleBytes) {
-        const double value = spec.pixel[(at / sampleBytes) % samples];
-        if (spec.floatingPoint) {
+        const double value = picture.pixel[(at / sampleBytes) % samples];
+        if (picture.floatingPoint) {
             const auto single = static_cast<float>(value);
             std::memcpy(&row[at], &single, 4);
-        } else if (spec.bits == 16) {
+        } else if (picture.bits == 16) {
             const auto wide = static_cast<std::uint16_t>(value);
             std::memcpy(&row[at], &wide, 2);
         } else {
@@ -152,10 +152,10 @@ bool writeFlatTiff(const fs::path& path, const FlatTiff& spec)
     }
     std::vector<std::uint8_t> block = deflatedRows(row, blockRows);
     bool written = true;
-    const std::uint32_t blocks = spec.oneTile ? 1 : TIFFNumberOfStrips(tiff);
+    const std::uint32_t blocks = picture.oneTile ? 1 : TIFFNumberOfStrips(tiff);
     for (std::uint32_t index = 0; index < blocks && written; ++index) {
-        written = (spec.oneTile ? TIFFWriteRawTile(tiff, index, block.data(), static_cast<tmsize_t>(block.size()))
-                                : TIFFWriteRawStrip(tiff, index, block.data(), static_cast<tmsize_t>(block.size())))
+        written = (picture.oneTile ? TIFFWriteRawTile(tiff, index, block.data(), static_cast<tmsize_t>(block.size()))
+                                   : TIFFWriteRawStrip(tiff, index, block.data(), static_cast<tmsize_t>(block.size())))
             > 0;
     }
     TIFFClose(tiff);
