@@ -4,6 +4,7 @@
 #include "app/PackageLocation.h"
 #include "engine/SolarPositionService.h"
 #include "engine/desktop/DynamicHeicReader.h"
+#include "platform/ExceptionText.h"
 #include "platform/ImageDecoding.h"
 #include "platform/Overloaded.h"
 
@@ -82,6 +83,32 @@ std::optional<std::string> place(std::vector<WallpaperImage>& images, WallpaperM
         reader.wallpaper().layout);
 }
 
+Result<ImportedWallpaper, WallpaperImportError> importFrames(const fs::path& heic, const fs::path& workingFolder,
+    const std::optional<ClockPlace>& clockPlace, std::stop_token stop,
+    const std::function<void(std::size_t, std::size_t)>& progress)
+{
+    const auto reader = desktop::DynamicHeicReader::open(heic);
+    if (!reader) return WallpaperImportError { reader.error().message() };
+    const std::size_t count = reader.value().wallpaper().imageCount;
+    ImportedWallpaper imported;
+    const std::string stem = heic.stem().string();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (stop.stop_requested()) return WallpaperImportError { {}, true };
+        const auto pixels = reader.value().decodeImage(i);
+        if (!pixels) return WallpaperImportError { pixels.error().message() };
+        char number[32];
+        std::snprintf(number, sizeof number, "-%02zu.png", i + 1);
+        const fs::path file = workingFolder / (stem + number);
+        auto frame = writePng(pixels.value(), file) ? readFrameFile(file) : std::nullopt;
+        if (!frame)
+            return WallpaperImportError { "The images could not be written to " + workingFolder.string() + "." };
+        imported.images.push_back(std::move(*frame));
+        if (progress) progress(i + 1, count);
+    }
+    imported.notice = place(imported.images, imported.mode, reader.value(), clockPlace);
+    return imported;
+}
+
 } // namespace
 
 ClockPlace referenceClockPlace()
@@ -107,26 +134,12 @@ Result<ImportedWallpaper, WallpaperImportError> importDynamicWallpaper(const fs:
     const fs::path& workingFolder, const std::optional<ClockPlace>& clockPlace, std::stop_token stop,
     const std::function<void(std::size_t, std::size_t)>& progress)
 {
-    const auto reader = desktop::DynamicHeicReader::open(heic);
-    if (!reader) return WallpaperImportError { reader.error().message() };
-    const std::size_t count = reader.value().wallpaper().imageCount;
-    ImportedWallpaper imported;
-    const std::string stem = heic.stem().string();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (stop.stop_requested()) return WallpaperImportError { {}, true };
-        const auto pixels = reader.value().decodeImage(i);
-        if (!pixels) return WallpaperImportError { pixels.error().message() };
-        char number[32];
-        std::snprintf(number, sizeof number, "-%02zu.png", i + 1);
-        const fs::path file = workingFolder / (stem + number);
-        auto frame = writePng(pixels.value(), file) ? readFrameFile(file) : std::nullopt;
-        if (!frame)
-            return WallpaperImportError { "The images could not be written to " + workingFolder.string() + "." };
-        imported.images.push_back(std::move(*frame));
-        if (progress) progress(i + 1, count);
+    // Runs on workers, where a throw (a failed allocation of a large frame) would end the program.
+    try {
+        return importFrames(heic, workingFolder, clockPlace, std::move(stop), progress);
+    } catch (...) {
+        return WallpaperImportError { currentExceptionText() };
     }
-    imported.notice = place(imported.images, imported.mode, reader.value(), clockPlace);
-    return imported;
 }
 
 } // namespace tl

@@ -32,8 +32,13 @@ void DynamicWallpaperOpener::open(const std::filesystem::path& heic)
         std::error_code error;
         std::filesystem::create_directories(folder, error);
         auto imported = importDynamicWallpaper(heic, folder, place, run.stopToken());
-        if (!imported) std::filesystem::remove_all(folder, error);
-        run.post([this, imported = std::move(imported), project]() mutable {
+        run.postAlways([this, run, folder, imported = std::move(imported), project]() mutable {
+            // Frames nobody will show are removed; the folder is this run's own.
+            if (!imported || !run.isCurrent() || appState_.projectGeneration() != project) {
+                std::error_code ignored;
+                std::filesystem::remove_all(folder, ignored);
+            }
+            if (!run.isCurrent()) return;
             if (!imported) {
                 if (imported.error().cancelled) return;
                 dialogs_.runAlert({ "Import Failed", imported.error().message, AlertStyle::warning, { "OK" } });
