@@ -24,11 +24,7 @@ Result<WallpaperProject, CommandFailure> readWallpaperProject(
     if (isDynamicWallpaperFile(command.source)) {
         std::optional<ClockPlace> place;
         if (command.location) place = ClockPlace { *command.location, TimeZone::current() };
-        auto imported
-            = importDynamicWallpaper(command.source, scratch, place, {}, [&](std::size_t done, std::size_t count) {
-                  progress.report(static_cast<int>(done), static_cast<int>(count),
-                      "Read image " + std::to_string(done) + "/" + std::to_string(count));
-              });
+        auto imported = importDynamicWallpaper(command.source, scratch, place, {}, progress.imageCounter("Read"));
         if (!imported) return CommandFailure { imported.error().message };
         return WallpaperProject { std::move(imported.value().images), imported.value().mode };
     }
@@ -69,10 +65,7 @@ Result<void, CommandFailure> runDesktop(const DesktopCommand& command, ProgressL
         return CommandFailure { "The times of a wallpaper that follows the sun need a place: give it with --location "
                                 "LATITUDE,LONGITUDE." };
     const desktop::SolarDay day = solarDayFor(command);
-    const auto reportImage = [&](std::size_t done, std::size_t total) {
-        progress.report(static_cast<int>(done), static_cast<int>(total),
-            "Wrote image " + std::to_string(done) + "/" + std::to_string(total));
-    };
+    const auto reportImage = progress.imageCounter("Wrote");
 
     switch (command.target) {
     case DesktopCommand::Target::gnome: {

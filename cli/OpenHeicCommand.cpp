@@ -12,11 +12,7 @@ namespace tl::cli {
 Result<void, CommandFailure> runOpenHeic(const OpenHeicCommand& command, ProgressLine& progress, std::ostream& notes)
 {
     const WorkingFolder folder;
-    auto imported = importDynamicWallpaper(
-        command.input, folder.path, std::nullopt, {}, [&](std::size_t done, std::size_t count) {
-            progress.report(static_cast<int>(done), static_cast<int>(count),
-                "Read image " + std::to_string(done) + "/" + std::to_string(count));
-        });
+    auto imported = importDynamicWallpaper(command.input, folder.path, std::nullopt, {}, progress.imageCounter("Read"));
     progress.finish();
     if (!imported) return CommandFailure { imported.error().message };
     if (imported.value().notice) notes << *imported.value().notice << '\n';

@@ -30,6 +30,14 @@ void ProgressLine::report(int current, int total, const std::string& message)
     drawn_ = true;
 }
 
+std::function<void(std::size_t, std::size_t)> ProgressLine::imageCounter(std::string verb)
+{
+    return [this, verb = std::move(verb)](std::size_t done, std::size_t total) {
+        report(static_cast<int>(done), static_cast<int>(total),
+            verb + " image " + std::to_string(done) + "/" + std::to_string(total));
+    };
+}
+
 void ProgressLine::finish()
 {
     if (drawn_) out_ << '\n' << std::flush;

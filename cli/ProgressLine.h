@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -12,6 +14,8 @@ public:
     ProgressLine(std::ostream& out, bool terminal);
 
     void report(int current, int total, const std::string& message);
+    // Reports work counted in images as "VERB image DONE/TOTAL".
+    std::function<void(std::size_t, std::size_t)> imageCounter(std::string verb);
     // Ends the bar's line before anything else is printed.
     void finish();
 
