@@ -66,11 +66,8 @@ inline bool writeDynamicHeic(
     const std::vector<cv::Mat>& pictures, const std::filesystem::path& path, const std::optional<std::string>& xmp)
 {
     const heif::Context context(heif_context_alloc());
-    heif_encoder* rawEncoder = nullptr;
-    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder).code != heif_error_Ok)
-        return false;
-    const heif::Encoder encoder(rawEncoder);
-    heif_encoder_set_lossy_quality(encoder.get(), 95);
+    const heif::Encoder encoder = hevcEncoder(context);
+    if (!encoder) return false;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const heif::Image image = heifImageOf(pictures[i]);
         heif_image_handle* rawHandle = nullptr;

@@ -152,15 +152,22 @@ inline std::string wideBigTiff()
     return tiff + littleEndian(0, 8) + std::string(2 * width, '\x80');
 }
 
+// libheif's HEVC encoder for `context` at `quality`; none when libheif here has no HEVC encoder.
+inline heif::Encoder hevcEncoder(const heif::Context& context, int quality = 95)
+{
+    heif_encoder* rawEncoder = nullptr;
+    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder).code != heif_error_Ok)
+        return nullptr;
+    heif::Encoder encoder(rawEncoder);
+    heif_encoder_set_lossy_quality(encoder.get(), quality);
+    return encoder;
+}
+
 // Whether libheif here can encode HEVC; codec-dependent tests skip without it.
 inline bool canEncodeHeic()
 {
     const heif::Context context(heif_context_alloc());
-    heif_encoder* encoder = nullptr;
-    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &encoder).code != heif_error_Ok)
-        return false;
-    heif_encoder_release(encoder);
-    return true;
+    return hevcEncoder(context) != nullptr;
 }
 
 // 8-bit BGR pixels as an interleaved RGB libheif image.
@@ -183,11 +190,8 @@ inline bool writeTestHeic(const cv::Mat& bgr, const std::filesystem::path& path,
     const std::vector<std::uint8_t>& profile = {}, std::optional<heif_color_primaries> primaries = std::nullopt)
 {
     const heif::Context context(heif_context_alloc());
-    heif_encoder* rawEncoder = nullptr;
-    if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder).code != heif_error_Ok)
-        return false;
-    const heif::Encoder encoder(rawEncoder);
-    heif_encoder_set_lossy_quality(encoder.get(), 95);
+    const heif::Encoder encoder = hevcEncoder(context);
+    if (!encoder) return false;
     const heif::Image image = heifImageOf(bgr);
     if (!profile.empty()) heif_image_set_raw_color_profile(image.get(), "prof", profile.data(), profile.size());
     const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> nclx(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/HeifHandles.h"
+#include "support/TestImageFiles.h"
 
 #include <opencv2/core.hpp>
 
@@ -110,13 +111,9 @@ private:
     static std::string codedTile(int side, cv::Scalar ycbcr, bool fullRange)
     {
         const heif::Context context(heif_context_alloc());
-        heif_encoder* rawEncoder = nullptr;
-        if (heif_context_get_encoder_for_format(context.get(), heif_compression_HEVC, &rawEncoder).code
-            != heif_error_Ok)
-            return {};
-        const heif::Encoder encoder(rawEncoder);
+        const heif::Encoder encoder = hevcEncoder(context, 90);
+        if (!encoder) return {};
         heif_encoder_set_parameter(encoder.get(), "preset", "ultrafast");
-        heif_encoder_set_lossy_quality(encoder.get(), 90);
         heif_image* rawImage = nullptr;
         heif_image_create(side, side, heif_colorspace_YCbCr, heif_chroma_420, &rawImage);
         const heif::Image image(rawImage);
