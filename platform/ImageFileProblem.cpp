@@ -7,10 +7,10 @@
 #include "platform/ImageDecodingWebp.h"
 #include "platform/ImageFileBytes.h"
 #include "platform/ImageFileExtent.h"
+#include "platform/ImageSource.h"
 
 #include <webp/decode.h>
 
-#include <fstream>
 #include <vector>
 
 namespace tl {
@@ -19,7 +19,7 @@ namespace {
 using Kind = ImageFileProblem::Kind;
 
 // Enough for every signature and for a WebP file's animation flag.
-constexpr std::streamsize headBytes = 4096;
+constexpr std::size_t headBytes = 4096;
 
 bool isAnimatedWebp(const std::vector<std::uint8_t>& head)
 {
@@ -41,13 +41,12 @@ ImageFileProblem diagnoseImageFile(const std::filesystem::path& file)
     std::error_code error;
     if (!std::filesystem::exists(file, error)) return { Kind::missing };
     const auto size = std::filesystem::file_size(file, error);
-    std::ifstream stream(file, std::ios::binary);
-    if (error || !stream) return { Kind::unreadable };
-    if (size > kLargestImageFileBytes) return { Kind::fileTooLarge };
+    if (!error && size > kLargestImageFileBytes) return { Kind::fileTooLarge };
+    // Opened and checked as one: a FIFO in the file's place is unreadable, not a wait for a writer.
+    const auto source = ImageSource::openFile(file);
+    if (error || !source) return { Kind::unreadable };
 
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(headBytes));
-    stream.read(reinterpret_cast<char*>(head.data()), headBytes);
-    head.resize(static_cast<std::size_t>(stream.gcount()));
+    const std::vector<std::uint8_t> head = source->head(headBytes);
     if (isAnimatedWebp(head)) return { Kind::animated };
     if (const auto extent = readImageFileExtent(file); extent && isTooLargeToDecode(*extent))
         return { Kind::pictureTooLarge, extent };

@@ -1,7 +1,5 @@
 #include "platform/ImageSource.h"
 
-#include "platform/ImageFileBytes.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,7 +11,7 @@
 
 namespace tl {
 
-std::optional<ImageSource> ImageSource::openFile(const std::filesystem::path& path)
+std::optional<ImageSource> ImageSource::openFile(const std::filesystem::path& path, std::uintmax_t largest)
 {
     // Without O_NONBLOCK, opening a FIFO put in the file's place after the caller looked would wait
     // for a writer that never comes; the type is checked on what was actually opened.
@@ -22,7 +20,7 @@ std::optional<ImageSource> ImageSource::openFile(const std::filesystem::path& pa
     ImageSource source(descriptor, {}, 0);
     struct stat status { };
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
-        || static_cast<std::uintmax_t>(status.st_size) > kLargestImageFileBytes)
+        || static_cast<std::uintmax_t>(status.st_size) > largest)
         return std::nullopt;
     const int flags = ::fcntl(descriptor, F_GETFL);
     if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) return std::nullopt;

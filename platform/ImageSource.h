@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ImageFileBytes.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -12,8 +14,9 @@ namespace tl {
 // uncompressed picture never holds the whole file.
 class ImageSource {
 public:
-    // None when the file is missing, not a regular file or larger than kLargestImageFileBytes.
-    static std::optional<ImageSource> openFile(const std::filesystem::path& path);
+    // None when the file is missing, not a regular file or larger than `largest` bytes.
+    static std::optional<ImageSource> openFile(
+        const std::filesystem::path& path, std::uintmax_t largest = kLargestImageFileBytes);
     // The bytes must outlive the source.
     static ImageSource inMemory(std::span<const std::uint8_t> bytes);
 

@@ -1,5 +1,7 @@
 #include "platform/ImageDecoding.h"
 #include "platform/ImageFileBytes.h"
+#include "platform/ImageFileExtent.h"
+#include "platform/ImageFileProblem.h"
 #include "platform/ImageSource.h"
 
 #include "support/LargePng.h"
@@ -207,13 +209,21 @@ TEST_F(ImageDecodingTest, AFifoInThePictureFilesPlaceIsRefusedWithoutWaiting)
 {
     const fs::path fifo = scratch.path / "frame.png";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    auto opened = std::async(
-        std::launch::async, [&] { return ImageSource::openFile(fifo).has_value() || !decodeImageFile(fifo).empty(); });
-    const bool returned = opened.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
-    while (opened.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
-        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
-    EXPECT_TRUE(returned) << "opening the FIFO waited for a writer";
-    EXPECT_FALSE(opened.get());
+    const std::vector<std::pair<const char*, std::function<bool()>>> readers {
+        { "ImageSource::openFile", [&] { return ImageSource::openFile(fifo).has_value(); } },
+        { "decodeImageFile", [&] { return !decodeImageFile(fifo).empty(); } },
+        { "readImageFileBytes", [&] { return readImageFileBytes(fifo).has_value(); } },
+        { "readImageFileExtent", [&] { return readImageFileExtent(fifo).has_value(); } },
+        { "diagnoseImageFile", [&] { return diagnoseImageFile(fifo).kind != ImageFileProblem::Kind::unreadable; } },
+    };
+    for (const auto& [name, reads] : readers) {
+        auto opened = std::async(std::launch::async, reads);
+        const bool returned = opened.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        while (opened.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        EXPECT_TRUE(returned) << name << " waited for a writer to the FIFO";
+        EXPECT_FALSE(opened.get()) << name;
+    }
 }
 
 TEST_F(ImageDecodingTest, PicturesBeyondTheLargestCanvasAreRefusedByTheirHeader)

@@ -1,0 +1,20 @@
+#include "platform/Ticker.h"
+
+#include <condition_variable>
+#include <mutex>
+
+namespace tl {
+
+Ticker::Ticker(std::chrono::milliseconds period, std::function<void()> call)
+    : thread_([period, call = std::move(call)](std::stop_token stop) {
+        std::mutex mutex;
+        std::condition_variable_any woken;
+        std::unique_lock lock(mutex);
+        // Woken early only by the stop, which comes when the ticker goes.
+        while (!woken.wait_for(lock, stop, period, [] { return false; }) && !stop.stop_requested())
+            call();
+    })
+{
+}
+
+} // namespace tl
