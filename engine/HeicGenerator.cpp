@@ -1,6 +1,8 @@
 #include "engine/HeicGenerator.h"
 
+#include "engine/AppearanceOrder.h"
 #include "engine/BoundedParallel.h"
+#include "engine/CodingProgress.h"
 #include "engine/EncoderMemory.h"
 #include "engine/HeicEncoder.h"
 #include "engine/TweenRegeneration.h"
@@ -133,7 +135,8 @@ public:
             if (extent.width * extent.height > largest.width * largest.height) largest = extent;
         // Its budget holds any one frame, so only a stop request refuses a share.
         FramesInFlight inFlight(largest.width, largest.height, threads);
-        int done = 0;
+        CodingProgress codingProgress(
+            count, [this](int coded, const std::string& message) { report(preparationSteps_ + coded, message); });
         auto coded = runBounded<HevcCodedImage>(
             count, FramesInFlight::workers, stop_,
             [&](int index, std::stop_token frameStop) -> Result<HevcCodedImage, EngineError> {
@@ -152,10 +155,7 @@ public:
                 if (!image) return EngineError(image.error());
                 return std::move(image).value();
             },
-            [&](int, const HevcCodedImage&) {
-                ++done;
-                report(preparationSteps_ + done, "Encoded image " + std::to_string(done) + "/" + std::to_string(count));
-            },
+            [&](int, const HevcCodedImage&) { codingProgress.frameCoded(); },
             [&](int index) { return frames[static_cast<std::size_t>(index)].image.fileName; });
         if (!coded) return coded.error();
         for (int i = 0; i < count; ++i) {
@@ -268,17 +268,17 @@ Result<void, EngineError> writeAppearanceWallpaper(
     log("DEBUG: Appearance mode - " + std::to_string(images.size()) + " images");
     if (images.size() < 2)
         return EngineError(HeicGeneratorError::invalidConfiguration("Appearance mode requires at least 2 images"));
-    std::ranges::stable_sort(images, [](const WallpaperImage& a, const WallpaperImage& b) {
-        return a.isLight.value_or(true) && !b.isLight.value_or(true);
-    });
-    log("DEBUG: Sorted images - light: " + images[0].fileName + ", dark: " + images[1].fileName);
+    images = lightFirst(std::move(images));
+    // A second light image is never the dark one while a dark image exists.
+    const std::size_t darkIndex = darkPosition(images);
+    log("DEBUG: Sorted images - light: " + images[0].fileName + ", dark: " + images[darkIndex].fileName);
 
     auto frames = run.prepareFrames(images);
     if (!frames) return frames.error();
     if (frames.value().empty()) return EngineError(HeicGeneratorError::invalidConfiguration("No images to encode"));
     if (run.stop().stop_requested()) return EngineError(Cancelled {});
     const HeicFrameSource& lightFrame = frames.value()[0];
-    const HeicFrameSource& darkFrame = frames.value().size() > 1 ? frames.value()[1] : lightFrame;
+    const HeicFrameSource& darkFrame = darkIndex < frames.value().size() ? frames.value()[darkIndex] : lightFrame;
     // Both pictures are held while they are coded one after the other.
     const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const ImageExtent lightExtent = storedExtent(lightFrame.url);

@@ -1,6 +1,6 @@
 #include "engine/desktop/ProjectWallpaper.h"
 
-#include <algorithm>
+#include "engine/AppearanceOrder.h"
 
 namespace tl::desktop {
 
@@ -11,10 +11,8 @@ Result<WallpaperSource, DesktopError> projectWallpaper(
     if (mode == WallpaperMode::appearance) {
         if (ordered.size() < 2)
             return DesktopError { DesktopError::Kind::noLayout, "Appearance mode needs a light and a dark image." };
-        std::ranges::stable_sort(ordered, [](const WallpaperImage& a, const WallpaperImage& b) {
-            return a.isLight.value_or(true) && !b.isLight.value_or(true);
-        });
-        ordered.resize(2);
+        ordered = lightFirst(std::move(ordered));
+        ordered = { ordered[0], ordered[darkPosition(ordered)] };
     }
     if (ordered.empty())
         return DesktopError { DesktopError::Kind::noLayout, "This wallpaper lists no images to show." };

@@ -1,5 +1,6 @@
 #include "engine/upscale/UpscaleProgress.h"
 
+#include "engine/upscale/Countdown.h"
 #include "engine/upscale/UpscaleEstimate.h"
 
 #include <algorithm>
@@ -64,18 +65,7 @@ void UpscaleProgress::passStarted()
     // Tiles run one at a time on one network, so the pace is counted from the first pass of any frame.
     if (!firstPassStarted_) {
         firstPassStarted_ = clock_();
-        if (tick_ && reporter_) {
-            ticker_ = std::jthread([this](std::stop_token stop) {
-                std::unique_lock waiting(mutex_);
-                while (!allFinished()) {
-                    // Woken early only by the stop, which comes when the tracker goes.
-                    if (ticked_.wait_for(waiting, stop, *tick_, [] { return false; }) || stop.stop_requested()) return;
-                    waiting.unlock();
-                    tick();
-                    waiting.lock();
-                }
-            });
-        }
+        if (tick_ && reporter_) ticker_ = Ticker(*tick_, [this] { tick(); });
     }
     report({});
 }
@@ -169,7 +159,7 @@ std::optional<double> UpscaleProgress::secondsLeft(TimePoint now) const
     // The tiles done so far set the pace; a tile running longer than that slows it at once.
     const double tilesTime = seconds(*lastTileDone_ - *firstPassStarted_);
     const double running = std::max(seconds(now - *lastTileDone_), 0.0);
-    const double perTile = std::max(tilesTime / done, (tilesTime + running) / (done + 1));
+    const double perTile = secondsPerStep(tilesTime, done, running);
     double total = left > 0 ? perTile * left - std::min(running, perTile) : 0;
     for (const auto& frame : states_)
         total += afterTilesSeconds(frame, perTile, now);
@@ -198,13 +188,7 @@ std::optional<std::string> UpscaleProgress::runLine(TimePoint now)
     }
     line += " · tile " + std::to_string(done) + " of " + std::to_string(tiles);
     if (const auto left = secondsLeft(now)) {
-        // A slower tile may raise the estimate, but never by more than it fell just before, so the
-        // line does not jump up with every slow tile.
-        double shown = *left;
-        if (shownLeft_ && shown > *shownLeft_) shown = std::min(shown, *shownLeft_ + lastFall_);
-        lastFall_ = shownLeft_ ? std::max(*shownLeft_ - shown, 0.0) : 0;
-        shownLeft_ = shown;
-        line += " · about " + roughDuration(shown) + " left";
+        line += " · about " + roughDuration(countdown_.shown(*left)) + " left";
     }
     return line;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "engine/PixelSize.h"
+#include "engine/upscale/Countdown.h"
+#include "platform/Ticker.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace tl {
@@ -88,12 +88,9 @@ private:
     int finished_ = 0;
     std::optional<TimePoint> firstPassStarted_;
     std::optional<TimePoint> lastTileDone_;
-    // The time left as last shown, and how much it fell then: it never rises by more.
-    std::optional<double> shownLeft_;
-    double lastFall_ = 0;
-    std::condition_variable_any ticked_;
+    SteadyCountdown countdown_;
     // Last, so it stops before anything it reads is gone.
-    std::jthread ticker_;
+    Ticker ticker_;
 };
 
 } // namespace tl

@@ -1,3 +1,4 @@
+#include "engine/CodingProgress.h"
 #include "engine/upscale/UpscaleProgress.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,45 @@ TEST(UpscaleProgressTest, TimeLeftCountsDownEverySecondAndIncludesTheWorkAfterTh
         EXPECT_LE(shown[i] - shown[i - 1], fell + rounding(shown[i]) + rounding(shown[i - 1]))
             << "report " << i << ": " << shown[i - 1] << " then " << shown[i];
     }
+}
+
+// The coding that follows the tiles keeps counting down: ten frames of about 6 s, one of them
+// slow, read at every second.
+TEST(CodingProgressTest, TimeLeftCountsDownEverySecondWhileFramesCode)
+{
+    Time now = at(100);
+    std::vector<std::string> lines;
+    CodingProgress progress(
+        10, [&](int, const std::string& line) { lines.push_back(line); }, std::nullopt, [&] { return now; });
+    EXPECT_EQ(lines, std::vector<std::string> { "Encoded image 0/10" });
+
+    const double frames[] = { 6, 5.5, 6.5, 6, 11, 6, 5.8, 6.2, 6, 6 };
+    std::vector<double> codedAt;
+    double t = 0;
+    for (const double frame : frames)
+        codedAt.push_back(t += frame);
+    const double end = t;
+    std::size_t next = 0;
+    int checked = 0;
+    for (int second = 1; second < static_cast<int>(end); ++second) {
+        while (next < codedAt.size() && codedAt[next] <= second) {
+            now = at(100 + codedAt[next++]);
+            progress.frameCoded();
+        }
+        now = at(100 + second);
+        progress.tick();
+        const auto left = secondsLeftIn(lines.back());
+        ASSERT_EQ(left.has_value(), second >= codedAt[0]) << second << ": " << lines.back();
+        if (second < end / 2) continue;
+        const double really = end - second;
+        EXPECT_LE(*left, really * 1.5 + 1) << "at " << second << " s of " << end;
+        EXPECT_GE(*left, really / 1.5 - 1) << "at " << second << " s of " << end;
+        ++checked;
+    }
+    EXPECT_GT(checked, 25);
+    now = at(100 + end);
+    progress.frameCoded();
+    EXPECT_EQ(lines.back(), "Encoded image 10/10");
 }
 
 } // namespace
