@@ -179,7 +179,9 @@ std::string helpText()
         + "\n    Writes the project's dynamic HEIC as the window's export does with these options\n"
           "    (canvas 8k by default; --quality sets upscaling and dithering as the export sheet does).\n"
         + openHeicUsage + "\n    Opens a dynamic HEIC as a project and saves it as a package.\n" + desktopUsage
-        + "\n    Writes the wallpaper for GNOME or Plasma into DIR, or installs and sets it (--apply).\n\n"
+        + "\n    Writes the wallpaper for GNOME or Plasma into DIR, or installs and sets it (--apply).\n"
+          "    Its times are worked out for --location, or else for this computer's location as the\n"
+          "    desktop's location service gives it, on --date (today by default).\n\n"
           "Progress goes to standard error. Exit status: 0 done, 1 failed (the reason is printed),\n"
           "2 wrong arguments (a usage line is printed).\n";
 }

@@ -4,6 +4,7 @@
 #include "app/ProjectPackage.h"
 #include "cli/WorkingFolder.h"
 #include "engine/desktop/DesktopInstall.h"
+#include "engine/desktop/DynamicHeicReader.h"
 #include "engine/desktop/ProjectWallpaper.h"
 #include "platform/UserFolders.h"
 
@@ -17,25 +18,56 @@ struct WallpaperProject {
     WallpaperMode mode = WallpaperMode::time;
 };
 
+// Whether `source` shows its frames by the sun (or the clock), whose times on GNOME need a place;
+// read without decoding a picture.
+Result<bool, CommandFailure> followsTheSun(const fs::path& source)
+{
+    if (isDynamicWallpaperFile(source)) {
+        const auto reader = desktop::DynamicHeicReader::open(source);
+        if (!reader) return CommandFailure { reader.error().message() };
+        return !std::holds_alternative<desktop::AppearancePair>(reader.value().wallpaper().layout);
+    }
+    const auto opened = readPackage(source);
+    if (!opened) return CommandFailure { opened.error().description };
+    return opened.value().project.mode == WallpaperMode::time;
+}
+
+// The place the times are worked out for: the one given, else this computer's, asked only when the
+// wallpaper's times need one.
+Result<std::optional<Location>, CommandFailure> placeFor(
+    const DesktopCommand& command, const LocateComputer& locate, std::ostream& notes)
+{
+    // Plasma's light/dark pair has no times.
+    if (command.location || command.target == DesktopCommand::Target::plasma) return command.location;
+    const auto sunny = followsTheSun(command.source);
+    if (!sunny) return sunny.error();
+    if (!sunny.value()) return std::optional<Location> {};
+    const auto found = locate();
+    if (!found) return found.error();
+    notes << "Working out the times for this computer's location, " << found.value().latitude << ", "
+          << found.value().longitude << ", from the location service.\n";
+    return std::optional(found.value());
+}
+
 // The frames as the window would hold them after opening `source`; a HEIC's go into `scratch`.
 Result<WallpaperProject, CommandFailure> readWallpaperProject(
-    const DesktopCommand& command, const fs::path& scratch, ProgressLine& progress)
+    const fs::path& source, const std::optional<Location>& location, const fs::path& scratch, ProgressLine& progress)
 {
-    if (isDynamicWallpaperFile(command.source)) {
+    if (isDynamicWallpaperFile(source)) {
         std::optional<ClockPlace> place;
-        if (command.location) place = ClockPlace { *command.location, TimeZone::current() };
-        auto imported = importDynamicWallpaper(command.source, scratch, place, {}, progress.imageCounter("Read"));
+        if (location) place = ClockPlace { *location, TimeZone::current() };
+        auto imported = importDynamicWallpaper(source, scratch, place, {}, progress.imageCounter("Read"));
         if (!imported) return CommandFailure { imported.error().message };
         return WallpaperProject { std::move(imported.value().images), imported.value().mode };
     }
-    auto opened = readPackage(command.source);
+    auto opened = readPackage(source);
     if (!opened) return CommandFailure { opened.error().description };
     return WallpaperProject { std::move(opened.value().project.images), opened.value().project.mode };
 }
 
-desktop::SolarDay solarDayFor(const DesktopCommand& command)
+desktop::SolarDay solarDayFor(const DesktopCommand& command, const std::optional<Location>& location)
 {
-    desktop::SolarDay day { command.location.value_or(Location { 0, 0 }), desktop::localToday(), TimeZone::current() };
+    desktop::SolarDay day { location.value_or(Location { 0, 0 }), desktop::localToday(), TimeZone::current() };
     if (command.date) {
         day.day = { std::stoi(command.date->substr(0, 4)), std::stoi(command.date->substr(5, 2)),
             std::stoi(command.date->substr(8, 2)) };
@@ -51,20 +83,18 @@ void tell(std::ostream& notes, const std::vector<std::string>& lines)
 
 } // namespace
 
-Result<void, CommandFailure> runDesktop(const DesktopCommand& command, ProgressLine& progress, std::ostream& notes)
+Result<void, CommandFailure> runDesktop(
+    const DesktopCommand& command, const LocateComputer& locate, ProgressLine& progress, std::ostream& notes)
 {
+    const auto location = placeFor(command, locate, notes);
+    if (!location) return location.error();
     const WorkingFolder scratch;
-    auto project = readWallpaperProject(command, scratch.path, progress);
+    auto project = readWallpaperProject(command.source, location.value(), scratch.path, progress);
     if (!project) return project.error();
     auto source
         = desktop::projectWallpaper(command.source.stem().string(), project.value().images, project.value().mode);
     if (!source) return CommandFailure { source.error().text };
-    const bool timed = std::holds_alternative<desktop::SolarSchedule>(source.value().wallpaper.layout);
-    // Sun positions become clock times only for a place; Plasma's light/dark pair needs none.
-    if (timed && !command.location && command.target != DesktopCommand::Target::plasma)
-        return CommandFailure { "The times of a wallpaper that follows the sun need a place: give it with --location "
-                                "LATITUDE,LONGITUDE." };
-    const desktop::SolarDay day = solarDayFor(command);
+    const desktop::SolarDay day = solarDayFor(command, location.value());
     const auto reportImage = progress.imageCounter("Wrote");
 
     switch (command.target) {

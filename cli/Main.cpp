@@ -9,7 +9,8 @@
 
 namespace tl::cli {
 
-int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool terminal)
+int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool terminal,
+    const LocateComputer& locate)
 {
     const auto command = parseCommandLine(arguments);
     if (!command) {
@@ -32,7 +33,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
                          },
                          [&](const ExportCommand& exporting) { return runExport(exporting, progress); },
                          [&](const OpenHeicCommand& opening) { return runOpenHeic(opening, progress, err); },
-                         [&](const DesktopCommand& desktop) { return runDesktop(desktop, progress, err); },
+                         [&](const DesktopCommand& desktop) { return runDesktop(desktop, locate, progress, err); },
                      },
             command.value());
     if (!result) {

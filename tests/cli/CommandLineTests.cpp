@@ -24,10 +24,16 @@ struct Outcome {
     std::string err;
 };
 
-Outcome runCli(const std::vector<std::string>& arguments)
+// Tests never ask the real location service; this one knows no place, as on a computer without one.
+Result<Location, cli::CommandFailure> unknownPlace()
+{
+    return cli::CommandFailure { "no location service here: give it with --location LATITUDE,LONGITUDE." };
+}
+
+Outcome runCli(const std::vector<std::string>& arguments, const cli::LocateComputer& locate = unknownPlace)
 {
     std::ostringstream out, err;
-    const int status = cli::run(arguments, out, err, false);
+    const int status = cli::run(arguments, out, err, false, locate);
     return { status, out.str(), err.str() };
 }
 
@@ -169,13 +175,31 @@ TEST_F(CommandLineExportTest, DesktopWritesGnomesSlideshowAndPlasmasPackageFromA
         pictures += entry.path().extension() == ".png";
     EXPECT_EQ(pictures, 7u);
 
+    // Without --location the times are this computer's, from the location service, asked once.
+    int asked = 0;
+    const cli::LocateComputer amsterdam = [&]() -> Result<Location, cli::CommandFailure> {
+        ++asked;
+        return Location { 52.37, 4.90 };
+    };
+    const fs::path located = scratch.path / "located";
+    const auto fromService
+        = runCli({ "desktop", samplePackage.string(), "--gnome", located.string(), "--date", "2026-06-21" }, amsterdam);
+    ASSERT_EQ(fromService.status, 0) << fromService.err;
+    EXPECT_EQ(asked, 1);
+    EXPECT_NE(fromService.err.find("location service"), std::string::npos) << fromService.err;
+    std::string expected = xml;
+    for (auto at = expected.find(gnome.string()); at != std::string::npos; at = expected.find(gnome.string(), at))
+        expected.replace(at, gnome.string().size(), located.string());
+    EXPECT_EQ(test::readBytes(located / "Seaside.xml"), expected);
+
     // The exported HEIC, read back, gives Plasma its brightest and darkest frames.
     const fs::path heic = scratch.path / "Seaside.heic";
     ASSERT_EQ(
         runCli({ "export", samplePackage.string(), heic.string(), "--canvas", "160x90", "--no-upscale" }).status, 0);
     const fs::path plasma = scratch.path / "plasma";
-    const auto package = runCli({ "desktop", heic.string(), "--plasma", plasma.string() });
+    const auto package = runCli({ "desktop", heic.string(), "--plasma", plasma.string() }, amsterdam);
     ASSERT_EQ(package.status, 0) << package.err;
+    EXPECT_EQ(asked, 1) << "Plasma's light/dark pair has no times to place";
     EXPECT_TRUE(fs::exists(plasma / "metadata.json"));
     EXPECT_TRUE(fs::exists(plasma / "contents" / "images" / "160x90.png"));
     EXPECT_TRUE(fs::exists(plasma / "contents" / "images_dark" / "160x90.png"));
