@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "platform/HeapPolicy.h"
 #include "platform/http/CurlTransport.h"
 #include "platform/qt/QSettingsDefaults.h"
 #include "platform/qt/QtDialogs.h"
@@ -11,6 +12,7 @@
 
 int main(int argc, char* argv[])
 {
+    tl::returnLargeFreedBuffersToTheSystem();
     // Answered before the window system is needed, so they work without a display.
     if (const auto text = tl::informationRequested({ argv + 1, argv + argc })) {
         std::cout << *text;

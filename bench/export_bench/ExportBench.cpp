@@ -8,6 +8,7 @@
 #include "engine/HeicGenerator.h"
 #include "engine/LanczosResampler.h"
 #include "engine/LinearLightBlend.h"
+#include "platform/HeapPolicy.h"
 #include "platform/ImageDecoding.h"
 #include "platform/Log.h"
 #include "platform/Uuid.h"
@@ -186,6 +187,8 @@ std::optional<HeicPreprocessConfig> namedConfiguration(const std::string& name, 
 // The child side: one writer run, its time printed as the only output.
 int writerProcess(const std::string& configuration, const fs::path& folder, int frameCount)
 {
+    // As the app and the command line run it.
+    returnLargeFreedBuffersToTheSystem();
     const auto images = benchImages(folder, frameCount);
     const auto config = namedConfiguration(configuration, folder);
     const LogCapture quiet([](const std::string&) {});
