@@ -2,6 +2,7 @@
 
 #include "platform/DecodeBudget.h"
 #include "platform/HeifHandles.h"
+#include "platform/HeifImageMat.h"
 #include "platform/HeifPlanes.h"
 #include "platform/ImageExtent.h"
 #include "platform/SrgbConversion.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tl {
@@ -116,6 +118,19 @@ cv::Mat decodeShrunk(
     return shrinkHeifPlanes(image.get(), nclx.get(), previewSize(extent, previewLongSide));
 }
 
+// In place, row by row: OpenCV's own conversion copies a picture converted into itself first.
+void swapRedAndBlue(cv::Mat& pixels)
+{
+    cv::parallel_for_(cv::Range(0, pixels.rows), [&](const cv::Range& rows) {
+        const int channels = pixels.channels();
+        for (int y = rows.start; y < rows.end; ++y) {
+            std::uint8_t* pixel = pixels.ptr<std::uint8_t>(y);
+            for (int x = 0; x < pixels.cols; ++x, pixel += channels)
+                std::swap(pixel[0], pixel[2]);
+        }
+    });
+}
+
 // Through libheif's own conversion to interleaved 8-bit RGB, shrunk afterwards for a preview.
 cv::Mat decodeInterleaved(
     const heif_image_handle* handle, const ImageExtent& extent, double samplesPerPixel, int previewLongSide)
@@ -123,29 +138,23 @@ cv::Mat decodeInterleaved(
     const bool alpha = heif_image_handle_has_alpha_channel(handle);
     const int channels = alpha ? 4 : 3;
     const auto reservation = DecodeBudget::shared().reserve(
-        decoderBytes(handle, extent, samplesPerPixel) + pictureBytes(extent.width, extent.height, 2.0 * channels));
+        decoderBytes(handle, extent, samplesPerPixel) + pictureBytes(extent.width, extent.height, channels));
     const heif::DecodingOptions options(heif_decoding_options_alloc());
     options->convert_hdr_to_8bit = 1;
     heif_image* rawImage = nullptr;
     const heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
     if (heif_decode_image(handle, &rawImage, heif_colorspace_RGB, chroma, options.get()).code != heif_error_Ok)
         return {};
-    const heif::Image image(rawImage);
-
-    int stride = 0;
-    const std::uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
-    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
-    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
-    if (!plane || width <= 0 || height <= 0) return {};
-    cv::Mat rgb(height, width, CV_8UC(channels), const_cast<std::uint8_t*>(plane), static_cast<std::size_t>(stride));
-    if (previewLongSide > 0 && std::max(width, height) > previewLongSide) {
+    // Turned around in libheif's own buffer: a converted copy of a full-size picture would double it.
+    cv::Mat pixels = interleavedMat(heif::Image(rawImage));
+    if (pixels.empty() || pixels.channels() != channels) return {};
+    if (previewLongSide > 0 && std::max(pixels.cols, pixels.rows) > previewLongSide) {
         cv::Mat smaller;
-        cv::resize(rgb, smaller, previewSize({ width, height }, previewLongSide), 0, 0, cv::INTER_AREA);
-        rgb = smaller;
+        cv::resize(pixels, smaller, previewSize({ pixels.cols, pixels.rows }, previewLongSide), 0, 0, cv::INTER_AREA);
+        pixels = smaller;
     }
-    cv::Mat bgr;
-    cv::cvtColor(rgb, bgr, alpha ? cv::COLOR_RGBA2BGRA : cv::COLOR_RGB2BGR);
-    return bgr;
+    swapRedAndBlue(pixels);
+    return pixels;
 }
 
 } // namespace
