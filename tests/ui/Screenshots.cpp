@@ -96,6 +96,13 @@ int main(int argc, char** argv)
                 && tl::testing::saveSheetOverWindow(harness.window(), *sheet, out / "export-running-in-window.png");
         }
     });
+    // And once the frames are coding, with the time left of the coding.
+    bool codingGrabbed = false;
+    auto codingObservation = ui.exportMessage.observe([&] {
+        const auto& message = ui.exportMessage.get();
+        if (!codingGrabbed && message.starts_with("Encoded image") && message.find(" left") != std::string::npos)
+            codingGrabbed = tl::testing::saveScreenshot(*sheet, out / "export-coding.png");
+    });
     sheet->primaryButton().click();
     tl::testing::processEventsUntil([&] { return grabbed; }, 60000);
     tl::testing::processEventsUntil([&] { return !ui.isExportingHeic.get(); }, 120000);
