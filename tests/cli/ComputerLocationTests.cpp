@@ -2,8 +2,8 @@
 
 #include "cli/ComputerLocation.h"
 #include "engine/FakeLocationProvider.h"
+#include "support/CoreApplicationTest.h"
 
-#include <QCoreApplication>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -11,12 +11,8 @@
 namespace tl::cli {
 namespace {
 
-class ComputerLocationTest : public ::testing::Test {
+class ComputerLocationTest : public test::CoreApplicationTest {
 protected:
-    int argc = 1;
-    char name[16] = "cli_tests";
-    char* argv[2] = { name, nullptr };
-    QCoreApplication application { argc, argv };
     test::FakeLocationProvider::Log log;
     test::FakeLocationProvider provider { log };
 };

@@ -1,4 +1,5 @@
 #include "platform/qt/EventLoop.h"
+#include "support/CoreApplicationTest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +13,7 @@
 namespace tl {
 namespace {
 
-class EventLoopTest : public ::testing::Test {
-protected:
-    int argc = 1;
-    char name[32] = "platform_qt_tests";
-    char* argv[2] = {name, nullptr};
-    QCoreApplication application{argc, argv};
-};
+using EventLoopTest = test::CoreApplicationTest;
 
 TEST_F(EventLoopTest, PostedWorkRunsLaterInPostingOrder)
 {
@@ -28,7 +23,7 @@ TEST_F(EventLoopTest, PostedWorkRunsLaterInPostingOrder)
     EXPECT_TRUE(ran.empty());
 
     QCoreApplication::processEvents();
-    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    EXPECT_EQ(ran, (std::vector<int> { 1, 2 }));
 }
 
 TEST_F(EventLoopTest, WorkPostedFromAnotherThreadRunsOnTheMainThread)
@@ -47,7 +42,7 @@ TEST_F(EventLoopTest, WorkPostedFromAnotherThreadRunsOnTheMainThread)
 
 TEST_F(EventLoopTest, UndoGroupClosesWhenTheEventIsProcessed)
 {
-    UndoManager undo{qtEventEndScheduler()};
+    UndoManager undo { qtEventEndScheduler() };
     std::vector<std::string> undone;
     undo.registerUndo(nullptr, [&] { undone.push_back("first"); });
     undo.registerUndo(nullptr, [&] { undone.push_back("second"); });
@@ -56,10 +51,10 @@ TEST_F(EventLoopTest, UndoGroupClosesWhenTheEventIsProcessed)
     QCoreApplication::processEvents();
 
     undo.undo();
-    EXPECT_EQ(undone, std::vector<std::string>{"next event"});
+    EXPECT_EQ(undone, std::vector<std::string> { "next event" });
     undo.undo();
-    EXPECT_EQ(undone, (std::vector<std::string>{"next event", "second", "first"}));
+    EXPECT_EQ(undone, (std::vector<std::string> { "next event", "second", "first" }));
 }
 
-}  // namespace
-}  // namespace tl
+} // namespace
+} // namespace tl
