@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -63,7 +64,11 @@ TEST(SaveAsReplaceTest, ChoosingAnExistingPackageReplacesItWhole)
     int asked = 0;
     answerNext<QFileDialog>([&](QFileDialog& panel) {
         panel.setDirectory(QString::fromStdString(temp.path().string()));
-        panel.selectFile(QStringLiteral("AI.vorrind"));
+        // Typed into the name field: selectFile leaves the field alone once it has the focus, which
+        // it gets whenever the window system gets round to it.
+        auto* name = panel.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(name);
+        name->setText(QStringLiteral("AI.vorrind"));
         answerNext<QMessageBox>([&](QMessageBox& question) {
             ++asked;
             EXPECT_TRUE(question.text().contains("“AI.vorrind” already exists"));
