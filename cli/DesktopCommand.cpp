@@ -42,6 +42,9 @@ Result<std::optional<Location>, CommandFailure> placeFor(
     const auto sunny = followsTheSun(command.source);
     if (!sunny) return sunny.error();
     if (!sunny.value()) return std::optional<Location> {};
+    // The service may take its whole timeout to answer; say what the wait is for.
+    notes << "Asking the desktop's location service where this computer is (--location skips this)...\n";
+    notes.flush();
     const auto found = locate();
     if (!found) return found.error();
     notes << "Working out the times for this computer's location, " << found.value().latitude << ", "
