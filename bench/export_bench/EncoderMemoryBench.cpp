@@ -5,6 +5,7 @@
 
 #include "engine/EncoderMemory.h"
 #include "engine/HeicEncoder.h"
+#include "platform/HeapPolicy.h"
 
 #include <opencv2/core.hpp>
 
@@ -37,6 +38,7 @@ void measure(int side, int threads)
 {
     const pid_t child = fork();
     if (child == 0) {
+        returnLargeFreedBuffersToTheSystem(); // as the app and the command line run
         cv::Mat pixels(side, side, CV_8UC3);
         cv::randu(pixels, cv::Scalar::all(0), cv::Scalar::all(255));
         const double mapped = statusBytes("VmSize:");
