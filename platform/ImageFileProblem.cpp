@@ -41,10 +41,11 @@ ImageFileProblem diagnoseImageFile(const std::filesystem::path& file)
     std::error_code error;
     if (!std::filesystem::exists(file, error)) return { Kind::missing };
     const auto size = std::filesystem::file_size(file, error);
-    if (!error && size > kLargestImageFileBytes) return { Kind::fileTooLarge };
+    if (error) return { Kind::unreadable };
+    if (size > kLargestImageFileBytes) return { Kind::fileTooLarge };
     // Opened and checked as one: a FIFO in the file's place is unreadable, not a wait for a writer.
     const auto source = ImageSource::openFile(file);
-    if (error || !source) return { Kind::unreadable };
+    if (!source) return { Kind::unreadable };
 
     const std::vector<std::uint8_t> head = source->head(headBytes);
     if (isAnimatedWebp(head)) return { Kind::animated };

@@ -1,5 +1,8 @@
 #include "platform/Ticker.h"
 
+#include "platform/ExceptionText.h"
+#include "platform/Log.h"
+
 #include <condition_variable>
 #include <mutex>
 
@@ -11,8 +14,16 @@ Ticker::Ticker(std::chrono::milliseconds period, std::function<void()> call)
         std::condition_variable_any woken;
         std::unique_lock lock(mutex);
         // Woken early only by the stop, which comes when the ticker goes.
-        while (!woken.wait_for(lock, stop, period, [] { return false; }) && !stop.stop_requested())
-            call();
+        while (!woken.wait_for(lock, stop, period, [] { return false; }) && !stop.stop_requested()) {
+            // A throw must not leave this thread, which would end the program; the work the
+            // ticks report on goes on and still reports its own steps.
+            try {
+                call();
+            } catch (...) {
+                log("Stopped a progress ticker: " + currentExceptionText());
+                return;
+            }
+        }
     })
 {
 }

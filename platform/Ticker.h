@@ -7,7 +7,7 @@
 namespace tl {
 
 // Calls a function every period on a thread of its own until the ticker goes; none by default.
-// The last call has ended when the destructor returns.
+// The last call has ended when the destructor returns. A call that throws ends the ticking.
 class Ticker {
 public:
     Ticker() = default;
