@@ -99,23 +99,27 @@ cv::Size previewSize(const ImageExtent& extent, int previewLongSide)
         std::max(1, static_cast<int>(std::lround(static_cast<double>(extent.height) * scale))) };
 }
 
-// The picture in its own planes, each shrunk before conversion; empty when libheif fails or the
-// planes are of a kind only libheif converts.
-cv::Mat decodeShrunk(
+// The picture in its own planes, converted by us: shrunk first for a preview (`previewLongSide`
+// above 0), else band by band at full size. Empty when libheif fails or the planes are of a kind
+// only libheif converts.
+cv::Mat decodePlanar(
     const heif_image_handle* handle, const ImageExtent& extent, double samplesPerPixel, int previewLongSide)
 {
-    const auto reservation = DecodeBudget::shared().reserve(decoderBytes(handle, extent, samplesPerPixel));
+    const int channels = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
+    const std::uint64_t converted = previewLongSide > 0 ? 0 : pictureBytes(extent.width, extent.height, channels);
+    const auto reservation = DecodeBudget::shared().reserve(decoderBytes(handle, extent, samplesPerPixel) + converted);
     const heif::DecodingOptions options(heif_decoding_options_alloc());
     heif_image* rawImage = nullptr;
     if (heif_decode_image(handle, &rawImage, heif_colorspace_undefined, heif_chroma_undefined, options.get()).code
         != heif_error_Ok)
         return {};
-    const heif::Image image(rawImage);
+    heif::Image image(rawImage);
     heif_color_profile_nclx* rawNclx = nullptr;
     if (heif_image_get_nclx_color_profile(image.get(), &rawNclx).code != heif_error_Ok)
         heif_image_handle_get_nclx_color_profile(handle, &rawNclx);
     const heif::NclxProfile nclx(rawNclx);
-    return shrinkHeifPlanes(image.get(), nclx.get(), previewSize(extent, previewLongSide));
+    if (previewLongSide > 0) return shrinkHeifPlanes(image.get(), nclx.get(), previewSize(extent, previewLongSide));
+    return convertHeifPlanes(std::move(image), nclx.get());
 }
 
 // In place, row by row: OpenCV's own conversion copies a picture converted into itself first.
@@ -131,7 +135,8 @@ void swapRedAndBlue(cv::Mat& pixels)
     });
 }
 
-// Through libheif's own conversion to interleaved 8-bit RGB, shrunk afterwards for a preview.
+// Through libheif's own conversion to interleaved 8-bit RGB, shrunk afterwards for a preview: for
+// the planes only libheif can convert.
 cv::Mat decodeInterleaved(
     const heif_image_handle* handle, const ImageExtent& extent, double samplesPerPixel, int previewLongSide)
 {
@@ -177,10 +182,9 @@ cv::Mat decodeHeif(std::span<const std::uint8_t> file, int previewLongSide)
     const ImageExtent extent { heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()) };
     if (isTooLargeToDecode(extent)) return {};
     const double samplesPerPixel = codedSamplesPerPixel(file);
-    if (previewLongSide > 0 && std::max(extent.width, extent.height) > previewLongSide) {
-        const cv::Mat preview = decodeShrunk(handle.get(), extent, samplesPerPixel, previewLongSide);
-        if (!preview.empty()) return toSrgb(preview, handle.get());
-    }
+    const bool shrink = previewLongSide > 0 && std::max(extent.width, extent.height) > previewLongSide;
+    const cv::Mat planar = decodePlanar(handle.get(), extent, samplesPerPixel, shrink ? previewLongSide : 0);
+    if (!planar.empty()) return toSrgb(planar, handle.get());
     const cv::Mat pixels = decodeInterleaved(handle.get(), extent, samplesPerPixel, previewLongSide);
     return pixels.empty() ? pixels : toSrgb(pixels, handle.get());
 }

@@ -262,6 +262,29 @@ TEST_P(DecodeMemoryTest, ThreeHugePicturesDecodedAtOnceStayUnderOneAndAHalfGigab
     std::printf("%s: %lld MB\n", row.name, static_cast<long long>(peak->growthBytes / megabyte));
 }
 
+// libheif hands a grid over in 4:4:4 planes as large as the converted picture; converting them
+// whole beside them held both, twice the picture, where each band of the planes is given back once
+// it is converted.
+TEST(HeicFullDecodeMemoryTest, PlanesAreGivenBackAsTheyAreConverted)
+{
+#ifdef TL_ADDRESS_SANITIZER
+    GTEST_SKIP() << "the address sanitizer keeps freed memory resident";
+#endif
+    const test::ScratchFolder scratch;
+    const fs::path path = scratch.path / "grid.heic";
+    constexpr int side = 8192;
+    if (!test::TiledHeic::write(path, 512, side / 512, { 150, 90, 170 })) GTEST_SKIP() << "no HEVC encoder";
+    const auto peak = test::measureInChild([&]() -> std::int64_t {
+        const cv::Mat pixels = decodeImageFile(path);
+        return pixels.type() == CV_8UC3 ? std::int64_t { pixels.cols } << 32 | pixels.rows : 0;
+    });
+    ASSERT_TRUE(peak) << "the decoding child failed";
+    EXPECT_EQ(peak->result, std::int64_t { side } << 32 | side);
+    const std::int64_t picture = std::int64_t { side } * side * 3;
+    EXPECT_LT(peak->growthBytes, picture * 7 / 5)
+        << peak->growthBytes / megabyte << " MB for a picture of " << picture / megabyte << " MB";
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, DecodeMemoryTest, ::testing::ValuesIn(rows),
     [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
