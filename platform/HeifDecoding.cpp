@@ -106,8 +106,11 @@ cv::Mat decodePlanar(
     const heif_image_handle* handle, const ImageExtent& extent, double samplesPerPixel, int previewLongSide)
 {
     const int channels = heif_image_handle_has_alpha_channel(handle) ? 4 : 3;
-    const std::uint64_t converted = previewLongSide > 0 ? 0 : pictureBytes(extent.width, extent.height, channels);
-    const auto reservation = DecodeBudget::shared().reserve(decoderBytes(handle, extent, samplesPerPixel) + converted);
+    const std::uint64_t decoder = decoderBytes(handle, extent, samplesPerPixel);
+    // The conversion gives the planes back band by band as it fills the picture, so the two are
+    // never held whole at once.
+    const auto reservation = DecodeBudget::shared().reserve(
+        previewLongSide > 0 ? decoder : std::max(decoder, pictureBytes(extent.width, extent.height, channels)));
     const heif::DecodingOptions options(heif_decoding_options_alloc());
     heif_image* rawImage = nullptr;
     if (heif_decode_image(handle, &rawImage, heif_colorspace_undefined, heif_chroma_undefined, options.get()).code
