@@ -103,48 +103,6 @@ void FrameMemory::release(const MemoryNeed& need)
     changed_.notify_all();
 }
 
-namespace {
-
-std::uint64_t decodingShare(std::int64_t width, std::int64_t height)
-{
-    return decodeMemoryNeed(width, height).resident;
-}
-
-std::uint64_t codingShare(std::int64_t width, std::int64_t height, int threads)
-{
-    const std::uint64_t coding = encoderMemoryNeed(static_cast<int>(width), static_cast<int>(height), threads).resident;
-    return coding - std::min(coding, decodingShare(width, height));
-}
-
-MemoryNeed residentOnly(std::uint64_t bytes)
-{
-    return { .addressSpace = 0, .resident = bytes };
-}
-
-} // namespace
-
-// Both workers holding a decoding share and one adding its coding share is exactly the budget.
-FramesInFlight::FramesInFlight(std::int64_t largestWidth, std::int64_t largestHeight, int threads)
-    : threads_(threads)
-    , budget_([budget = 2 * decodingShare(largestWidth, largestHeight)
-                      + codingShare(largestWidth, largestHeight, threads)] {
-        return MemoryRoom { .addressSpace = std::nullopt, .resident = budget };
-    })
-{
-}
-
-Result<FrameMemory::Reservation, FrameMemory::Refusal> FramesInFlight::decoding(
-    std::int64_t width, std::int64_t height, std::stop_token stop)
-{
-    return budget_.reserve(residentOnly(decodingShare(width, height)), std::move(stop));
-}
-
-Result<FrameMemory::Reservation, FrameMemory::Refusal> FramesInFlight::coding(
-    std::int64_t width, std::int64_t height, std::stop_token stop)
-{
-    return budget_.reserve(residentOnly(codingShare(width, height, threads_)), std::move(stop));
-}
-
 Result<FrameMemory::Reservation, EngineError> admitFrame(MemoryNeed need, std::string refusal, std::stop_token stop)
 {
     auto held = FrameMemory::shared().reserve(need, std::move(stop));

@@ -26,7 +26,7 @@ struct MemoryNeed {
     }
 };
 
-// What x265 (through libheif) takes to code one frame from its decoded pixels, those included;
+// What x265 takes to code one frame from its decoded pixels, those included;
 // EncoderMemory.cpp gives the measurements behind it.
 MemoryNeed encoderMemoryNeed(int width, int height, int threads);
 // What decoding a picture of this stored size takes at its peak, the decoded frame included.
@@ -80,27 +80,6 @@ private:
     MemoryRoom roomBeforeFrames_;
     int holders_ = 0;
     std::uint64_t releases_ = 0;
-};
-
-// The frames an export has in flight, bounded by memory rather than by cores: one frame is coded
-// while the next is decoded, never two coded at once, so the export peaks near one frame's coding
-// and one decode however many cores there are. Meant for two workers: each holds its decoding
-// share and then adds its coding share, and the budget always has room for one to go on.
-class FramesInFlight {
-public:
-    FramesInFlight(std::int64_t largestWidth, std::int64_t largestHeight, int threads);
-
-    Result<FrameMemory::Reservation, FrameMemory::Refusal> decoding(
-        std::int64_t width, std::int64_t height, std::stop_token stop);
-    // Taken while the frame's decoding share is still held.
-    Result<FrameMemory::Reservation, FrameMemory::Refusal> coding(
-        std::int64_t width, std::int64_t height, std::stop_token stop);
-
-    static constexpr int workers = 2;
-
-private:
-    int threads_;
-    FrameMemory budget_;
 };
 
 // Waits in the shared pool for a frame's memory; a stop request gives Cancelled, a need that never

@@ -2,6 +2,7 @@
 
 #include "engine/HeicGeneratorError.h"
 #include "engine/HevcCodedImage.h"
+#include "engine/X265Frame.h"
 #include "platform/HeifHandles.h"
 #include "platform/Result.h"
 
@@ -10,19 +11,23 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace tl {
 
 // The encoder settings of every exported wallpaper (the benchmark compares against the same).
 inline constexpr int heicQuality = 85;
 inline constexpr const char* heicPreset = "medium";
+// The colour box of every image: BT.709 primaries, sRGB transfer, BT.601 matrix, full range.
+inline constexpr int heicColourPrimaries = heif_color_primaries_ITU_R_BT_709_5;
+inline constexpr int heicTransferCharacteristics = heif_transfer_characteristic_IEC_61966_2_1;
+inline constexpr int heicMatrixCoefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
+inline constexpr bool heicFullRange = true;
 // Frames beyond the highest HEVC level; still written, with a warning.
 inline constexpr int largestLevelWidth = 8192;
 inline constexpr int largestLevelHeight = 4352;
 
-// Collects HEVC-coded images in one HEIF container and writes it as a whole. Images carry an nclx
-// colour box (BT.709 primaries, sRGB transfer, BT.601 matrix, full range) and even sizes.
+// Collects HEVC-coded images in one HEIF container and writes it as a whole. Images carry the nclx
+// colour box above and even sizes.
 class HeicEncoder {
 public:
     static Result<HeicEncoder, HeicGeneratorError> create();
@@ -32,12 +37,12 @@ public:
     Result<void, HeicGeneratorError> addImage(
         const cv::Mat& pixels, const std::optional<std::string>& xmp = std::nullopt);
 
-    // Codes one frame as addImage would, in a container of its own, so several frames can be coded
-    // at once; x265 gets `threads` worker threads. Pixels handed over (moved in) are freed as soon as
-    // they are converted for the encoder. The caller makes sure the memory is there (FrameMemory):
-    // x265 does not survive a failed allocation.
-    static Result<HevcCodedImage, HeicGeneratorError> codeImage(cv::Mat pixels, int threads);
-    // Adds a frame coded by codeImage, as addImage adds pixels.
+    // Starts coding one frame as addImage would, on its own, so several frames can be coded at
+    // once; x265 gets `threads` worker threads. Pixels handed over (moved in) are freed as soon as
+    // x265 has its copy. The caller makes sure the memory is there (FrameMemory): x265 does not
+    // survive a failed allocation.
+    static Result<X265Frame, HeicGeneratorError> startCoding(cv::Mat pixels, int threads);
+    // Adds a frame coded through startCoding, as addImage adds pixels.
     Result<void, HeicGeneratorError> addCodedImage(
         const HevcCodedImage& image, const std::optional<std::string>& xmp = std::nullopt);
 
@@ -55,8 +60,6 @@ private:
     heif::Encoder encoder_;
     heif::EncodingOptions options_;
     heif::NclxProfile nclx_;
-    // x265's worker threads; its default is one per core.
-    int threads_ = static_cast<int>(std::thread::hardware_concurrency());
 };
 
 } // namespace tl

@@ -2,8 +2,10 @@
 
 #include "engine/AppearanceOrder.h"
 #include "engine/BoundedParallel.h"
+#include "engine/CodedFrameFile.h"
 #include "engine/CodingProgress.h"
 #include "engine/EncoderMemory.h"
+#include "engine/FramesInFlight.h"
 #include "engine/HeicEncoder.h"
 #include "engine/TweenRegeneration.h"
 #include "engine/WallpaperMetadata.h"
@@ -17,6 +19,7 @@
 #include <atomic>
 #include <cmath>
 #include <thread>
+#include <variant>
 
 namespace tl {
 namespace {
@@ -43,6 +46,16 @@ Result<FrameMemory::Reservation, EngineError> admitFrames(
         "not enough memory to encode a frame of " + std::to_string(largest.width) + " x "
             + std::to_string(largest.height) + " pixels",
         std::move(stop));
+}
+
+// A frame coded and waiting to be placed in the wallpaper: in memory, or in the coded-frame file.
+using CodedFrame = std::variant<HevcCodedImage, CodedFrameFile::Stored>;
+
+std::variant<HevcCodedImage, std::error_code> placeable(
+    const CodedFrame& frame, const std::optional<CodedFrameFile>& spill)
+{
+    if (const auto* image = std::get_if<HevcCodedImage>(&frame)) return *image;
+    return spill->load(std::get<CodedFrameFile::Stored>(frame));
 }
 
 // Removes the working folder on every way out unless it is to be kept or was there before the run.
@@ -119,8 +132,9 @@ public:
         return std::move(session).value().frames;
     }
 
-    // Time mode: every frame in timeline order. One frame is coded while the next is decoded, and
-    // the coded frames are placed in the container in order afterwards.
+    // Time mode: every frame in timeline order. One frame is coded while the next is decoded and
+    // waits to be coded (FramesInFlight); the coded frames are placed in the container in order
+    // afterwards.
     Result<void, EngineError> encodeFrames(const Frames& frames, const std::string& xmp, const fs::path& output) const
     {
         auto encoder = HeicEncoder::create();
@@ -130,37 +144,43 @@ public:
         std::vector<ImageExtent> extents;
         for (const HeicFrameSource& frame : frames)
             extents.push_back(storedExtent(frame.url));
-        ImageExtent largest;
-        for (const ImageExtent& extent : extents)
-            if (extent.width * extent.height > largest.width * largest.height) largest = extent;
-        // Its budget holds any one frame, so only a stop request refuses a share.
-        FramesInFlight inFlight(largest.width, largest.height, threads);
+        FramesInFlight inFlight(threads);
+        // Without a file for them the coded frames stay in memory.
+        auto spill = CodedFrameFile::createIn(output.has_parent_path() ? output.parent_path() : fs::path("."));
         CodingProgress codingProgress(
             count, [this](int coded, const std::string& message) { report(preparationSteps_ + coded, message); });
-        auto coded = runBounded<HevcCodedImage>(
+        auto coded = runBounded<CodedFrame>(
             count, FramesInFlight::workers, stop_,
-            [&](int index, std::stop_token frameStop) -> Result<HevcCodedImage, EngineError> {
+            [&](int index, std::stop_token frameStop) -> Result<CodedFrame, EngineError> {
                 const auto& frame = frames[static_cast<std::size_t>(index)];
                 const ImageExtent& extent = extents[static_cast<std::size_t>(index)];
                 const auto memory = admitFrames(codingNeed(extent, threads), extent, frameStop);
                 if (!memory) return memory.error();
-                const auto decoding = inFlight.decoding(extent.width, extent.height, frameStop);
-                if (!decoding) return EngineError(Cancelled {});
                 cv::Mat pixels = decodeImageFile(frame.url);
                 if (pixels.empty()) return EngineError(HeicGeneratorError::imageLoadFailed(frame.url.string()));
                 warnBeyondLevel(pixels, index);
-                const auto coding = inFlight.coding(extent.width, extent.height, frameStop);
+                auto coding = inFlight.coding(pixels.total(), frameStop);
                 if (!coding) return EngineError(Cancelled {});
-                auto image = HeicEncoder::codeImage(std::move(pixels), threads);
+                auto analysed = HeicEncoder::startCoding(std::move(pixels), threads);
+                if (!analysed) return EngineError(analysed.error());
+                coding->analysed();
+                auto image = std::move(analysed).value().code();
                 if (!image) return EngineError(image.error());
-                return std::move(image).value();
+                if (!spill) return CodedFrame(std::move(image).value());
+                auto stored = spill->store(image.value());
+                if (const auto* error = std::get_if<std::error_code>(&stored))
+                    return EngineError(HeicGeneratorError::fileWriteFailed(output.string(), *error));
+                return CodedFrame(std::get<CodedFrameFile::Stored>(stored));
             },
-            [&](int, const HevcCodedImage&) { codingProgress.frameCoded(); },
+            [&](int, const CodedFrame&) { codingProgress.frameCoded(); },
             [&](int index) { return frames[static_cast<std::size_t>(index)].image.fileName; });
         if (!coded) return coded.error();
         for (int i = 0; i < count; ++i) {
-            const auto& image = coded.value()[static_cast<std::size_t>(i)];
-            if (auto added = encoder.value().addCodedImage(image, i == 0 ? std::optional(xmp) : std::nullopt); !added)
+            auto image = placeable(coded.value()[static_cast<std::size_t>(i)], spill);
+            if (const auto* error = std::get_if<std::error_code>(&image))
+                return EngineError(HeicGeneratorError::fileWriteFailed(output.string(), *error));
+            const auto metadata = i == 0 ? std::optional(xmp) : std::nullopt;
+            if (auto added = encoder.value().addCodedImage(std::get<HevcCodedImage>(image), metadata); !added)
                 return EngineError(added.error());
         }
         if (stop_.stop_requested()) return EngineError(Cancelled {});

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace tl {
@@ -17,10 +15,5 @@ struct HevcCodedImage {
     int codedHeight = 0;
     std::vector<std::string> units;
 };
-
-// The coded primary image of a whole HEIF file held in memory, as libheif writes it: parameter sets
-// from its hvcC property, then the length-prefixed units of its item data. Nothing when the file
-// is not such a file (truncated, no HEVC primary image, data outside the file).
-std::optional<HevcCodedImage> primaryHevcImage(std::string_view file);
 
 } // namespace tl

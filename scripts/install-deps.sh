@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-positioning-dev libqt6positioning6-plugins
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-dnn-dev libdnnl-dev
-  libheif-dev libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libicu-dev
+  libheif-dev libx265-dev libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libicu-dev
   liblcms2-dev libplist-dev libpng-dev libwebp-dev libtiff-dev libjpeg-dev
   libheif-examples libimage-exiftool-perl libplist-utils
   libgtest-dev libgmock-dev

@@ -43,7 +43,8 @@ void measure(int side, int threads)
         cv::randu(pixels, cv::Scalar::all(0), cv::Scalar::all(255));
         const double mapped = statusBytes("VmSize:");
         const double resident = statusBytes("VmRSS:");
-        const bool coded = HeicEncoder::codeImage(pixels, threads).ok();
+        auto analysed = HeicEncoder::startCoding(std::move(pixels), threads);
+        const bool coded = analysed && std::move(analysed).value().code().ok();
         const auto need = encoderMemoryNeed(side, side, threads);
         std::printf("%5d x %-5d %2d threads  %s  address space %7.0f MB (counted %7.0f)  resident %7.0f MB "
                     "(counted %7.0f)\n",

@@ -112,36 +112,5 @@ TEST(FrameMemory, AFrameLargerThanTheRoomAloneIsRefusedAtOnceAndAnUnknownRoomLim
     EXPECT_TRUE(tight.reserve({ .addressSpace = 2 * gb, .resident = 100 * gb }));
 }
 
-// An export holds one frame in coding and the next in decoding, never two in coding, whatever the
-// room and the number of cores.
-TEST(FrameMemory, AnExportCodesOneFrameAtATimeWhileTheNextIsDecoded)
-{
-    FramesInFlight inFlight(7680, 4320, 8);
-    auto firstDecoding = inFlight.decoding(7680, 4320, {});
-    auto firstCoding = inFlight.coding(7680, 4320, {});
-    ASSERT_TRUE(firstDecoding && firstCoding);
-
-    std::stop_source giveUp;
-    auto nextDecoding
-        = std::async(std::launch::async, [&] { return inFlight.decoding(7680, 4320, giveUp.get_token()); });
-    if (nextDecoding.wait_for(2s) != std::future_status::ready) giveUp.request_stop();
-    auto secondDecoding = nextDecoding.get();
-    ASSERT_TRUE(secondDecoding) << "the next frame was not decoded while one was coded";
-    auto smallFrame = std::async(std::launch::async, [&] { return inFlight.decoding(640, 360, giveUp.get_token()); });
-    EXPECT_EQ(smallFrame.wait_for(300ms), std::future_status::timeout) << "a third frame was let in";
-
-    auto nextCoding = std::async(std::launch::async, [&] { return inFlight.coding(7680, 4320, giveUp.get_token()); });
-    EXPECT_EQ(nextCoding.wait_for(300ms), std::future_status::timeout) << "two frames were coded at once";
-    {
-        const auto decoded = std::move(firstDecoding).value();
-        const auto coded = std::move(firstCoding).value();
-    }
-    const bool codingStarted = nextCoding.wait_for(2s) == std::future_status::ready;
-    const bool smallLetIn = smallFrame.wait_for(2s) == std::future_status::ready;
-    giveUp.request_stop();
-    EXPECT_TRUE(codingStarted && nextCoding.get()) << "the next frame was not coded once the first was done";
-    EXPECT_TRUE(smallLetIn && smallFrame.get()) << "the third frame was not let in once the first was done";
-}
-
 } // namespace
 } // namespace tl

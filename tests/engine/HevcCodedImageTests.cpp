@@ -1,9 +1,9 @@
 #include "engine/HeicEncoder.h"
 #include "engine/HeicGenerator.h"
-#include "engine/HevcCodedImage.h"
 #include "support/TestImageFiles.h"
 #include "tests/engine/DesktopMetadataReader.h"
 #include "tests/engine/ExportTestSupport.h"
+#include "tests/engine/PrimaryHevcImage.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,9 @@
 namespace tl {
 namespace {
 
-// Frames coded on their own and placed afterwards must read back exactly like frames the
-// container's own encoder coded: same pixels, same order, same colour box, metadata on the first.
+// Frames coded by x265 on their own and placed afterwards must be the very units libheif codes
+// for the same pixels, and read back exactly like frames the container's own encoder coded: same
+// pixels, same order, same colour box, metadata on the first.
 TEST(HevcCodedImageTest, PlacedFramesReadBackLikeDirectlyEncodedOnes)
 {
     if (!test::canEncodeHeic()) GTEST_SKIP() << "no HEVC encoder";
@@ -31,9 +32,21 @@ TEST(HevcCodedImageTest, PlacedFramesReadBackLikeDirectlyEncodedOnes)
     for (std::size_t index = 0; index < frames.size(); ++index) {
         const auto metadata = index == 0 ? std::optional(xmp) : std::nullopt;
         ASSERT_TRUE(direct.value().addImage(frames[index], metadata));
-        const auto coded = HeicEncoder::codeImage(frames[index], 2);
+        auto analysed = HeicEncoder::startCoding(frames[index], 2);
+        ASSERT_TRUE(analysed);
+        const auto coded = std::move(analysed).value().code();
         ASSERT_TRUE(coded);
         ASSERT_TRUE(placed.value().addCodedImage(coded.value(), metadata));
+
+        auto single = HeicEncoder::create();
+        ASSERT_TRUE(single && single.value().addImage(frames[index]));
+        ASSERT_TRUE(single.value().writeTo(folder.path / "single.heic"));
+        const auto reference = test::primaryHevcImage(test::readBytes(folder.path / "single.heic"));
+        ASSERT_TRUE(reference);
+        EXPECT_TRUE(coded.value().units == reference->units)
+            << "frame " << index << " is not coded as libheif codes it";
+        EXPECT_EQ(coded.value().codedWidth, reference->codedWidth) << "frame " << index;
+        EXPECT_EQ(coded.value().codedHeight, reference->codedHeight) << "frame " << index;
     }
     ASSERT_TRUE(direct.value().writeTo(folder.path / "direct.heic"));
     ASSERT_TRUE(placed.value().writeTo(folder.path / "placed.heic"));
@@ -60,16 +73,15 @@ TEST(HevcCodedImageTest, RefusesFilesWithoutAWholeCodedPrimaryImage)
     ASSERT_TRUE(encoder);
     ASSERT_TRUE(encoder.value().addImage(test::syntheticPhoto(64, 64, 3)));
     ASSERT_TRUE(encoder.value().writeTo(folder.path / "one.heic"));
-    std::ifstream stream(folder.path / "one.heic", std::ios::binary);
-    const std::string file((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    const std::string file = test::readBytes(folder.path / "one.heic");
 
-    const auto whole = primaryHevcImage(file);
+    const auto whole = test::primaryHevcImage(file);
     ASSERT_TRUE(whole);
     EXPECT_EQ(whole->width, 64);
     EXPECT_GE(whole->units.size(), 4u) << "VPS, SPS, PPS and at least one slice";
-    EXPECT_FALSE(primaryHevcImage(file.substr(0, file.size() - 10))) << "data cut short";
-    EXPECT_FALSE(primaryHevcImage(file.substr(0, 40))) << "boxes cut short";
-    EXPECT_FALSE(primaryHevcImage("not a HEIF file at all"));
+    EXPECT_FALSE(test::primaryHevcImage(file.substr(0, file.size() - 10))) << "data cut short";
+    EXPECT_FALSE(test::primaryHevcImage(file.substr(0, 40))) << "boxes cut short";
+    EXPECT_FALSE(test::primaryHevcImage("not a HEIF file at all"));
 }
 
 // Frames are coded several at a time; a stop heard after the first one is coded ends the run as

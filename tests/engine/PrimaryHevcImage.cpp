@@ -1,9 +1,9 @@
-#include "engine/HevcCodedImage.h"
+#include "tests/engine/PrimaryHevcImage.h"
 
 #include <cstdint>
 #include <map>
 
-namespace tl {
+namespace tl::test {
 namespace {
 
 // Big-endian reads over a byte range that fail, rather than run past its end.
@@ -243,4 +243,4 @@ std::optional<HevcCodedImage> primaryHevcImage(std::string_view file)
     return image;
 }
 
-} // namespace tl
+} // namespace tl::test

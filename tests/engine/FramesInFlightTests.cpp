@@ -1,0 +1,124 @@
+#include "engine/FramesInFlight.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+
+namespace tl {
+namespace {
+
+using namespace std::chrono_literals;
+using TimePoint = std::chrono::steady_clock::time_point;
+
+// The process's load and the time, both set by the test, and the frames of an export on it.
+struct Machine {
+    explicit Machine(int cores)
+        : frames(
+            cores, [this] { return busyCores.load(); }, [this] { return now.load(); })
+    {
+    }
+    void advance(std::chrono::milliseconds by) { now = now.load() + by; }
+
+    std::atomic<double> busyCores = 0;
+    std::atomic<TimePoint> now = TimePoint {};
+    FramesInFlight frames;
+};
+
+// Asks for a turn on another thread; a frame held back shows as a failure rather than a hung test.
+class Waiting {
+public:
+    Waiting(FramesInFlight& frames, std::uint64_t pixels)
+        : turn_(std::async(
+            std::launch::async, [&frames, pixels, stop = stop_.get_token()] { return frames.coding(pixels, stop); }))
+    {
+    }
+    ~Waiting() { stop_.request_stop(); }
+
+    bool startsWithin(std::chrono::milliseconds wait) { return turn_.wait_for(wait) == std::future_status::ready; }
+    std::optional<FramesInFlight::Coding> turn() { return turn_.get(); }
+    void stop() { stop_.request_stop(); }
+
+private:
+    std::stop_source stop_;
+    std::future<std::optional<FramesInFlight::Coding>> turn_;
+};
+
+// Long enough for several readings of the load.
+constexpr auto readings = 3 * FramesInFlight::loadInterval + 100ms;
+
+// Whether the waiting frame starts while the cores are busy or once they go idle.
+bool startsAsTheCoresGoIdle(Machine& machine, Waiting& waiting, double busyCores)
+{
+    machine.busyCores = busyCores;
+    if (waiting.startsWithin(readings)) return true;
+    machine.busyCores = 1;
+    return waiting.startsWithin(readings);
+}
+
+TEST(FramesInFlight, TheNextFrameCodesBesideTheRunningOneOnlyOnceItsCoresGoIdle)
+{
+    Machine machine(8);
+    auto first = machine.frames.coding(100, {});
+    ASSERT_TRUE(first);
+
+    machine.busyCores = 1; // x265 analysing the picture on one thread
+    Waiting second(machine.frames, 100);
+    EXPECT_FALSE(second.startsWithin(readings)) << "started beside a frame still analysing its picture";
+    machine.busyCores = 8;
+    EXPECT_FALSE(second.startsWithin(readings)) << "started beside a frame using every core";
+    machine.busyCores = 1;
+    ASSERT_TRUE(second.startsWithin(2s)) << "did not start once the running frame wound down";
+    auto secondTurn = second.turn();
+    ASSERT_TRUE(secondTurn);
+
+    Waiting third(machine.frames, 100);
+    EXPECT_FALSE(startsAsTheCoresGoIdle(machine, third, 8)) << "a third frame coded beside two";
+    first.reset();
+    secondTurn.reset();
+    EXPECT_TRUE(third.startsWithin(2s)) << "did not start once the others were done";
+}
+
+TEST(FramesInFlight, OnceAFrameIsKnownTheNextStartsAsLongBeforeTheWindingDownAsItsAnalysisTakes)
+{
+    Machine machine(8);
+    auto first = machine.frames.coding(100, {});
+    ASSERT_TRUE(first);
+    machine.advance(1000ms);
+    first->analysed();
+    machine.busyCores = 8;
+    Waiting second(machine.frames, 200);
+    EXPECT_FALSE(second.startsWithin(readings));
+    machine.advance(4000ms); // it winds down 5 s after its start, 4 s after its analysis
+    machine.busyCores = 1;
+    ASSERT_TRUE(second.startsWithin(2s));
+    auto secondTurn = second.turn();
+    ASSERT_TRUE(secondTurn);
+    first.reset();
+
+    // Twice the pixels: expected to wind down 10 s after its start, so the next starts after 9 s,
+    // however busy the cores still are.
+    machine.busyCores = 8;
+    Waiting third(machine.frames, 100);
+    machine.advance(8900ms);
+    EXPECT_FALSE(third.startsWithin(readings)) << "started long before the running frame was due to wind down";
+    machine.advance(100ms);
+    EXPECT_TRUE(third.startsWithin(2s)) << "did not start its analysis in time";
+}
+
+TEST(FramesInFlight, FewCoresNeverCodeTwoFramesAndAStopEndsTheWait)
+{
+    Machine machine(2);
+    auto first = machine.frames.coding(100, {});
+    ASSERT_TRUE(first);
+    Waiting second(machine.frames, 100);
+    EXPECT_FALSE(startsAsTheCoresGoIdle(machine, second, 2)) << "two frames coded on two cores";
+    second.stop();
+    ASSERT_TRUE(second.startsWithin(1s)) << "a stop did not end the wait";
+    EXPECT_FALSE(second.turn());
+    first.reset();
+    EXPECT_TRUE(machine.frames.coding(100, {})) << "no frame coding, yet the next waited";
+}
+
+} // namespace
+} // namespace tl
