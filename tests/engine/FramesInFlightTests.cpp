@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <future>
+#include <thread>
 
 namespace tl {
 namespace {
@@ -15,14 +16,31 @@ using TimePoint = std::chrono::steady_clock::time_point;
 struct Machine {
     explicit Machine(int cores)
         : frames(
-            cores, [this] { return busyCores.load(); }, [this] { return now.load(); })
+            cores, [this] { return read(); }, [this] { return now.load(); })
     {
     }
     void advance(std::chrono::milliseconds by) { now = now.load() + by; }
 
+    // Waits until the load has been read `count` more times, however slow the machine.
+    bool readAgain(int count)
+    {
+        const int target = readings + count;
+        for (int wait = 0; wait < 1000 && readings < target; ++wait)
+            std::this_thread::sleep_for(10ms);
+        return readings >= target;
+    }
+
     std::atomic<double> busyCores = 0;
     std::atomic<TimePoint> now = TimePoint {};
+    std::atomic<int> readings = 0;
     FramesInFlight frames;
+
+private:
+    double read()
+    {
+        ++readings;
+        return busyCores.load();
+    }
 };
 
 // Asks for a turn on another thread; a frame held back shows as a failure rather than a hung test.
@@ -44,16 +62,17 @@ private:
     std::future<std::optional<FramesInFlight::Coding>> turn_;
 };
 
-// Long enough for several readings of the load.
-constexpr auto readings = 3 * FramesInFlight::loadInterval + 100ms;
+// Whether the waiting frame starts after some readings of `busyCores`.
+bool startsAfterReadings(Machine& machine, Waiting& waiting, double busyCores)
+{
+    machine.busyCores = busyCores;
+    return !machine.readAgain(3) || waiting.startsWithin(50ms);
+}
 
 // Whether the waiting frame starts while the cores are busy or once they go idle.
 bool startsAsTheCoresGoIdle(Machine& machine, Waiting& waiting, double busyCores)
 {
-    machine.busyCores = busyCores;
-    if (waiting.startsWithin(readings)) return true;
-    machine.busyCores = 1;
-    return waiting.startsWithin(readings);
+    return startsAfterReadings(machine, waiting, busyCores) || startsAfterReadings(machine, waiting, 1);
 }
 
 TEST(FramesInFlight, TheNextFrameCodesBesideTheRunningOneOnlyOnceItsCoresGoIdle)
@@ -62,11 +81,10 @@ TEST(FramesInFlight, TheNextFrameCodesBesideTheRunningOneOnlyOnceItsCoresGoIdle)
     auto first = machine.frames.coding(100, {});
     ASSERT_TRUE(first);
 
-    machine.busyCores = 1; // x265 analysing the picture on one thread
     Waiting second(machine.frames, 100);
-    EXPECT_FALSE(second.startsWithin(readings)) << "started beside a frame still analysing its picture";
-    machine.busyCores = 8;
-    EXPECT_FALSE(second.startsWithin(readings)) << "started beside a frame using every core";
+    // x265 analysing the picture on one thread
+    EXPECT_FALSE(startsAfterReadings(machine, second, 1)) << "started beside a frame still analysing its picture";
+    EXPECT_FALSE(startsAfterReadings(machine, second, 8)) << "started beside a frame using every core";
     machine.busyCores = 1;
     ASSERT_TRUE(second.startsWithin(2s)) << "did not start once the running frame wound down";
     auto secondTurn = second.turn();
@@ -86,9 +104,8 @@ TEST(FramesInFlight, OnceAFrameIsKnownTheNextStartsAsLongBeforeTheWindingDownAsI
     ASSERT_TRUE(first);
     machine.advance(1000ms);
     first->analysed();
-    machine.busyCores = 8;
     Waiting second(machine.frames, 200);
-    EXPECT_FALSE(second.startsWithin(readings));
+    EXPECT_FALSE(startsAfterReadings(machine, second, 8));
     machine.advance(4000ms); // it winds down 5 s after its start, 4 s after its analysis
     machine.busyCores = 1;
     ASSERT_TRUE(second.startsWithin(2s));
@@ -98,10 +115,10 @@ TEST(FramesInFlight, OnceAFrameIsKnownTheNextStartsAsLongBeforeTheWindingDownAsI
 
     // Twice the pixels: expected to wind down 10 s after its start, so the next starts after 9 s,
     // however busy the cores still are.
-    machine.busyCores = 8;
     Waiting third(machine.frames, 100);
     machine.advance(8900ms);
-    EXPECT_FALSE(third.startsWithin(readings)) << "started long before the running frame was due to wind down";
+    EXPECT_FALSE(startsAfterReadings(machine, third, 8))
+        << "started long before the running frame was due to wind down";
     machine.advance(100ms);
     EXPECT_TRUE(third.startsWithin(2s)) << "did not start its analysis in time";
 }
