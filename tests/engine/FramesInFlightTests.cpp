@@ -12,11 +12,13 @@ namespace {
 using namespace std::chrono_literals;
 using TimePoint = std::chrono::steady_clock::time_point;
 
-// The process's load and the time, both set by the test, and the frames of an export on it.
+// The process's load and the time, both set by the test, and the frames of an export on it, the
+// first of them coding.
 struct Machine {
     explicit Machine(int cores)
         : frames(
             cores, [this] { return read(); }, [this] { return now.load(); })
+        , first(frames.coding(100, {}))
     {
     }
     void advance(std::chrono::milliseconds by) { now = now.load() + by; }
@@ -34,6 +36,7 @@ struct Machine {
     std::atomic<TimePoint> now = TimePoint {};
     std::atomic<int> readings = 0;
     FramesInFlight frames;
+    std::optional<FramesInFlight::Coding> first;
 
 private:
     double read()
@@ -78,8 +81,7 @@ bool startsAsTheCoresGoIdle(Machine& machine, Waiting& waiting, double busyCores
 TEST(FramesInFlight, TheNextFrameCodesBesideTheRunningOneOnlyOnceItsCoresGoIdle)
 {
     Machine machine(8);
-    auto first = machine.frames.coding(100, {});
-    ASSERT_TRUE(first);
+    ASSERT_TRUE(machine.first);
 
     Waiting second(machine.frames, 100);
     // x265 analysing the picture on one thread
@@ -92,7 +94,7 @@ TEST(FramesInFlight, TheNextFrameCodesBesideTheRunningOneOnlyOnceItsCoresGoIdle)
 
     Waiting third(machine.frames, 100);
     EXPECT_FALSE(startsAsTheCoresGoIdle(machine, third, 8)) << "a third frame coded beside two";
-    first.reset();
+    machine.first.reset();
     secondTurn.reset();
     EXPECT_TRUE(third.startsWithin(2s)) << "did not start once the others were done";
 }
@@ -100,10 +102,9 @@ TEST(FramesInFlight, TheNextFrameCodesBesideTheRunningOneOnlyOnceItsCoresGoIdle)
 TEST(FramesInFlight, OnceAFrameIsKnownTheNextStartsAsLongBeforeTheWindingDownAsItsAnalysisTakes)
 {
     Machine machine(8);
-    auto first = machine.frames.coding(100, {});
-    ASSERT_TRUE(first);
+    ASSERT_TRUE(machine.first);
     machine.advance(1000ms);
-    first->analysed();
+    machine.first->analysed();
     Waiting second(machine.frames, 200);
     EXPECT_FALSE(startsAfterReadings(machine, second, 8));
     machine.advance(4000ms); // it winds down 5 s after its start, 4 s after its analysis
@@ -111,7 +112,7 @@ TEST(FramesInFlight, OnceAFrameIsKnownTheNextStartsAsLongBeforeTheWindingDownAsI
     ASSERT_TRUE(second.startsWithin(2s));
     auto secondTurn = second.turn();
     ASSERT_TRUE(secondTurn);
-    first.reset();
+    machine.first.reset();
 
     // Twice the pixels: expected to wind down 10 s after its start, so the next starts after 9 s,
     // however busy the cores still are.
@@ -126,14 +127,13 @@ TEST(FramesInFlight, OnceAFrameIsKnownTheNextStartsAsLongBeforeTheWindingDownAsI
 TEST(FramesInFlight, FewCoresNeverCodeTwoFramesAndAStopEndsTheWait)
 {
     Machine machine(2);
-    auto first = machine.frames.coding(100, {});
-    ASSERT_TRUE(first);
+    ASSERT_TRUE(machine.first);
     Waiting second(machine.frames, 100);
     EXPECT_FALSE(startsAsTheCoresGoIdle(machine, second, 2)) << "two frames coded on two cores";
     second.stop();
     ASSERT_TRUE(second.startsWithin(1s)) << "a stop did not end the wait";
     EXPECT_FALSE(second.turn());
-    first.reset();
+    machine.first.reset();
     EXPECT_TRUE(machine.frames.coding(100, {})) << "no frame coding, yet the next waited";
 }
 
