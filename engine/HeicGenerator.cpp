@@ -51,10 +51,10 @@ Result<FrameMemory::Reservation, EngineError> admitFrames(
 // A frame coded and waiting to be placed in the wallpaper: in memory, or in the coded-frame file.
 using CodedFrame = std::variant<HevcCodedImage, CodedFrameFile::Stored>;
 
-std::variant<HevcCodedImage, std::error_code> placeable(
-    const CodedFrame& frame, const std::optional<CodedFrameFile>& spill)
+// Frames held in memory are handed over, not copied.
+std::variant<HevcCodedImage, std::error_code> placeable(CodedFrame&& frame, const std::optional<CodedFrameFile>& spill)
 {
-    if (const auto* image = std::get_if<HevcCodedImage>(&frame)) return *image;
+    if (auto* image = std::get_if<HevcCodedImage>(&frame)) return std::move(*image);
     return spill->load(std::get<CodedFrameFile::Stored>(frame));
 }
 
@@ -176,7 +176,7 @@ public:
             [&](int index) { return frames[static_cast<std::size_t>(index)].image.fileName; });
         if (!coded) return coded.error();
         for (int i = 0; i < count; ++i) {
-            auto image = placeable(coded.value()[static_cast<std::size_t>(i)], spill);
+            auto image = placeable(std::move(coded.value()[static_cast<std::size_t>(i)]), spill);
             if (const auto* error = std::get_if<std::error_code>(&image))
                 return EngineError(HeicGeneratorError::fileWriteFailed(output.string(), *error));
             const auto metadata = i == 0 ? std::optional(xmp) : std::nullopt;
