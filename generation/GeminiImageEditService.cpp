@@ -24,21 +24,6 @@ std::optional<std::string> percentEncoded(const std::string& text)
     return std::string(escaped.get());
 }
 
-// Each segment escaped, the slashes between them kept.
-std::optional<std::string> percentEncodedPath(const std::string& path)
-{
-    std::string encoded;
-    for (std::size_t start = 0; start <= path.size();) {
-        const auto end = std::min(path.find('/', start), path.size());
-        const auto segment = percentEncoded(path.substr(start, end - start));
-        if (!segment) return std::nullopt;
-        encoded += *segment;
-        if (end < path.size()) encoded += '/';
-        start = end + 1;
-    }
-    return encoded;
-}
-
 // The part's inline image under either spelling, or null.
 const Json* inlineImage(const Json& part)
 {
@@ -72,7 +57,7 @@ GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std
 {
     auto key = connection_.requireKey();
     if (!key.ok()) return key.error();
-    const auto modelName = modelWithoutProvider(model);
+    const auto modelName = bareModelName(model);
     const auto text = joinNonEmpty(systemPrompt, prompt);
     connection_.log.logPrompt("Gemini", text, std::nullopt);
 
@@ -83,7 +68,7 @@ GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std
     }
     const Json body = { { "contents", Json::array({ { { "role", "user" }, { "parts", std::move(parts) } } }) } };
 
-    const auto encodedModel = percentEncodedPath(modelName);
+    const auto encodedModel = percentEncoded(modelName);
     const auto encodedKey = percentEncoded(key.value());
     if (!encodedModel || !encodedKey) return ImageGenerationError::invalidResponse();
     const auto request = json::postRequest(

@@ -45,11 +45,17 @@ ImageGenerationError statusFailure(std::string_view provider, const HttpResponse
         std::string(provider) + " error " + std::to_string(response.status) + ": " + body);
 }
 
+// Without a slash, npos + 1 wraps to 0 and the whole name is kept.
 std::string modelWithoutProvider(std::string_view model)
 {
     const auto trimmed = text::trimmed(model);
-    const auto slash = trimmed.find('/');
-    return std::string(slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1));
+    return std::string(trimmed.substr(trimmed.find('/') + 1));
+}
+
+std::string bareModelName(std::string_view model)
+{
+    const auto trimmed = text::trimmed(model);
+    return std::string(trimmed.substr(trimmed.rfind('/') + 1));
 }
 
 std::string joinNonEmpty(const std::optional<std::string>& systemPrompt, const std::string& prompt)

@@ -36,6 +36,9 @@ ImageGenerationError statusFailure(std::string_view provider, const HttpResponse
 
 // The model trimmed and, when it names a provider ("vendor/model"), without the part up to the first "/".
 std::string modelWithoutProvider(std::string_view model);
+// The model trimmed and without any provider path ("router/vendor/model" gives "model"), for an
+// address that names one model by itself.
+std::string bareModelName(std::string_view model);
 
 // The system prompt and the prompt on two lines, or whichever of them is not empty.
 std::string joinNonEmpty(const std::optional<std::string>& systemPrompt, const std::string& prompt);

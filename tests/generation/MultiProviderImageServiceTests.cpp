@@ -35,6 +35,7 @@ protected:
         const std::string candidate = R"({"candidates":[{"content":{"parts":[{"inlineData":{"data":"aW1n"}}]}}]})";
         server.reply("/v1beta/models/image-model:generateContent", { 200, candidate });
         server.reply("/v1beta/models/:generateContent", { 200, candidate });
+        server.reply("/v1beta/models/gemini-2.5-flash-image:generateContent", { 200, candidate });
     }
 
     // Which endpoint the call reached, or its failure.
@@ -65,6 +66,13 @@ TEST_F(RouterTest, AutomaticChoiceFollowsTheKeysInFixedOrder)
     useEnvironment({ { "OPENAI_API_KEY", "" }, { "GEMINI_API_KEY", "g" } });
     EXPECT_EQ(route("image-model"), "Missing API key");
     EXPECT_TRUE(MultiProviderImageService(openAI(), gemini(), nullptr).isConfigured());
+}
+
+TEST_F(RouterTest, AGeminiModelBehindAProviderPathIsSentByItsBareName)
+{
+    useEnvironment({ { "GEMINI_API_KEY", "g" } });
+    for (const char* model : { "openrouter/google/gemini-2.5-flash-image", "google/gemini-2.5-flash-image" })
+        EXPECT_EQ(route(model), "/v1beta/models/gemini-2.5-flash-image:generateContent") << model;
 }
 
 TEST_F(RouterTest, AnExplicitChoiceNeverFallsBack)
