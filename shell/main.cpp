@@ -8,7 +8,28 @@
 
 #include <QApplication>
 
+#include <cstdlib>
 #include <iostream>
+#include <string_view>
+
+namespace {
+
+bool environmentSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// Without any of these Qt aborts with a hint to reinstall, which misleads: the program is sound,
+// it only has no screen to draw on. A platform named on the command line is Qt's to judge.
+bool displayReachable(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "-platform") return true;
+    return environmentSet("DISPLAY") || environmentSet("WAYLAND_DISPLAY") || environmentSet("QT_QPA_PLATFORM");
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -17,6 +38,11 @@ int main(int argc, char* argv[])
     if (const auto text = tl::informationRequested({ argv + 1, argv + argc })) {
         std::cout << *text;
         return 0;
+    }
+    if (!displayReachable(argc, argv)) {
+        std::cerr << "Tidelumine: no display found: run it in a desktop session, or with xvfb-run or "
+                     "QT_QPA_PLATFORM=offscreen for scripts\n";
+        return 1;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidelumine"));

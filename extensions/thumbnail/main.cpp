@@ -1,6 +1,7 @@
 // tidelumine-thumbnailer [-s SIZE] INPUT OUTPUT: writes a PNG thumbnail of a project package.
 // Runs without a display, as file managers' sandboxed thumbnail processes require.
 
+#include "extensions/common/UsageRequest.h"
 #include "extensions/thumbnail/ThumbnailProvider.h"
 
 #include <QCoreApplication>
@@ -63,16 +64,30 @@ bool writePng(const QImage& image, const QString& path)
     return file.commit();
 }
 
+QString usageLine()
+{
+    return QStringLiteral("usage: tidelumine-thumbnailer [-s SIZE] INPUT OUTPUT (SIZE from 1 to %1, default %2)")
+        .arg(largestSize)
+        .arg(defaultSize);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const QByteArray usage = (usageLine()
+        + QStringLiteral("\n"
+                         "Writes a PNG thumbnail of the project package INPUT "
+                         "to OUTPUT, fitted within SIZE x SIZE pixels.\n"
+                         "  -h, --help     show this text\n"
+                         "  --version      show the version\n"))
+                                 .toLocal8Bit();
+    if (const auto status = tl::extension::answerUsageRequest(argc, argv, "tidelumine-thumbnailer", usage.constData()))
+        return *status;
     const QCoreApplication application(argc, argv);
     const auto arguments = parseArguments(QCoreApplication::arguments());
     if (!arguments) {
-        printLine(QStringLiteral("usage: tidelumine-thumbnailer [-s SIZE] INPUT OUTPUT (SIZE from 1 to %1, default %2)")
-                      .arg(largestSize)
-                      .arg(defaultSize));
+        printLine(usageLine());
         return exitUsage;
     }
 
