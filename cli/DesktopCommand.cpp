@@ -6,6 +6,7 @@
 #include "engine/desktop/DesktopInstall.h"
 #include "engine/desktop/DynamicHeicReader.h"
 #include "engine/desktop/ProjectWallpaper.h"
+#include "platform/ExceptionText.h"
 #include "platform/UserFolders.h"
 
 namespace tl::cli {
@@ -38,7 +39,9 @@ Result<std::optional<Location>, CommandFailure> placeFor(
     const DesktopCommand& command, const LocateComputer& locate, std::ostream& notes)
 {
     // Plasma's light/dark pair has no times.
-    if (command.location || command.target == DesktopCommand::Target::plasma) return command.location;
+    const bool plasma = command.target == DesktopCommand::Target::plasma
+        || (command.target == DesktopCommand::Target::apply && runningDesktop().family == DesktopFamily::plasma);
+    if (command.location || plasma) return command.location;
     const auto sunny = followsTheSun(command.source);
     if (!sunny) return sunny.error();
     if (!sunny.value()) return std::optional<Location> {};
@@ -84,9 +87,7 @@ void tell(std::ostream& notes, const std::vector<std::string>& lines)
         notes << line << '\n';
 }
 
-} // namespace
-
-Result<void, CommandFailure> runDesktop(
+Result<void, CommandFailure> writeDesktopWallpaper(
     const DesktopCommand& command, const LocateComputer& locate, ProgressLine& progress, std::ostream& notes)
 {
     const auto location = placeFor(command, locate, notes);
@@ -102,10 +103,8 @@ Result<void, CommandFailure> runDesktop(
 
     switch (command.target) {
     case DesktopCommand::Target::gnome: {
-        // The listing beside the slideshow, which takes the wallpaper's own name in the folder.
-        const std::string name = desktop::folderName(command.source.stem().string());
-        const desktop::GnomeFolders folders { command.folder, command.folder / (name + "-background-properties.xml") };
-        const auto written = desktop::writeGnomeWallpaper(source.value(), day, folders, reportImage);
+        const auto written = desktop::writeGnomeWallpaper(
+            source.value(), day, desktop::gnomeFoldersInside(command.folder, source.value().name), reportImage);
         progress.finish();
         if (!written) return CommandFailure { written.error().text };
         tell(notes, written.value().notes);
@@ -113,7 +112,8 @@ Result<void, CommandFailure> runDesktop(
         return {};
     }
     case DesktopCommand::Target::plasma: {
-        const auto written = desktop::writePlasmaPackage(source.value(), command.folder, reportImage);
+        const auto written = desktop::writePlasmaPackage(
+            source.value(), command.folder / desktop::folderName(source.value().name), reportImage);
         progress.finish();
         if (!written) return CommandFailure { written.error().text };
         tell(notes, written.value().notes);
@@ -129,11 +129,30 @@ Result<void, CommandFailure> runDesktop(
             source.value(), day, *dataHome, runningDesktop(), *background, reportImage);
         progress.finish();
         if (!installed) return CommandFailure { installed.error().text };
-        tell(notes, installed.value().messages);
+        // The last message says why a wallpaper that was not set is not; it is the failure's.
+        const auto& messages = installed.value().messages;
+        if (!installed.value().applied) {
+            tell(notes, { messages.begin(), messages.end() - 1 });
+            return CommandFailure { messages.back() };
+        }
+        tell(notes, messages);
         return {};
     }
     }
     return {};
+}
+
+} // namespace
+
+Result<void, CommandFailure> runDesktop(
+    const DesktopCommand& command, const LocateComputer& locate, ProgressLine& progress, std::ostream& notes)
+{
+    // A reader or decoder may throw (out of memory on a huge metadata block); the command still ends in a message.
+    try {
+        return writeDesktopWallpaper(command, locate, progress, notes);
+    } catch (...) {
+        return CommandFailure { "The wallpaper could not be written: " + currentExceptionText() + "." };
+    }
 }
 
 } // namespace tl::cli

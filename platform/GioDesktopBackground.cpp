@@ -58,6 +58,15 @@ public:
         g_settings_sync();
         if (!stored)
             return DesktopSettingError { "The desktop's background settings are locked and could not be changed." };
+        // A store that fails to commit (dconf without its service, a full disk) still accepts the
+        // writes above; only reading back after the sync shows whether they took.
+        GObjectHandle<GSettings> check(g_settings_new(kBackgroundSchema));
+        const std::unique_ptr<gchar, GFreeRelease> kept(g_settings_get_string(check.get(), "picture-uri"));
+        if (uri.value() != kept.get())
+            return DesktopSettingError {
+                "The desktop's settings store did not keep the new background: it still names \""
+                + std::string(kept.get()) + "\"."
+            };
         return {};
     }
 

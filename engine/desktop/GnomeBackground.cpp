@@ -1,5 +1,7 @@
 #include "engine/desktop/GnomeBackground.h"
 
+#include "engine/desktop/StagedWallpaperFolder.h"
+
 #include <cstdio>
 #include <set>
 #include <variant>
@@ -52,21 +54,33 @@ DesktopError missingImage(std::size_t imageIndex)
     return { DesktopError::Kind::badImage, "The wallpaper has no image " + std::to_string(imageIndex + 1) + "." };
 }
 
-// Writes the listed images into the folder; the map gives each index its file.
+// Writes the listed images into the staged folder; the map gives each index its file in its place.
 Result<std::map<std::size_t, fs::path>, DesktopError> writeImages(const WallpaperSource& source,
-    const std::set<std::size_t>& indices, const fs::path& folder, const DesktopProgress& progress)
+    const std::set<std::size_t>& indices, const StagedWallpaperFolder& folder, const DesktopProgress& progress)
 {
     std::map<std::size_t, fs::path> files;
     for (const std::size_t index : indices) {
         if (index >= source.wallpaper.imageCount) return missingImage(index);
         auto pixels = source.pixels(index);
         if (!pixels) return pixels.error();
-        const fs::path file = folder / imageFileName(index, source.wallpaper.imageCount);
-        if (auto written = writeFullQualityImage(pixels.value(), file); !written) return written.error();
+        const fs::path file = folder.folder() / imageFileName(index, source.wallpaper.imageCount);
+        if (auto written = writeFullQualityImage(pixels.value(), folder.stagedPath(file)); !written)
+            return written.error();
         files[index] = file;
         if (progress) progress(files.size(), indices.size());
     }
     return files;
+}
+
+// The listing's place once the wallpaper's folder is known: one inside the wanted folder moves with
+// it; one elsewhere, for a wallpaper moved to a free folder name, takes that name, so no other
+// wallpaper's listing is replaced.
+fs::path listingFor(const GnomeFolders& wanted, const fs::path& folder)
+{
+    if (folder == wanted.backgroundFolder) return wanted.propertiesFile;
+    const fs::path inside = wanted.propertiesFile.lexically_relative(wanted.backgroundFolder);
+    if (!inside.empty() && *inside.begin() != "..") return folder / inside;
+    return wanted.propertiesFile.parent_path() / (folder.filename().string() + ".xml");
 }
 
 } // namespace
@@ -75,6 +89,12 @@ GnomeFolders userGnomeFolders(const fs::path& dataHome, std::string_view name)
 {
     const std::string folder = folderName(name);
     return { dataHome / "backgrounds" / folder, dataHome / "gnome-background-properties" / (folder + ".xml") };
+}
+
+GnomeFolders gnomeFoldersInside(const fs::path& folder, std::string_view name)
+{
+    const std::string own = folderName(name);
+    return { folder / own, folder / own / (own + "-background-properties.xml") };
 }
 
 std::string slideshowXml(const DayLoop& loop, const CivilDay& day, const std::map<std::size_t, fs::path>& files)
@@ -150,7 +170,10 @@ Result<GnomeWallpaper, DesktopError> writeGnomeWallpaper(const WallpaperSource& 
     if (indices.empty())
         return DesktopError { DesktopError::Kind::noLayout, "This wallpaper lists no images to show." };
 
-    auto folder = freshWallpaperFolder(folders.backgroundFolder);
+    // Relative paths would mean nothing to the desktop reading the files.
+    const GnomeFolders wanted { fs::absolute(folders.backgroundFolder).lexically_normal(),
+        fs::absolute(folders.propertiesFile).lexically_normal() };
+    auto folder = StagedWallpaperFolder::begin(wanted.backgroundFolder);
     if (!folder) return folder.error();
     auto files = writeImages(source, indices, folder.value(), progress);
     if (!files) return files.error();
@@ -162,18 +185,18 @@ Result<GnomeWallpaper, DesktopError> writeGnomeWallpaper(const WallpaperSource& 
         result.picture = files.value().at(pair->lightImageIndex);
         result.darkPicture = files.value().at(pair->darkImageIndex);
     } else {
-        result.picture = folder.value() / (folderName(source.name) + ".xml");
-        if (auto written = writeTextFile(result.picture, slideshowXml(loop, solarDay.day, files.value())); !written)
+        result.picture = folder.value().folder() / (folderName(source.name) + ".xml");
+        if (auto written
+            = writeTextFile(folder.value().stagedPath(result.picture), slideshowXml(loop, solarDay.day, files.value()));
+            !written)
             return written.error();
         result.written.push_back(result.picture);
         for (const DistantFrame& frame : loop.distantFrames)
             result.notes.push_back(distantFrameNote(frame));
     }
+    if (auto committed = folder.value().commit(); !committed) return committed.error();
 
-    // A wallpaper moved to a free folder name gets a listing of the same name, so no other listing is replaced.
-    result.propertiesFile = folder.value() == folders.backgroundFolder
-        ? folders.propertiesFile
-        : folders.propertiesFile.parent_path() / (folder.value().filename().string() + ".xml");
+    result.propertiesFile = listingFor(wanted, folder.value().folder());
     std::error_code error;
     fs::create_directories(result.propertiesFile.parent_path(), error);
     if (auto written = writeTextFile(

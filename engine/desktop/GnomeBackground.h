@@ -22,6 +22,10 @@ struct GnomeFolders {
 // <dataHome>/backgrounds/NAME and <dataHome>/gnome-background-properties/NAME.xml.
 GnomeFolders userGnomeFolders(const std::filesystem::path& dataHome, std::string_view name);
 
+// A folder of the wallpaper's own inside a folder the user named, holding its listing too, so a later
+// install replaces only that folder and nothing else the user keeps there.
+GnomeFolders gnomeFoldersInside(const std::filesystem::path& folder, std::string_view name);
+
 // What was written: the picture for the desktop's light key (the slideshow in time mode) and, for a
 // light/dark pair, the dark one; `notes` tell the user what the writer had to leave out or guess.
 struct GnomeWallpaper {
@@ -32,7 +36,9 @@ struct GnomeWallpaper {
     std::vector<std::string> notes;
 };
 
-// Time mode becomes a timed slideshow for `solarDay`; appearance mode a light/dark pair.
+// Time mode becomes a timed slideshow for `solarDay`; appearance mode a light/dark pair. The files are
+// built beside the folder and swapped in once all are written, so a failure leaves an earlier
+// install whole; every path written into them is absolute.
 Result<GnomeWallpaper, DesktopError> writeGnomeWallpaper(const WallpaperSource& source, const SolarDay& solarDay,
     const GnomeFolders& folders, const DesktopProgress& progress = {});
 

@@ -1,5 +1,7 @@
 #include "engine/desktop/PlasmaPackage.h"
 
+#include "engine/desktop/StagedWallpaperFolder.h"
+
 #include <nlohmann/json.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -50,7 +52,8 @@ Result<LightAndDark, DesktopError> brightestAndDarkest(const WallpaperSource& so
     return LightAndDark { brightest->first, darkest->first };
 }
 
-Result<fs::path, DesktopError> writeSizedImage(const WallpaperSource& source, std::size_t index, const fs::path& folder)
+Result<fs::path, DesktopError> writeSizedImage(
+    const WallpaperSource& source, std::size_t index, const StagedWallpaperFolder& package, const fs::path& folder)
 {
     if (index >= source.wallpaper.imageCount)
         return DesktopError { DesktopError::Kind::badImage,
@@ -58,11 +61,12 @@ Result<fs::path, DesktopError> writeSizedImage(const WallpaperSource& source, st
     auto pixels = source.pixels(index);
     if (!pixels) return pixels.error();
     std::error_code error;
-    fs::create_directories(folder, error);
+    fs::create_directories(package.stagedPath(folder), error);
     // Plasma picks among a package's images by the size in their names.
     const fs::path file
         = folder / (std::to_string(pixels.value().cols) + "x" + std::to_string(pixels.value().rows) + ".png");
-    if (auto written = writeFullQualityImage(pixels.value(), file); !written) return written.error();
+    if (auto written = writeFullQualityImage(pixels.value(), package.stagedPath(file)); !written)
+        return written.error();
     return file;
 }
 
@@ -102,21 +106,23 @@ Result<PlasmaWallpaper, DesktopError> writePlasmaPackage(
             + ").");
     }
 
-    auto folder = freshWallpaperFolder(packageFolder);
+    auto folder = StagedWallpaperFolder::begin(packageFolder);
     if (!folder) return folder.error();
-    result.package = folder.value();
+    result.package = folder.value().folder();
     const fs::path metadata = result.package / "metadata.json";
-    if (auto written = writeTextFile(metadata, plasmaMetadataJson(result.package.filename().string(), source.name));
+    if (auto written = writeTextFile(
+            folder.value().stagedPath(metadata), plasmaMetadataJson(result.package.filename().string(), source.name));
         !written)
         return written.error();
     result.written.push_back(metadata);
     for (const auto& [index, subfolder] :
         { std::pair { pair.light, "images" }, std::pair { pair.dark, "images_dark" } }) {
-        auto file = writeSizedImage(source, index, result.package / "contents" / subfolder);
+        auto file = writeSizedImage(source, index, folder.value(), result.package / "contents" / subfolder);
         if (!file) return file.error();
         result.written.push_back(file.value());
         if (progress) progress(result.written.size() - 1, 2);
     }
+    if (auto committed = folder.value().commit(); !committed) return committed.error();
     return result;
 }
 

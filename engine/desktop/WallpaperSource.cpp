@@ -1,9 +1,8 @@
 #include "engine/desktop/WallpaperSource.h"
 
+#include "platform/FileReplacement.h"
 #include "platform/ImageDecoding.h"
-#include "platform/UserFolders.h"
 
-#include <fstream>
 #include <memory>
 
 namespace tl::desktop {
@@ -11,9 +10,6 @@ namespace tl::desktop {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Marks a folder as one this program wrote, so a later install may replace it.
-constexpr const char* kOwnerMark = ".tidelumine-wallpaper";
 
 DesktopError fileSystemError(const fs::path& path)
 {
@@ -49,23 +45,6 @@ std::string folderName(std::string_view name)
     return result.empty() ? std::string("Dynamic Wallpaper") : result;
 }
 
-Result<fs::path, DesktopError> freshWallpaperFolder(const fs::path& wanted)
-{
-    std::error_code error;
-    fs::path folder = wanted;
-    if (fs::exists(folder, error)) {
-        if (fs::is_directory(folder, error) && !fs::is_symlink(folder, error) && fs::exists(folder / kOwnerMark, error))
-            fs::remove_all(folder, error);
-        else
-            folder = unusedPath(wanted);
-        if (error) return fileSystemError(folder);
-    }
-    fs::create_directories(folder, error);
-    if (error) return fileSystemError(folder);
-    if (auto marked = writeTextFile(folder / kOwnerMark, ""); !marked) return marked.error();
-    return folder;
-}
-
 Result<cv::Size, DesktopError> writeFullQualityImage(const cv::Mat& pixels, const fs::path& file)
 {
     if (!writePng(pixels, file)) return fileSystemError(file);
@@ -74,10 +53,8 @@ Result<cv::Size, DesktopError> writeFullQualityImage(const cv::Mat& pixels, cons
 
 Result<void, DesktopError> writeTextFile(const fs::path& file, std::string_view text)
 {
-    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    stream.write(text.data(), static_cast<std::streamsize>(text.size()));
-    stream.close();
-    if (!stream) return fileSystemError(file);
+    // Renamed over whatever is there, so a link planted at `file` is replaced, never written through.
+    if (replaceFileWithBytes(file, text)) return fileSystemError(file);
     return {};
 }
 

@@ -35,14 +35,10 @@ ImagePixels pixelsFromFiles(std::vector<std::filesystem::path> files);
 // A folder name made from a wallpaper's name: no separators or control characters, no leading dot.
 std::string folderName(std::string_view name);
 
-// An empty folder at `wanted` to write a wallpaper into. A folder this program wrote there before is
-// replaced; anything else already there is left alone and a free name beside it is used instead.
-Result<std::filesystem::path, DesktopError> freshWallpaperFolder(const std::filesystem::path& wanted);
-
 // Writes the pixels losslessly as PNG; returns the pixel size.
 Result<cv::Size, DesktopError> writeFullQualityImage(const cv::Mat& pixels, const std::filesystem::path& file);
 
-// A file's text written whole.
+// A file's text written whole: written beside and renamed into place.
 Result<void, DesktopError> writeTextFile(const std::filesystem::path& file, std::string_view text);
 
 } // namespace tl::desktop
