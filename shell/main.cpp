@@ -47,7 +47,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidelumine"));
     QApplication::setOrganizationName(QStringLiteral("Tidelumine"));
-    QApplication::setDesktopFileName(QStringLiteral("tidelumine"));
+    QApplication::setDesktopFileName(QStringLiteral("com.hollowquart.tidelumine"));
 
     std::vector<std::filesystem::path> documents;
     const QStringList arguments = QApplication::arguments();

@@ -8,7 +8,7 @@ execute_process(
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "install failed: ${result}")
 endif()
-foreach(file bin/Tidelumine bin/tidelumine-cli share/applications/tidelumine.desktop share/icons/hicolor/scalable/apps/tidelumine.svg)
+foreach(file bin/Tidelumine bin/tidelumine-cli share/applications/com.hollowquart.tidelumine.desktop share/icons/hicolor/scalable/apps/tidelumine.svg)
   if(NOT EXISTS "${stage}/opt/tl/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()

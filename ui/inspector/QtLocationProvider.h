@@ -18,7 +18,7 @@ class QtLocationProvider final : public QObject, public LocationProvider {
 public:
     static constexpr int defaultTimeoutMs = 15000;
     // The name the location service shows the user and keys its permission by.
-    static constexpr const char* desktopId = "tidelumine";
+    static constexpr const char* desktopId = "com.hollowquart.tidelumine";
 
     explicit QtLocationProvider(int timeoutMs = defaultTimeoutMs, QObject* parent = nullptr);
     ~QtLocationProvider() override;
