@@ -14,17 +14,28 @@ std::string lowercase(std::string text)
     return text;
 }
 
-// A JavaScript string literal holding `text`.
+// A JavaScript string literal holding `text`: every character that may not stand in one as it is
+// (quotes, backslashes, control characters, the line and paragraph separators) is escaped.
 std::string scriptString(std::string_view text)
 {
+    constexpr char hex[] = "0123456789abcdef";
     std::string literal = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') literal += '\\';
-        if (c == '\n') {
-            literal += "\\n";
-            continue;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::string_view rest = text.substr(i);
+        if (rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9")) {
+            literal += rest[2] == '\xA8' ? "\\u2028" : "\\u2029";
+            i += 2;
+        } else if (c == '"' || c == '\\' || c == '\'') {
+            literal += '\\';
+            literal += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7f) {
+            literal += "\\u00";
+            literal += hex[c >> 4];
+            literal += hex[c & 0xf];
+        } else {
+            literal += static_cast<char>(c);
         }
-        literal += c;
     }
     return literal + "\"";
 }
@@ -50,7 +61,7 @@ RunningDesktop runningDesktop(const Environment& environment)
     return desktop;
 }
 
-std::string plasmaWallpaperScript(const std::filesystem::path& package)
+std::string plasmaWallpaperScript(std::string_view packageUri)
 {
     return "var all = desktops();\n"
            "for (var i = 0; i < all.length; i++) {\n"
@@ -58,7 +69,7 @@ std::string plasmaWallpaperScript(const std::filesystem::path& package)
            "    d.wallpaperPlugin = \"org.kde.image\";\n"
            "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
            "    d.writeConfig(\"Image\", "
-        + scriptString("file://" + package.string())
+        + scriptString(packageUri)
         + ");\n"
           "}\n";
 }

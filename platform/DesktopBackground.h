@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tl {
 
@@ -41,8 +42,9 @@ public:
     virtual Result<void, DesktopSettingError> setPlasmaPackage(const std::filesystem::path& package) = 0;
 };
 
-// The script plasmashell runs to show a wallpaper package on every desktop.
-std::string plasmaWallpaperScript(const std::filesystem::path& package);
+// The script plasmashell runs to show the wallpaper package at `packageUri` (a percent-encoded
+// file URI) on every desktop.
+std::string plasmaWallpaperScript(std::string_view packageUri);
 
 // GSettings and plasmashell's D-Bus scripting through GIO.
 std::unique_ptr<DesktopBackground> makeGioDesktopBackground();

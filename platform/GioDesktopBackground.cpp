@@ -75,7 +75,9 @@ public:
         GError* raw = nullptr;
         GObjectHandle<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
         if (!bus) return failure(raw);
-        const std::string script = plasmaWallpaperScript(package);
+        const auto uri = fileUri(package);
+        if (!uri) return uri.error();
+        const std::string script = plasmaWallpaperScript(uri.value());
         std::unique_ptr<GVariant, VariantRelease> reply(g_dbus_connection_call_sync(bus.get(), "org.kde.plasmashell",
             "/PlasmaShell", "org.kde.PlasmaShell", "evaluateScript", g_variant_new("(s)", script.c_str()), nullptr,
             G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, &raw));

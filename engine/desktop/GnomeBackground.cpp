@@ -1,6 +1,7 @@
 #include "engine/desktop/GnomeBackground.h"
 
 #include "engine/desktop/StagedWallpaperFolder.h"
+#include "platform/Text.h"
 
 #include <cstdio>
 #include <set>
@@ -12,24 +13,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Text as XML 1.0 holds it: markup characters escaped, a carriage return kept as a reference (a
+// parser would turn it into a line feed), and what XML cannot hold at all (other control
+// characters, U+FFFE, U+FFFF, bytes that are not UTF-8) replaced by U+FFFD.
 std::string escaped(std::string_view text)
 {
+    constexpr std::string_view replacement = "\xEF\xBF\xBD";
+    const std::string valid = validUtf8(text);
     std::string result;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const char c = valid[i];
+        const std::string_view rest = std::string_view(valid).substr(i);
+        if (rest.starts_with("\xEF\xBF\xBE") || rest.starts_with("\xEF\xBF\xBF")) {
+            result += replacement;
+            i += 2;
+        } else if (c == '&') {
             result += "&amp;";
-            break;
-        case '<':
+        } else if (c == '<') {
             result += "&lt;";
-            break;
-        case '>':
+        } else if (c == '>') {
             result += "&gt;";
-            break;
-        case '"':
+        } else if (c == '"') {
             result += "&quot;";
-            break;
-        default:
+        } else if (c == '\r') {
+            result += "&#13;";
+        } else if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') {
+            result += replacement;
+        } else {
             result += c;
         }
     }

@@ -2,8 +2,10 @@
 
 #include "platform/FileReplacement.h"
 #include "platform/ImageDecoding.h"
+#include "platform/Text.h"
 
 #include <memory>
+#include <string_view>
 
 namespace tl::desktop {
 
@@ -36,8 +38,12 @@ ImagePixels pixelsFromFiles(std::vector<fs::path> files)
 std::string folderName(std::string_view name)
 {
     std::string result;
-    for (const char c : name)
+    for (const char c : validUtf8(name))
         result += (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? '-' : c;
+    // U+FFFE and U+FFFF, which XML cannot hold, so the wallpaper's files can be named in its XML.
+    for (const std::string_view nonCharacter : { "\xEF\xBF\xBE", "\xEF\xBF\xBF" })
+        for (auto at = result.find(nonCharacter); at != std::string::npos; at = result.find(nonCharacter, at))
+            result.replace(at, nonCharacter.size(), "-");
     const auto first = result.find_first_not_of(". ");
     result = first == std::string::npos ? std::string() : result.substr(first);
     while (!result.empty() && result.back() == ' ')

@@ -32,7 +32,7 @@ struct WallpaperSource {
 // Image pixels read from files through the shared decoders, one file per image in file order.
 ImagePixels pixelsFromFiles(std::vector<std::filesystem::path> files);
 
-// A folder name made from a wallpaper's name: no separators or control characters, no leading dot.
+// A folder name made from a wallpaper's name: valid UTF-8, no separators or control characters, no leading dot.
 std::string folderName(std::string_view name);
 
 // Writes the pixels losslessly as PNG; returns the pixel size.

@@ -122,7 +122,7 @@ TEST(DesktopSetting, EachDesktopGetsItsOwnFormAndOthersAreToldWhereTheFilesAre)
     EXPECT_EQ(plasma.plasmaCalls, std::vector { scratch.path / "p/wallpapers/Day" });
 
     // A folder name with a quote cannot end the script's string early.
-    const std::string script = plasmaWallpaperScript("/home/a/\"); evil(\"");
+    const std::string script = plasmaWallpaperScript("file:///home/a/\"); evil(\"");
     EXPECT_NE(script.find("\"file:///home/a/\\\"); evil(\\\"\""), std::string::npos) << script;
 }
 
