@@ -1,6 +1,9 @@
 #include "engine/desktop/ProjectWallpaper.h"
 
 #include "engine/AppearanceOrder.h"
+#include "platform/Text.h"
+
+#include <map>
 
 namespace tl::desktop {
 
@@ -17,19 +20,23 @@ Result<WallpaperSource, DesktopError> projectWallpaper(
     if (ordered.empty())
         return DesktopError { DesktopError::Kind::noLayout, "This wallpaper lists no images to show." };
 
+    // Frames that show one file share one image, so each picture is decoded and written once.
     std::vector<std::filesystem::path> files;
+    std::map<std::filesystem::path, std::size_t> imageOfFile;
     SolarSchedule schedule;
-    for (std::size_t i = 0; i < ordered.size(); ++i) {
-        if (!ordered[i].sourcePath)
+    for (const WallpaperImage& image : ordered) {
+        if (!image.sourcePath)
             return DesktopError { DesktopError::Kind::badImage,
-                "The image \"" + ordered[i].fileName + "\" has no file to read." };
-        files.emplace_back(*ordered[i].sourcePath);
-        schedule.frames.push_back({ i, { ordered[i].altitude.value_or(0), ordered[i].azimuth.value_or(0) } });
+                "The image \"" + image.fileName + "\" has no file to read." };
+        const auto [known, added] = imageOfFile.emplace(normalizedPath(*image.sourcePath), files.size());
+        if (added) files.push_back(known->first);
+        schedule.frames.push_back({ known->second, { image.altitude.value_or(0), image.azimuth.value_or(0) } });
     }
-    WallpaperLayout layout = mode == WallpaperMode::appearance ? WallpaperLayout { AppearancePair { 0, 1 } }
-                                                               : WallpaperLayout { std::move(schedule) };
-    return WallpaperSource { std::move(name), { ordered.size(), std::move(layout) },
-        pixelsFromFiles(std::move(files)) };
+    WallpaperLayout layout = mode == WallpaperMode::appearance
+        ? WallpaperLayout { AppearancePair { 0, schedule.frames[1].imageIndex } }
+        : WallpaperLayout { std::move(schedule) };
+    const std::size_t imageCount = files.size();
+    return WallpaperSource { std::move(name), { imageCount, std::move(layout) }, pixelsFromFiles(std::move(files)) };
 }
 
 } // namespace tl::desktop

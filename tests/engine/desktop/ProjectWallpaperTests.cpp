@@ -1,3 +1,4 @@
+#include "engine/desktop/GnomeBackground.h"
 #include "engine/desktop/ProjectWallpaper.h"
 #include "platform/Uuid.h"
 #include "support/TestImageFiles.h"
@@ -45,6 +46,31 @@ TEST(ProjectWallpaper, AnAppearancePairIsTheFirstLightAndTheFirstDarkImage)
     auto alsoLight = dark;
     alsoLight.isLight = true;
     EXPECT_EQ(pairOf({ lightA, lightB, alsoLight }), Levels(200, 150));
+}
+
+// Frames made from one file (a still scene held for hours) write that picture once.
+TEST(ProjectWallpaper, FramesThatShareOnePictureWriteItOnce)
+{
+    const test::ScratchFolder scratch;
+    const auto still = flatImage(scratch.path, "still", 120, std::nullopt);
+    const auto night = flatImage(scratch.path, "night", 10, std::nullopt);
+    std::vector<WallpaperImage> images;
+    for (int i = 0; i < 40; ++i) {
+        WallpaperImage frame = i == 20 ? night : still;
+        frame.altitude = -20.0 + i;
+        frame.azimuth = 9.0 * i;
+        images.push_back(frame);
+    }
+    const auto source = projectWallpaper("Still", images, WallpaperMode::time);
+    ASSERT_TRUE(source) << source.error().text;
+    EXPECT_EQ(source.value().wallpaper.imageCount, 2u);
+    const auto written = writeGnomeWallpaper(
+        source.value(), { { 52.37, 4.9 }, { 2026, 6, 21 }, TimeZone::utc() }, userGnomeFolders(scratch.path, "Still"));
+    ASSERT_TRUE(written) << written.error().text;
+    std::size_t pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.path / "backgrounds" / "Still"))
+        pictures += entry.path().extension() == ".png";
+    EXPECT_EQ(pictures, 2u);
 }
 
 } // namespace
