@@ -2,6 +2,8 @@
 
 #include "generation/Base64.h"
 #include "generation/JsonFields.h"
+#include "generation/ProviderRefusal.h"
+#include "generation/Text.h"
 
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
@@ -82,17 +84,26 @@ GenerationResult<GeneratedImage> GeminiImageEditService::generateImage(const std
 GenerationResult<GeneratedImage> imageFromGeminiResponse(const std::string& body)
 {
     const Json reply = json::parse(body);
+    if (auto error = errorInReply(reply)) return *error;
+    if (const auto* feedback = json::member(reply, "promptFeedback")) {
+        if (auto blocked = json::text(*feedback, "blockReason")) return providerDeclined(*blocked);
+    }
     if (!reply.is_object() || !reply.contains("candidates") || !reply["candidates"].is_array()) {
         return ResponseDecodingError {};
     }
     const Json& candidates = reply["candidates"];
     if (candidates.empty()) return ImageGenerationError::decodeFailed();
     const Json& candidate = candidates.front();
-    if (!candidate.is_object() || !candidate.contains("content") || !candidate["content"].contains("parts")
-        || !candidate["content"]["parts"].is_array()) {
+    const auto finishReason = json::text(candidate, "finishReason");
+    const Json* content = json::member(candidate, "content");
+    const Json* parts = content ? json::member(*content, "parts") : nullptr;
+    if (!parts || !parts->is_array()) {
+        if (finishReason) return providerDeclined(*finishReason);
         return ResponseDecodingError {};
     }
-    for (const Json& part : candidate["content"]["parts"]) {
+    std::string words;
+    for (const Json& part : *parts) {
+        if (auto said = json::text(part, "text")) words += *said;
         const Json* image = part.is_object() ? inlineImage(part) : nullptr;
         if (!image) continue;
         const auto data = json::optionalText(*image, "data");
@@ -100,6 +111,9 @@ GenerationResult<GeneratedImage> imageFromGeminiResponse(const std::string& body
         if (auto bytes = base64::decodeImage(**data, true))
             return GeneratedImage { std::move(*bytes), mediaType(*image) };
     }
+    // No picture: the model's own words say why, else the reason it stopped.
+    if (!text::trimmed(words).empty()) return providerDeclined(words);
+    if (finishReason && *finishReason != "STOP") return providerDeclined(*finishReason);
     return ImageGenerationError::decodeFailed();
 }
 

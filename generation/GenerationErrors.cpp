@@ -25,6 +25,8 @@ std::string ImageGenerationError::description() const
         return "Unexpected response from image service";
     case Kind::decodeFailed:
         return "Failed to decode image data";
+    case Kind::declined:
+        return "The provider declined to make the image: " + message;
     }
     return message;
 }

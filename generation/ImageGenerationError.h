@@ -6,10 +6,10 @@ namespace tl {
 
 // What a public-provider client reports when a generation fails for a reason of its own.
 struct ImageGenerationError {
-    enum class Kind { requestFailed, missingAPIKey, invalidResponse, decodeFailed };
+    enum class Kind { requestFailed, missingAPIKey, invalidResponse, decodeFailed, declined };
 
     Kind kind;
-    // Only for requestFailed: the whole message the client composed.
+    // For requestFailed the whole message the client composed; for declined the quoted reason.
     std::string message;
 
     static ImageGenerationError requestFailed(std::string message)

@@ -2,6 +2,7 @@
 
 #include "generation/Base64.h"
 #include "generation/JsonFields.h"
+#include "generation/ProviderRefusal.h"
 
 #include <nlohmann/json.hpp>
 
@@ -28,6 +29,7 @@ std::optional<ImageEntry> readEntry(const nlohmann::json& entry)
 GenerationResult<GeneratedImage> imageFromImagesResponse(const std::string& body, const ImageFetch& fetch)
 {
     const auto reply = json::parse(body);
+    if (auto error = errorInReply(reply)) return *error;
     if (!reply.is_object() || !reply.contains("data") || !reply["data"].is_array()) return ResponseDecodingError {};
     const auto& data = reply["data"];
     if (data.empty()) return ImageGenerationError::invalidResponse();

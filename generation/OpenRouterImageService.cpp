@@ -3,6 +3,7 @@
 #include "generation/Base64.h"
 #include "generation/ImagesResponse.h"
 #include "generation/JsonFields.h"
+#include "generation/ProviderRefusal.h"
 #include "generation/Text.h"
 
 #include <nlohmann/json.hpp>
@@ -41,6 +42,18 @@ std::optional<std::string> firstImageAddress(const Json& reply)
     if (imageURL == image.end() || !imageURL->is_object()) return std::nullopt;
     const auto url = json::optionalText(*imageURL, "url");
     return url ? *url : std::nullopt;
+}
+
+// A chat answer without a picture: the model's words (or its refusal field) say why.
+ImageGenerationError answerWithoutImage(const Json& reply)
+{
+    const auto& choices = reply["choices"];
+    if (choices.empty()) return ImageGenerationError::decodeFailed();
+    for (const char* key : { "content", "refusal" }) {
+        const auto words = json::text(choices.front()["message"], key);
+        if (words && !text::trimmed(*words).empty()) return providerDeclined(*words);
+    }
+    return ImageGenerationError::decodeFailed();
 }
 
 bool isChatResponse(const Json& reply)
@@ -161,9 +174,10 @@ GenerationResult<GeneratedImage> OpenRouterImageService::chatRoad(const std::str
     if (!response.value().succeeded()) return statusFailure("OpenRouter", response.value(), key);
 
     const Json reply = json::parse(response.value().body);
+    if (auto error = errorInReply(reply)) return *error;
     if (!isChatResponse(reply)) return ResponseDecodingError {};
     const auto address = firstImageAddress(reply);
-    if (!address) return ImageGenerationError::decodeFailed();
+    if (!address) return answerWithoutImage(reply);
     return fetchImage(*address, stop);
 }
 

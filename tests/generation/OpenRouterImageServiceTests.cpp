@@ -129,7 +129,7 @@ TEST_F(OpenRouterClientTest, ChatRepliesWithoutAUsableImageFail)
         std::string expected;
     } cases[] = {
         { R"({"choices":[]})", "Failed to decode image data" },
-        { R"({"choices":[{"message":{"content":"only words"}}]})", "Failed to decode image data" },
+        { R"({"choices":[{"message":{"content":" "}}]})", "Failed to decode image data" },
         { R"({"choices":[{"message":{"images":[{}]}}]})", "Failed to decode image data" },
         { chatReply("data:image/png;base64,"), "Failed to decode image data" },
         { chatReply("file:///etc/passwd"), "Failed to decode image data" },
