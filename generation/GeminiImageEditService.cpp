@@ -103,6 +103,8 @@ GenerationResult<GeneratedImage> imageFromGeminiResponse(const std::string& body
     }
     std::string words;
     for (const Json& part : *parts) {
+        // A thought part is the model's draft, not its answer.
+        if (part.is_object() && part.value("thought", false) == true) continue;
         if (auto said = json::text(part, "text")) words += *said;
         const Json* image = part.is_object() ? inlineImage(part) : nullptr;
         if (!image) continue;

@@ -1,3 +1,4 @@
+#include "generation/Base64.h"
 #include "generation/ProviderFixture.h"
 
 namespace tl {
@@ -30,6 +31,22 @@ protected:
         return "The provider declined to make the image: " + quoted;
     }
 };
+
+TEST_F(DocumentedRepliesTest, AGeminiThoughtIsNeverTakenForTheAnswer)
+{
+    using Json = nlohmann::json;
+    const auto image = [](const char* bytes) {
+        return Json { { "inlineData", { { "mimeType", "image/png" }, { "data", base64::encode(bytes) } } } };
+    };
+    auto draft = image("draft");
+    draft["thought"] = true;
+    const Json thinking = { { "text", "Sketching first" }, { "thought", true } };
+    const auto reply = [](Json parts) {
+        return Json { { "candidates", Json::array({ { { "content", { { "parts", parts } } } } }) } }.dump();
+    };
+    EXPECT_EQ(outcome(Client::gemini, reply({ thinking, draft, image("final") })), "bytes:final");
+    EXPECT_EQ(outcome(Client::gemini, reply({ thinking, draft })), "Failed to decode image data");
+}
 
 TEST_F(DocumentedRepliesTest, RefusalsSayTheProviderDeclinedAndWhy)
 {
