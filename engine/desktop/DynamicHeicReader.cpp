@@ -1,11 +1,11 @@
 #include "engine/desktop/DynamicHeicReader.h"
 
 #include "engine/desktop/DynamicHeicMetadata.h"
+#include "engine/desktop/DynamicHeicReaderBoxes.h"
 #include "platform/HeifHandles.h"
 #include "platform/ImageDecoding.h"
 #include "platform/ImageFileBytes.h"
 
-#include <cstring>
 #include <string_view>
 
 namespace tl::desktop {
@@ -14,49 +14,9 @@ namespace {
 // The largest XMP block read; the desktop's records take a few kilobytes.
 constexpr std::size_t largestXmpBytes = std::size_t { 4 } << 20;
 
-struct BoxSpan {
-    std::size_t contentStart = 0;
-    std::size_t end = 0;
-};
-
-// The first box of `type` among the boxes between `start` and `end`.
-std::optional<BoxSpan> findBox(
-    const std::vector<std::uint8_t>& file, std::size_t start, std::size_t end, const char* type)
-{
-    auto readU32 = [&](std::size_t at) {
-        return (std::uint64_t { file[at] } << 24) | (std::uint64_t { file[at + 1] } << 16)
-            | (std::uint64_t { file[at + 2] } << 8) | file[at + 3];
-    };
-    std::size_t at = start;
-    while (end - at >= 8) {
-        std::uint64_t size = readU32(at);
-        std::size_t header = 8;
-        if (size == 1) {
-            if (end - at < 16) return std::nullopt;
-            size = (readU32(at + 8) << 32) | readU32(at + 12);
-            header = 16;
-        } else if (size == 0) {
-            size = end - at;
-        }
-        if (size < header || size > end - at) return std::nullopt;
-        if (std::memcmp(&file[at + 4], type, 4) == 0)
-            return BoxSpan { at + header, at + static_cast<std::size_t>(size) };
-        at += static_cast<std::size_t>(size);
-    }
-    return std::nullopt;
-}
-
-// The offset and width of the item id in the file's primary-item box (meta > pitm).
-std::optional<std::pair<std::size_t, std::size_t>> primaryIdField(const std::vector<std::uint8_t>& file)
-{
-    const auto meta = findBox(file, 0, file.size(), "meta");
-    if (!meta || meta->end - meta->contentStart < 4) return std::nullopt;
-    const auto pitm = findBox(file, meta->contentStart + 4, meta->end, "pitm"); // past version and flags
-    if (!pitm || pitm->end - pitm->contentStart < 4) return std::nullopt;
-    const std::size_t width = file[pitm->contentStart] == 0 ? 2 : 4;
-    if (pitm->end - pitm->contentStart < 4 + width) return std::nullopt;
-    return std::pair { pitm->contentStart + 4, width };
-}
+// The most the file's metadata items may take once read: far above the few kilobytes of XMP and
+// Exif a wallpaper carries, far below what would crowd out its frames' decode.
+constexpr std::uint64_t largestMetadataItemBytes = std::uint64_t { 64 } << 20;
 
 std::vector<std::string> xmpPackets(heif_context* context, const std::vector<std::uint32_t>& ids, std::uint32_t primary)
 {
@@ -64,6 +24,7 @@ std::vector<std::string> xmpPackets(heif_context* context, const std::vector<std
     for (const auto id : ids)
         if (id != primary) order.push_back(id);
     std::vector<std::string> packets;
+    std::uint64_t packetBytes = 0;
     for (const auto id : order) {
         heif_image_handle* raw = nullptr;
         if (heif_context_get_image_handle(context, id, &raw).code != heif_error_Ok) continue;
@@ -76,7 +37,8 @@ std::vector<std::string> xmpPackets(heif_context* context, const std::vector<std
             if (std::string_view(heif_image_handle_get_metadata_content_type(raw, block)) != "application/rdf+xml")
                 continue;
             const std::size_t size = heif_image_handle_get_metadata_size(raw, block);
-            if (size == 0 || size > largestXmpBytes) continue;
+            if (size == 0 || size > largestXmpBytes || size > largestMetadataItemBytes - packetBytes) continue;
+            packetBytes += size; // one item shown on every image is copied for each
             std::string packet(size, '\0');
             if (heif_image_handle_get_metadata(raw, block, packet.data()).code == heif_error_Ok)
                 packets.push_back(std::move(packet));
@@ -99,6 +61,9 @@ std::string DynamicHeicError::message() const
             + " images, more than a wallpaper can use.";
     case Kind::damagedMetadata:
         return "The file's wallpaper metadata is damaged, so the file was not opened.";
+    case Kind::oversizedMetadata:
+        return "The file's metadata items are larger than a wallpaper's or compressed in an unknown way, so the file "
+               "was not opened.";
     case Kind::imageNotDecoded:
         return "Image " + std::to_string(imageIndex + 1)
             + " of the file could not be decoded: it is damaged or too large.";
@@ -113,6 +78,11 @@ Result<DynamicHeicReader, DynamicHeicError> DynamicHeicReader::open(const std::f
     if (!bytes) return DynamicHeicError { Kind::unreadable };
     auto file = std::make_shared<File>();
     file->bytes = std::move(*bytes);
+
+    // libheif reads and inflates every metadata item as it opens the file, before any is asked for.
+    const auto metadataBytes = metadataItemBytes(file->bytes);
+    if (!metadataBytes || *metadataBytes > largestMetadataItemBytes)
+        return DynamicHeicError { Kind::oversizedMetadata };
 
     const heif::Context context(heif_context_alloc());
     if (heif_context_read_from_memory_without_copy(context.get(), file->bytes.data(), file->bytes.size(), nullptr).code

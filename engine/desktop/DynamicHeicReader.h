@@ -17,7 +17,7 @@ namespace tl::desktop {
 
 // Why a dynamic HEIC was not read; `message()` is what the user is told.
 struct DynamicHeicError {
-    enum class Kind { unreadable, noImages, tooManyImages, damagedMetadata, imageNotDecoded };
+    enum class Kind { unreadable, noImages, tooManyImages, damagedMetadata, oversizedMetadata, imageNotDecoded };
     Kind kind = Kind::unreadable;
     std::size_t imageIndex = 0; // imageNotDecoded: the image, counted from 0 in file order
 

@@ -6,6 +6,7 @@
 
 #include "ExportTestSupport.h"
 #include "support/DynamicHeicFiles.h"
+#include "support/PeakMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,49 @@ TEST_F(DynamicHeicReaderTest, HostileMetadataIsRefusedBeforeAnyImageIsDecoded)
         EXPECT_EQ(reader.error().kind, DynamicHeicError::Kind::damagedMetadata) << name;
         EXPECT_EQ(reader.error().message(), "The file's wallpaper metadata is damaged, so the file was not opened.");
     }
+}
+
+// One image carrying `count` XMP items of `size` spaces each, stored deflated: a few hundred
+// kilobytes on disk that libheif would inflate to count * size bytes on opening the file.
+bool writeInflatingHeic(const fs::path& path, int count, std::size_t size)
+{
+    const heif::Context context(heif_context_alloc());
+    const heif::Encoder encoder = test::hevcEncoder(context);
+    const heif::Image image = test::heifImageOf(test::syntheticPhoto(32, 32, 1));
+    heif_image_handle* raw = nullptr;
+    if (!encoder
+        || heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, &raw).code != heif_error_Ok)
+        return false;
+    const heif::ImageHandle handle(raw);
+    const std::string spaces(size, ' ');
+    for (int i = 0; i < count; ++i)
+        if (heif_context_add_XMP_metadata2(
+                context.get(), raw, spaces.data(), static_cast<int>(spaces.size()), heif_metadata_compression_deflate)
+                .code
+            != heif_error_Ok)
+            return false;
+    return heif_context_write_to_file(context.get(), path.string().c_str()).code == heif_error_Ok;
+}
+
+TEST_F(DynamicHeicReaderTest, MetadataThatWouldInflateToGigabytesIsRefusedBeforeItIsRead)
+{
+    constexpr std::size_t itemBytes = std::size_t { 96 } << 20;
+    ASSERT_TRUE(writeInflatingHeic(output, 4, itemBytes));
+    ASSERT_LT(fs::file_size(output), itemBytes / 100);
+    const auto peak = test::measureInChild([&] {
+        const auto reader = DynamicHeicReader::open(output);
+        return reader ? -1 : static_cast<std::int64_t>(reader.error().kind);
+    });
+    ASSERT_TRUE(peak);
+    EXPECT_EQ(peak->result, static_cast<std::int64_t>(DynamicHeicError::Kind::oversizedMetadata));
+    EXPECT_LT(peak->growthBytes, std::int64_t { 32 } << 20);
+    EXPECT_EQ(DynamicHeicReader::open(output).error().message(),
+        "The file's metadata items are larger than a wallpaper's or compressed in an unknown way, so the file was not "
+        "opened.");
+
+    // A compressed packet of wallpaper size still opens.
+    ASSERT_TRUE(writeInflatingHeic(output, 1, 4096));
+    EXPECT_TRUE(DynamicHeicReader::open(output));
 }
 
 TEST(DynamicHeicReaderFileTest, NonHeicFilesAreRefusedAsUnreadable)
