@@ -14,7 +14,7 @@ packages=(
   fonts-dejavu-core xvfb xauth qt6-qpa-plugins qt6-image-formats-plugins shared-mime-info
   desktop-file-utils locales
   plasma-workspace-wallpapers
-  libglib2.0-dev libgnome-bg-4-dev gsettings-desktop-schemas qt6-declarative-dev libxml2-utils
+  libglib2.0-dev libgnome-bg-4-dev gsettings-desktop-schemas dconf-gsettings-backend qt6-declarative-dev libxml2-utils
 )
 
 missing=()
