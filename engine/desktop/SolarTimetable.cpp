@@ -3,10 +3,11 @@
 #include "engine/SunPosition.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <map>
+#include <optional>
 #include <utility>
 
 namespace tl::desktop {
@@ -24,12 +25,6 @@ namespace {
 constexpr int kDaySeconds = 86400;
 constexpr int kSampleStep = 60;
 constexpr int kLongestFade = 300;
-constexpr double kPi = 3.141592653589793;
-
-double radians(double degrees)
-{
-    return degrees * kPi / 180.0;
-}
 
 struct FrameStart {
     std::size_t imageIndex;
@@ -80,54 +75,102 @@ Date localMidnight(const CivilDay& day, const TimeZone& zone)
     return Date::sinceUnixEpoch(utcMidnight - zone.secondsFromGMT(guess));
 }
 
-double angleBetween(SunPlacement a, SunPlacement b)
+namespace {
+
+bool risingSide(SunPlacement sun)
 {
-    const double cosine = std::sin(radians(a.altitudeDegrees)) * std::sin(radians(b.altitudeDegrees))
-        + std::cos(radians(a.altitudeDegrees)) * std::cos(radians(b.altitudeDegrees))
-            * std::cos(radians(a.azimuthDegrees - b.azimuthDegrees));
-    return std::acos(std::clamp(cosine, -1.0, 1.0)) * 180.0 / kPi;
+    return sun.azimuthDegrees < 180;
 }
+
+// The frame whose light matches the sky's: of the frames taken on the sun's side of noon, the one
+// nearest the sun's altitude; the darkest of all while the sun is below every frame of its side.
+// A side without frames borrows them all.
+class SkyMatcher {
+public:
+    explicit SkyMatcher(const SolarSchedule& schedule)
+    {
+        for (const SolarFrame& frame : schedule.frames) {
+            (risingSide(frame.sun) ? rising_ : setting_).push_back(frame);
+            if (!darkest_ || frame.sun.altitudeDegrees < darkest_->sun.altitudeDegrees) darkest_ = frame;
+        }
+        if (rising_.empty()) rising_ = setting_;
+        if (setting_.empty()) setting_ = rising_;
+    }
+
+    std::size_t frameFor(SunPlacement sun) const
+    {
+        const std::vector<SolarFrame>& side = risingSide(sun) ? rising_ : setting_;
+        const SolarFrame* nearest = nullptr;
+        bool belowAll = true;
+        for (const SolarFrame& frame : side) {
+            belowAll = belowAll && sun.altitudeDegrees < frame.sun.altitudeDegrees;
+            if (!nearest
+                || std::abs(frame.sun.altitudeDegrees - sun.altitudeDegrees)
+                    < std::abs(nearest->sun.altitudeDegrees - sun.altitudeDegrees))
+                nearest = &frame;
+        }
+        return belowAll ? darkest_->imageIndex : nearest->imageIndex;
+    }
+
+private:
+    std::vector<SolarFrame> rising_;
+    std::vector<SolarFrame> setting_;
+    std::optional<SolarFrame> darkest_;
+};
+
+// The loop follows the day's own sky from local midnight, so a day whose clocks change starts
+// right too; each change of frame is found to the second.
+DayLoop skyLoop(const std::vector<FrameStart>& changes)
+{
+    DayLoop loop;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        const FrameStart& next = changes[(i + 1) % changes.size()];
+        const int end = i + 1 < changes.size() ? next.second : kDaySeconds;
+        const int span = end - changes[i].second;
+        const int fade = next.imageIndex == changes[i].imageIndex ? 0 : std::min(kLongestFade, span / 4);
+        loop.turns.push_back({ changes[i].imageIndex, changes[i].second, span - fade, fade });
+    }
+    return loop;
+}
+
+} // namespace
 
 DayLoop dayLoop(const SolarSchedule& schedule, const SolarDay& solarDay)
 {
+    if (schedule.frames.empty()) return {};
     const Date midnight = localMidnight(solarDay.day, solarDay.zone);
     const auto sunAt = [&](int second) {
         const SunPosition sun
             = sunPosition(midnight.adding(second), solarDay.zone, solarDay.place.latitude, solarDay.place.longitude);
         return SunPlacement { sun.elevation, sun.azimuth };
     };
-    std::array<SunPlacement, kDaySeconds / kSampleStep> samples;
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = sunAt(static_cast<int>(i) * kSampleStep);
-
-    std::vector<FrameStart> starts;
-    std::vector<DistantFrame> distant;
-    for (const SolarFrame& frame : schedule.frames) {
-        std::size_t nearestSample = 0;
-        double nearest = 360.0;
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            const double angle = angleBetween(samples[i], frame.sun);
-            if (angle < nearest) nearest = angle, nearestSample = i;
+    const SkyMatcher matcher(schedule);
+    std::vector<FrameStart> changes { { matcher.frameFor(sunAt(0)), 0 } };
+    std::map<std::size_t, DistantFrame> nearestApproach;
+    for (int second = 0; second < kDaySeconds; second += kSampleStep) {
+        const SunPlacement sun = sunAt(second);
+        for (const SolarFrame& frame : schedule.frames) {
+            const double gap = std::abs(frame.sun.altitudeDegrees - sun.altitudeDegrees);
+            auto [entry, added]
+                = nearestApproach.try_emplace(frame.imageIndex, DistantFrame { frame.imageIndex, gap, second });
+            if (gap < entry->second.nearestDegrees) entry->second = { frame.imageIndex, gap, second };
         }
-        // The sampled minimum is refined to the second within one step either side.
-        int low = std::max(0, static_cast<int>(nearestSample) * kSampleStep - kSampleStep);
-        int high = std::min(kDaySeconds - 1, static_cast<int>(nearestSample) * kSampleStep + kSampleStep);
-        while (high - low > 2) {
-            const int third = (high - low) / 3;
-            if (angleBetween(sunAt(low + third), frame.sun) < angleBetween(sunAt(high - third), frame.sun))
-                high = high - third;
-            else
-                low = low + third;
+        const std::size_t frame = matcher.frameFor(sun);
+        if (frame == changes.back().imageIndex) continue;
+        int before = second - kSampleStep;
+        int after = second;
+        while (after - before > 1) {
+            const int middle = (before + after) / 2;
+            (matcher.frameFor(sunAt(middle)) == frame ? after : before) = middle;
         }
-        int best = low;
-        for (int second = low + 1; second <= high; ++second)
-            if (angleBetween(sunAt(second), frame.sun) < angleBetween(sunAt(best), frame.sun)) best = second;
-        nearest = std::min(nearest, angleBetween(sunAt(best), frame.sun));
-        starts.push_back({ frame.imageIndex, best });
-        if (nearest > kNearSunDegrees) distant.push_back({ frame.imageIndex, nearest, best });
+        changes.push_back({ frame, after });
     }
-    DayLoop loop = loopFrom(std::move(starts));
-    loop.distantFrames = std::move(distant);
+    DayLoop loop = skyLoop(changes);
+    for (const SolarFrame& frame : schedule.frames) {
+        const bool shown = std::any_of(loop.turns.begin(), loop.turns.end(),
+            [&](const TimedSlot& slot) { return slot.imageIndex == frame.imageIndex; });
+        if (!shown) loop.distantFrames.push_back(nearestApproach.at(frame.imageIndex));
+    }
     return loop;
 }
 

@@ -38,10 +38,10 @@ struct TimedSlot {
     int fadeSeconds = 0;
 };
 
-// A frame whose sun position the sun never comes near at this place on this day.
+// A frame left out on this day because the sun never stands at its altitude on its side of noon.
 struct DistantFrame {
     std::size_t imageIndex = 0;
-    double nearestDegrees = 0; // the smallest angle between the sun and the frame's position
+    double nearestDegrees = 0; // the smallest gap between the sun's altitude and the frame's
     int nearestSecond = 0; // when that happens, after local midnight
 };
 
@@ -51,16 +51,12 @@ struct DayLoop {
     std::vector<DistantFrame> distantFrames; // in file order
 };
 
-// How far (degrees) the sun may stay from a frame's position before the frame is reported.
-inline constexpr double kNearSunDegrees = 5.0;
-
 // The instant of local midnight starting `day` on the zone's clock.
 Date localMidnight(const CivilDay& day, const TimeZone& zone);
 
-// The angle between two sun positions on the sky, in degrees.
-double angleBetween(SunPlacement a, SunPlacement b);
-
-// Each frame starts at the local time when the sun comes closest to its position.
+// Each frame is shown while its light matches the sky's: by the sun's altitude on its side of noon
+// (the frames' azimuths tell which side each was taken on), the darkest frame while the sun is below
+// every frame of its side. The loop starts at local midnight.
 DayLoop dayLoop(const SolarSchedule& schedule, const SolarDay& solarDay);
 // Each frame starts at its fraction of the day.
 DayLoop dayLoop(const TimeOfDaySchedule& schedule);

@@ -73,9 +73,9 @@ TEST(GnomeBackground, SlideshowShowsTheFrameWhoseSunPositionMatchesTheHourInGnom
     ASSERT_TRUE(gnome_bg_slide_show_load(show, &error)) << (error ? error->message : "");
     EXPECT_DOUBLE_EQ(gnome_bg_slide_show_get_total_duration(show), 86400.0);
 
-    // Each check falls inside a frame's own turn: after its time, before the next frame's.
-    const std::vector<std::pair<LocalTime, std::size_t>> expected
-        = { { { 2, 0 }, 1 }, { { 8, 30 }, 2 }, { { 12, 0 }, 0 }, { { 15, 0 }, 3 }, { { 19, 0 }, 5 }, { { 22, 0 }, 4 } };
+    // Each check falls well inside a frame's own turn, where the sun stands near its altitude on its side of noon.
+    const std::vector<std::pair<LocalTime, std::size_t>> expected = { { { 1, 0 }, 6 }, { { 7, 0 }, 2 },
+        { { 10, 0 }, 0 }, { { 13, 0 }, 3 }, { { 17, 0 }, 5 }, { { 21, 0 }, 4 }, { { 22, 45 }, 1 } };
     for (const auto& [time, frame] : expected) {
         SCOPED_TRACE(std::to_string(time.hour) + ":" + std::to_string(time.minute));
         for (const Date instant : { onSolstice(time), onSolstice(time).adding(86400 * 3) }) {
