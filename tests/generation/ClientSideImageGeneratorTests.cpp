@@ -2,6 +2,7 @@
 
 #include "generation/LightingPhases.h"
 #include "generation/ServerRoadFixture.h"
+#include "support/HangLimit.h"
 
 #include <future>
 #include <thread>
@@ -141,7 +142,7 @@ TEST_F(TimelineGeneratorTest, AFailureCancelsTheRequestsStillRunning)
             testing::FakeProductServer::chatReplyWithImageURL("data:image/png;base64,eA==").dump(), "application/json");
     };
     auto run = std::async(std::launch::async, [&] { return generator.generateTimeline("p", "m", std::nullopt, {}); });
-    if (run.wait_for(2s) != std::future_status::ready) {
+    if (run.wait_for(testing::hangLimit) != std::future_status::ready) {
         ADD_FAILURE() << "the hanging requests were not cancelled";
         server.loopback().openGate();
     }

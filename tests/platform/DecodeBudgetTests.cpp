@@ -1,4 +1,5 @@
 #include "platform/DecodeBudget.h"
+#include "support/HangLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ public:
         });
         // Each decode asks only once the one before it is waiting, so their order is known; one
         // that fits at once never shows up as waiting.
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        const auto deadline = std::chrono::steady_clock::now() + testing::hangLimit;
         while (budget.waitingCount() == queued && !started(0ms) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(1ms);
     }
@@ -61,10 +62,10 @@ TEST(DecodeBudgetTest, WaitingDecodesStartInTheOrderTheyAsked)
     // Once the room is free the first fits, and the second, which would fit alone, must not take
     // the room the first needs.
     everything.reset();
-    EXPECT_TRUE(first.started(5s));
+    EXPECT_TRUE(first.started(testing::hangLimit));
     EXPECT_FALSE(second.started(200ms));
     first.finish();
-    EXPECT_TRUE(second.started(5s));
+    EXPECT_TRUE(second.started(testing::hangLimit));
 }
 
 TEST(DecodeBudgetTest, SmallDecodesGoAheadOfALargeOneOnlyWhileEarlierWorkRuns)
@@ -74,7 +75,7 @@ TEST(DecodeBudgetTest, SmallDecodesGoAheadOfALargeOneOnlyWhileEarlierWorkRuns)
     Decode large(budget, 80);
     // Fits beside the earlier work; the large one could not start before that work ends anyway.
     Decode small(budget, 30);
-    EXPECT_TRUE(small.started(5s));
+    EXPECT_TRUE(small.started(testing::hangLimit));
     EXPECT_FALSE(large.started(0ms));
 
     // The earlier work is done: what is freed from now on belongs to the large decode, so a late
@@ -84,8 +85,8 @@ TEST(DecodeBudgetTest, SmallDecodesGoAheadOfALargeOneOnlyWhileEarlierWorkRuns)
     EXPECT_FALSE(late.started(200ms));
     EXPECT_FALSE(large.started(0ms));
     small.finish();
-    EXPECT_TRUE(large.started(5s));
-    EXPECT_TRUE(late.started(5s));
+    EXPECT_TRUE(large.started(testing::hangLimit));
+    EXPECT_TRUE(late.started(testing::hangLimit));
 }
 
 TEST(DecodeBudgetTest, ADecodeLargerThanTheBudgetRunsAlone)
@@ -95,11 +96,11 @@ TEST(DecodeBudgetTest, ADecodeLargerThanTheBudgetRunsAlone)
     Decode huge(budget, 500);
     EXPECT_FALSE(huge.started(100ms));
     earlier.reset();
-    EXPECT_TRUE(huge.started(5s));
+    EXPECT_TRUE(huge.started(testing::hangLimit));
     Decode small(budget, 1);
     EXPECT_FALSE(small.started(100ms));
     huge.finish();
-    EXPECT_TRUE(small.started(5s));
+    EXPECT_TRUE(small.started(testing::hangLimit));
 }
 
 } // namespace

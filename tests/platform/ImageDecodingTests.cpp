@@ -5,6 +5,7 @@
 #include "platform/ImageFileProblem.h"
 #include "platform/ImageSource.h"
 
+#include "support/HangLimit.h"
 #include "support/LargePng.h"
 #include "support/PeakMemory.h"
 #include "support/TestImageFiles.h"
@@ -259,7 +260,7 @@ TEST_F(ImageDecodingTest, AFifoInThePictureFilesPlaceIsRefusedWithoutWaiting)
     };
     for (const auto& [name, reads] : readers) {
         auto opened = std::async(std::launch::async, reads);
-        const bool returned = opened.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        const bool returned = opened.wait_for(testing::hangLimit) == std::future_status::ready;
         while (opened.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
             ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
         EXPECT_TRUE(returned) << name << " waited for a writer to the FIFO";

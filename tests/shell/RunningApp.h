@@ -3,6 +3,7 @@
 #include "app/ProjectPackage.h"
 #include "app/UpdateChecker.h"
 #include "shell/TidelumineApp.h"
+#include "support/HangLimit.h"
 #include "support/OfflinePlatform.h"
 #include "support/ProjectFixture.h"
 #include "ui/window/AppActions.h"
@@ -46,7 +47,7 @@ public:
     bool releaseNext()
     {
         std::unique_lock lock(mutex_);
-        if (!arrived_.wait_for(lock, std::chrono::seconds(10), [this] { return !held_.empty(); })) return false;
+        if (!arrived_.wait_for(lock, testing::hangLimit, [this] { return !held_.empty(); })) return false;
         auto [delay, work] = std::move(held_.front());
         held_.pop_front();
         lock.unlock();

@@ -10,9 +10,6 @@
 
 #include <gmock/gmock.h>
 
-#include <chrono>
-#include <thread>
-
 namespace tl {
 namespace {
 
@@ -134,10 +131,8 @@ TEST(ShellEndToEndTest, NewImportSaveAsReopenAndUndoThroughTheRealWindow)
     app.commandCenter.presentImportPanel();
     settle();
     // The importer decodes the files on a worker; they arrive through the event loop.
-    for (int i = 0; i < 1000 && app.appState.images.get().size() < 2; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (app.appState.images.get().size() < 2 && scheduler.waitForWork())
         settle();
-    }
     ASSERT_EQ(app.appState.images.get().size(), 2u);
     EXPECT_EQ(app.uiState.lastImportDirectory.get(), temp.path() / "in");
 

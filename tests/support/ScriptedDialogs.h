@@ -2,6 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/MainThreadScheduler.h"
+#include "support/HangLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -148,7 +149,7 @@ public:
     void runAll() { advance(soon); }
 
     // Waits until runAll() has something to run (work posted from a worker thread).
-    bool waitForWork(std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    bool waitForWork(std::chrono::milliseconds timeout = hangLimit)
     {
         std::unique_lock lock(mutex_);
         return arrived_.wait_for(lock, timeout, [this] {

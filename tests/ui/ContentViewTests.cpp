@@ -303,7 +303,7 @@ TEST_F(ContentViewTest, AutoTweenOpensTheLibrarysSheetAndItsRunLandsInTheTimelin
     ASSERT_NE(sheet, nullptr);
     sheet->slider().setValue(2);
     sheet->generateButton().click();
-    ASSERT_TRUE(processEventsUntil([&] { return state.images.get().size() == 6; }, 20000));
+    ASSERT_TRUE(processEventsUntil([&] { return state.images.get().size() == 6; }));
     EXPECT_TRUE(processEventsUntil([&] { return harness.content().context().sheets().current() == nullptr; }));
     EXPECT_EQ(std::ranges::count(state.images.get(), true, &WallpaperImage::isTween), 4);
 }

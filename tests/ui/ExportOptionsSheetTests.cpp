@@ -86,7 +86,7 @@ TEST_F(ExportOptionsSheetTest, AShortSheetKeepsTheHeightOfItsContent)
         if (button->text() == "Advanced" && button->isChecked()) button->click();
     }
     // The sheet shrinks on a later turn of the event loop, which a busy machine may delay.
-    processEventsUntil([&] { return sheet.height() == closed; }, 5000);
+    processEventsUntil([&] { return sheet.height() == closed; });
     EXPECT_EQ(sheet.height(), closed);
 }
 

@@ -40,7 +40,7 @@ bool saveInspectorScreenshots(MainWindowHarness& harness, const std::filesystem:
     solar.manualSwitch()->click();
     solar.currentLocationButton()->click();
     // Without a location daemon the request fails within its timeout.
-    processEventsUntil([&] { return solar.currentLocationButton()->isEnabled(); }, 20000);
+    processEventsUntil([&] { return solar.currentLocationButton()->isEnabled(); });
     inspector.ensureWidgetVisible(&solar);
     settle();
     ok &= saveScreenshot(*column, out / "inspector-solar-error.png");

@@ -65,7 +65,7 @@ int main(int argc, char** argv)
 
     harness.window().actions().exportWallpaper.trigger();
     auto* sheet = harness.content().exportSheet();
-    tl::testing::processEventsUntil([&] { return sheet && sheet->isVisible(); }, 2000);
+    tl::testing::processEventsUntil([&] { return sheet && sheet->isVisible(); });
     if (!sheet) return 1;
     ok &= tl::testing::saveScreenshot(*sheet, out / "export-sheet.png");
     if (auto* advanced = sheet->findChild<QToolButton*>(); advanced && advanced->text() == "Advanced") {
@@ -104,8 +104,8 @@ int main(int argc, char** argv)
             codingGrabbed = tl::testing::saveScreenshot(*sheet, out / "export-coding.png");
     });
     sheet->primaryButton().click();
-    tl::testing::processEventsUntil([&] { return grabbed; }, 60000);
-    tl::testing::processEventsUntil([&] { return !ui.isExportingHeic.get(); }, 120000);
+    tl::testing::processEventsUntil([&] { return grabbed; });
+    tl::testing::processEventsUntil([&] { return !ui.isExportingHeic.get(); });
     ok &= grabbed;
     ok &= tl::testing::saveScreenshot(*sheet, out / "export-finished.png");
 

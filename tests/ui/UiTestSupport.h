@@ -2,6 +2,7 @@
 
 #include "app/AppUIState.h"
 #include "support/AppStateFixture.h"
+#include "support/HangLimit.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -15,8 +16,8 @@
 
 namespace tl::testing {
 
-// Runs the event loop until `done` holds or a few seconds have passed.
-inline bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+// Runs the event loop until `done` holds or a hang is called.
+inline bool processEventsUntil(const std::function<bool()>& done, int timeoutMs = static_cast<int>(hangLimit.count()))
 {
     QElapsedTimer clock;
     clock.start();

@@ -153,7 +153,7 @@ protected:
     // Runs the event loop until the run has ended and everything it posted has been applied.
     bool finishRun()
     {
-        const bool ended = processEventsUntil([this] { return !model->status().isGenerating; }, 20000);
+        const bool ended = processEventsUntil([this] { return !model->status().isGenerating; });
         model->waitForWorkers();
         QCoreApplication::processEvents();
         return ended;

@@ -88,7 +88,7 @@ int main(int argc, char** argv)
             finished = tl::testing::saveScreenshot(sheet, out / "create-sheet-finished.png");
     });
     model.startGeneration();
-    tl::testing::processEventsUntil([&] { return finished; }, 60000);
+    tl::testing::processEventsUntil([&] { return finished; });
     model.waitForWorkers();
     observation.cancel();
 
@@ -97,10 +97,10 @@ int main(int argc, char** argv)
     QApplication::setPalette(dark);
     sheet.show();
     model.startGeneration();
-    tl::testing::processEventsUntil([&] { return model.status().livePreview.isNull() == false; }, 60000);
+    tl::testing::processEventsUntil([&] { return model.status().livePreview.isNull() == false; });
     tl::testing::settle(600);
     model.cancelOrClose();
-    tl::testing::processEventsUntil([&] { return !model.status().isGenerating; }, 60000);
+    tl::testing::processEventsUntil([&] { return !model.status().isGenerating; });
     model.waitForWorkers();
     tl::testing::settle(300);
     const bool cancelled = tl::testing::saveScreenshot(sheet, out / "create-sheet-cancelled-dark.png");

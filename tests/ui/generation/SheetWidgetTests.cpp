@@ -161,7 +161,7 @@ TEST_F(CreateSheetTest, EscapeDuringARunCancelsInsteadOfClosing)
     EXPECT_TRUE(sheet.isVisible());
     EXPECT_EQ(finished, 0);
     EXPECT_EQ(sheet.model().status().progressMessage, "Cancelling...");
-    ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }, 20000));
+    ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }));
     sheet.model().waitForWorkers();
     EXPECT_EQ(sheet.model().status().progressMessage, "Cancelled");
     sheet.reject();
@@ -242,7 +242,7 @@ TEST_F(CreateSheetTest, TheCardIsReadableInBothPalettesAndKeepsARunsEndUntilTheN
         EXPECT_GE(textContrast(sheet, *message, { -6, message->height() / 2 }), 4.5);
 
         sheet.model().cancelOrClose();
-        ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }, 20000));
+        ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }));
         sheet.model().waitForWorkers();
         QCoreApplication::processEvents();
         card = shownCard(sheet);
@@ -257,7 +257,7 @@ TEST_F(CreateSheetTest, TheCardIsReadableInBothPalettesAndKeepsARunsEndUntilTheN
         sheet.model().startGeneration();
         ASSERT_TRUE(shownCard(sheet));
         EXPECT_TRUE(labelReading(*shownCard(sheet), QStringLiteral("Preparing...")));
-        ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }, 20000));
+        ASSERT_TRUE(testing::processEventsUntil([&] { return !sheet.model().status().isGenerating; }));
         sheet.model().waitForWorkers();
         QCoreApplication::processEvents();
         auto* alert = sheet.findChild<QMessageBox*>();
