@@ -2,7 +2,9 @@
 
 #include "app/AppState.h"
 #include "app/DynamicWallpaperImport.h"
+#include "app/PackageFileNames.h"
 #include "app/PackageLocation.h"
+#include "app/PackageOpenLock.h"
 #include "platform/ExceptionText.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
@@ -57,6 +59,8 @@ Result<PackageContents, PackageError> ProjectIO::contentsToWrite(PendingSave& sa
     if (!contents) return contents;
     auto& written = contents.value();
     if (written.inPlace && !save.replaceOtherChanges) written.expectedRecord = save.state->knownRecord(save.package);
+    if (written.inPlace && openPackage_ && isSameFile(openPackage_->package(), save.package))
+        written.openLock = openPackage_;
     written.keptFileNames.merge(save.state->fileNamesInUse());
     for (const auto& waiting : saves_) {
         if (waiting.askedFor) addFrameFileNames(waiting.askedFor->images, written.keptFileNames);
@@ -113,7 +117,10 @@ void ProjectIO::finishSave(const PackageContents& contents, const PackageWriteOu
     }
     const bool saved = outcome.result.ok();
     if (saved) {
-        if (stillOpen) state.currentProjectPath = contents.package;
+        if (stillOpen) {
+            state.currentProjectPath = contents.package;
+            holdOpenPackage(contents.package);
+        }
         // Edits and undos made while the files were copied leave the project unlike the package.
         state.recordSavedState(contents.package, save.version, contents.record);
         if (!framesKept) state.isDirty = true;
@@ -167,6 +174,7 @@ Result<void, PackageError> ProjectIO::loadProject(const std::filesystem::path& p
     state.applyOpenedProject(std::move(project.images), project.mode, location, project.magicPrompt, project.magicSize,
         project.magicTweenCount, project.magicStartingImageFileName, std::move(record));
     state.addRecentProject(location);
+    holdOpenPackage(location);
     if (!missing.empty()) {
         std::string list;
         for (const auto& name : missing)
@@ -179,6 +187,12 @@ Result<void, PackageError> ProjectIO::loadProject(const std::filesystem::path& p
         });
     }
     return {};
+}
+
+void ProjectIO::holdOpenPackage(const std::filesystem::path& package)
+{
+    if (openPackage_ && isSameFile(openPackage_->package(), package)) return;
+    openPackage_ = std::make_shared<PackageOpenLock>(package);
 }
 
 void ProjectIO::presentOpenPanel(

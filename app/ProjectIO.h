@@ -89,8 +89,13 @@ private:
     void askAboutOtherChanges(PendingSave save);
     Result<PackageContents, PackageError> contentsToWrite(PendingSave& save) const;
 
+    // Holds the package the project was last opened from or saved to, so another instance's save
+    // leaves the frame files this one's undo history may bring back.
+    void holdOpenPackage(const std::filesystem::path& package);
+
     Dialogs& dialogs_;
     MainThreadScheduler& scheduler_;
+    std::shared_ptr<PackageOpenLock> openPackage_;
     // While writing, the front save is on the worker; the others wait for it.
     std::deque<PendingSave> saves_;
     bool writing_ = false;

@@ -127,7 +127,8 @@ Result<PackageContents, PackageError> packageContents(const fs::path& package, c
         .record = encoded.value(),
         .inPlace = inPlace,
         .keptFileNames = { names.begin(), names.end() },
-        .expectedRecord = {} };
+        .expectedRecord = {},
+        .openLock = {} };
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (const auto& source = images[i].sourcePath) {
             contents.frames.push_back({ .id = images[i].id, .fileName = names[i], .source = *source });

@@ -7,12 +7,15 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace tl {
+
+class PackageOpenLock;
 
 // Why a package could not be written or read, in words for the user.
 struct PackageError {
@@ -51,6 +54,9 @@ struct PackageContents {
     // The record the package should still hold; an in-place write finding another one writes
     // nothing and fails with `changedElsewhere`.
     std::optional<std::string> expectedRecord;
+    // This instance's hold on the package it has open, when it is the one written in place; the
+    // sweep of unneeded frame files runs only while no other holder has the package open.
+    std::shared_ptr<PackageOpenLock> openLock;
 };
 
 // What a package write did: the leading frames that are in place (all of them, or none after a
@@ -72,10 +78,10 @@ void addFrameFileNames(const std::vector<WallpaperImage>& frames, std::set<std::
 // Writes the package folder: each frame's file into "images" (copied through a temporary file with
 // checked writes, never removing a source), then "project.json". The open project's package is
 // written in place under its lock, so a failure leaves it readable, and then loses the frame files
-// it no longer keeps; any other is built beside the
-// target and renamed into place last, so a failure or a kill leaves the old state. A failure
-// removes the files and folders the write created. A replacement a killed writer left halfway in
-// the target's folder is completed first. Blocking; safe on any thread.
+// this program wrote there and no longer keeps, unless another instance has the package open; any other is built beside
+// the target and renamed into place last, so a failure or a kill leaves the old state. A failure removes the files and
+// folders the write created. A replacement a killed writer left halfway in the target's folder is completed first.
+// Blocking; safe on any thread.
 PackageWriteOutcome writePackage(const PackageContents& contents);
 
 // Points the first `count` frames of `contents` that are still in the store, with the file

@@ -1,6 +1,7 @@
 #include "app/ProjectPackage.h"
 
 #include "app/PackageFileNames.h"
+#include "app/PackageFrameLedger.h"
 #include "app/ProjectPackageErrors.h"
 #include "app/ProjectPackageReplacement.h"
 #include "platform/FileLock.h"
@@ -78,9 +79,9 @@ Result<void, PackageError> copyIntoPlace(const fs::path& source, const fs::path&
 }
 
 // Copies every frame that is not in its place yet into `images`, which the user knows as
-// `shownImages`, noting the files it made.
-Result<void, PackageError> copyFrames(
-    const PackageContents& contents, const fs::path& images, const fs::path& shownImages, CreatedEntries& created)
+// `shownImages`, noting the files it made and the names it wrote.
+Result<void, PackageError> copyFrames(const PackageContents& contents, const fs::path& images,
+    const fs::path& shownImages, CreatedEntries& created, std::vector<std::string>& written)
 {
     for (const auto& frame : contents.frames) {
         const fs::path target = images / frame.fileName;
@@ -89,6 +90,7 @@ Result<void, PackageError> copyFrames(
         const bool existed = fs::exists(fs::symlink_status(target, error));
         if (auto copied = copyIntoPlace(frame.source, target, shownImages / frame.fileName); !copied) return copied;
         if (!existed) created.add(target);
+        written.push_back(frame.fileName);
         log("Copied " + escapedForDisplay(frame.fileName) + " to package");
     }
     return {};
@@ -100,26 +102,6 @@ bool holdsExpectedRecord(const PackageContents& contents)
     if (!contents.expectedRecord) return true;
     const auto found = readRecordText(contents.package / projectRecordName);
     return found && found.value() == *contents.expectedRecord;
-}
-
-// Frame files that neither the record nor an undo can bring back: what killed saves and replaced
-// edits left. Only plain files of our kind, untouched for a while: a younger one may be an edit
-// still being applied, or another instance's save.
-void removeUnneededFrameFiles(const fs::path& images, const std::set<std::string>& kept)
-{
-    std::vector<fs::path> unneeded;
-    std::error_code error;
-    for (fs::directory_iterator entry(images, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        std::error_code ignored;
-        if (name.starts_with('.') || kept.contains(name) || !fs::is_regular_file(entry->symlink_status(ignored)))
-            continue;
-        const auto modified = entry->last_write_time(ignored);
-        if (!ignored && fs::file_time_type::clock::now() - modified >= staleTemporaryAge)
-            unneeded.push_back(entry->path());
-    }
-    for (const auto& file : unneeded)
-        removeFileQuietly(file);
 }
 
 // The open project's own package, written where it stands under its lock: frames first, each
@@ -146,7 +128,9 @@ Result<void, PackageError> writeInPlace(const PackageContents& contents)
     }
     removeStaleReplacementTemporaries(images);
 
-    if (auto copied = copyFrames(contents, images, images, created); !copied) return copied;
+    std::vector<std::string> written;
+    if (auto copied = copyFrames(contents, images, images, created, written); !copied) return copied;
+    addToFrameLedger(package, written);
     // The frames' renames must reach the disk before the record that names them.
     if (const auto synced = syncFile(images)) return fileError(images, synced);
     const fs::path record = package / projectRecordName;
@@ -154,7 +138,7 @@ Result<void, PackageError> writeInPlace(const PackageContents& contents)
     created.keep();
     // The record is in place; a failed flush of its rename cannot be undone, only left to the system.
     static_cast<void>(syncFile(package));
-    removeUnneededFrameFiles(images, contents.keptFileNames);
+    removeUnneededFrameFiles(package, contents.keptFileNames, contents.openLock.get());
     return {};
 }
 
@@ -190,10 +174,12 @@ Result<void, PackageError> writeBeside(const PackageContents& contents)
     const fs::path shownImages = package / packageImagesFolderName;
     if (!fs::create_directory(images, error)) return fileError(shownImages, error);
     CreatedEntries frameFiles;
-    if (auto copied = copyFrames(contents, images, shownImages, frameFiles); !copied) return copied;
+    std::vector<std::string> written;
+    if (auto copied = copyFrames(contents, images, shownImages, frameFiles, written); !copied) return copied;
     frameFiles.keep();
-    if (const auto written = writeFileDurably(work / projectRecordName, contents.record))
-        return fileError(package / projectRecordName, written);
+    addToFrameLedger(work, written);
+    if (const auto failedWrite = writeFileDurably(work / projectRecordName, contents.record))
+        return fileError(package / projectRecordName, failedWrite);
     if (const auto synced = syncFile(images)) return fileError(shownImages, synced);
     if (const auto synced = syncFile(work)) return fileError(package, synced);
 

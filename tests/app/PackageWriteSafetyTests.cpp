@@ -1,3 +1,5 @@
+#include "app/PackageFrameLedger.h"
+#include "app/PackageOpenLock.h"
 #include "app/ProjectPackageReplacement.h"
 #include "platform/FileLock.h"
 #include "platform/FileReplacement.h"
@@ -137,7 +139,9 @@ TEST_F(PackageWriteSafetyTest, ASaveAsReplacesAPackageWholeAndNeverMergesIntoIt)
     writeText(old / "notes.txt", "the old package's");
     importImages({ "a.png" });
     save(old);
-    EXPECT_EQ(entriesOf(old), (std::vector<std::string> { std::string(packageLockName), "images", "project.json" }));
+    EXPECT_EQ(entriesOf(old),
+        (std::vector<std::string> { std::string(packageFrameLedgerName), std::string(packageOpenLockName),
+            std::string(packageLockName), "images", "project.json" }));
     EXPECT_EQ(entriesOf(old / "images"), std::vector<std::string> { "a.png" });
     EXPECT_EQ(entriesOf(temp.path()), (std::vector<std::string> { "Old.vorrind", "sources" }));
 }

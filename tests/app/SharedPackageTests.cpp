@@ -92,17 +92,18 @@ TEST_F(SharedPackageTest, ASaveOverAnotherProgramsChangesAsksFirst)
     EXPECT_THAT(readText(package / "project.json"), Not(HasSubstr("later.png")));
 }
 
-// Frame files nothing can bring back any more go at the next save; what the record names or an
-// undo may restore stays, and so does anything not plainly a frame file of ours.
-TEST_F(SharedPackageTest, ASaveRemovesOnlyFrameFilesNoRecordOrUndoCanBringBack)
+// Frame files this program wrote and nothing can bring back any more go at the next save; what the
+// record names or an undo may restore stays, and so does every file it did not write itself.
+TEST_F(SharedPackageTest, ASaveRemovesOnlyItsOwnFrameFilesNoRecordOrUndoCanBringBack)
 {
     const auto package = folder("P.vorrind");
     const auto images = package / "images";
     importImages({ "a.png", "b.png" });
     ASSERT_TRUE(saveProject(package));
     const auto longAgo = staleTemporaryAge + std::chrono::seconds(1);
-    // What killed saves left, and what is not ours to remove.
-    writeTestImage(images / "killed.png");
+    // What the user keeps beside the frames, and what is not ours to remove.
+    writeTestImage(images / "reference-photo.png");
+    testing::writeText(images / "notes.txt", "light from the left");
     writeTestImage(images / "young.png");
     writeTestImage(images / ".hidden.png");
     fs::create_directory(images / "folder");
@@ -117,22 +118,75 @@ TEST_F(SharedPackageTest, ASaveRemovesOnlyFrameFilesNoRecordOrUndoCanBringBack)
     endEvent();
     for (const auto& name : entriesOf(images))
         if (name != "young.png") setAge(images / name, longAgo);
+    const std::vector<std::string> notOurs { ".hidden.png", "edited_a.png", "folder", "link.png", "notes.txt",
+        "reference-photo.png", "young.png" };
     ASSERT_TRUE(saveProject(package));
-    EXPECT_EQ(entriesOf(images),
-        (std::vector<std::string> {
-            ".hidden.png", "a.png", "b.png", "edited_a.png", "folder", "link.png", "young.png" }));
+    auto expected = notOurs;
+    expected.insert(expected.end(), { "a.png", "b.png" });
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entriesOf(images), expected);
 
-    // Once no undo can bring a.png back, it goes; the record's files never do.
+    // Once no undo can bring a.png back, it goes; the record's files and the user's never do.
     undo->removeAllActions();
     setAge(images / "young.png", longAgo);
+    setAge(images / "a.png", longAgo);
     state.isDirty = true;
     ASSERT_TRUE(saveProject(package));
-    EXPECT_EQ(
-        entriesOf(images), (std::vector<std::string> { ".hidden.png", "b.png", "edited_a.png", "folder", "link.png" }));
+    expected = notOurs;
+    expected.emplace_back("b.png");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entriesOf(images), expected);
     EXPECT_TRUE(fs::exists(folder("outside.png")));
     const auto opened = readPackage(package);
     ASSERT_TRUE(opened.ok());
     EXPECT_TRUE(opened.value().missingFileNames.empty());
+}
+
+// On a caseless disk the record's "frame.png" is the file listed as "Frame.png": two spellings of
+// one file, which two links to it stand in for here. The file the record reaches stays.
+TEST_F(SharedPackageTest, ASaveKeepsTheRecordsFrameUnderAnySpellingThatReachesIt)
+{
+    const auto package = folder("Case.vorrind");
+    const auto images = package / "images";
+    importImages({ "Frame.png" });
+    ASSERT_TRUE(saveProject(package));
+    fs::create_hard_link(images / "Frame.png", images / "frame.png");
+    auto respelled = state.images.get()[0];
+    respelled.fileName = "frame.png";
+    respelled.sourcePath = (images / "frame.png").string();
+    state.updateImage(respelled);
+    endEvent();
+    undo->removeAllActions();
+    for (const auto& name : entriesOf(images))
+        setAge(images / name, staleTemporaryAge + std::chrono::seconds(1));
+    ASSERT_TRUE(saveProject(package));
+    EXPECT_TRUE(fs::exists(images / "Frame.png")) << "the record's own frame, spelled as the disk lists it";
+}
+
+// Another running copy with the package open may still undo back to a frame this copy no longer
+// needs: that frame stays until no other copy holds the package.
+TEST_F(SharedPackageTest, ASaveLeavesFramesWhileAnotherCopyHasThePackageOpen)
+{
+    const auto package = folder("Both.vorrind");
+    const auto images = package / "images";
+    importImages({ "a.png", "b.png" });
+    ASSERT_TRUE(saveProject(package));
+    auto other = std::make_unique<OtherInstance>();
+    ASSERT_TRUE(other->projectIO.loadProject(package, other->state).ok());
+
+    state.deleteImage(state.images.get()[0].id);
+    endEvent();
+    undo->removeAllActions();
+    for (const auto& name : entriesOf(images))
+        setAge(images / name, staleTemporaryAge + std::chrono::seconds(1));
+    ASSERT_TRUE(saveProject(package));
+    EXPECT_TRUE(fs::exists(images / "a.png")) << "the other copy's record still names it";
+
+    other.reset();
+    state.isDirty = true;
+    ASSERT_TRUE(saveProject(package));
+    EXPECT_FALSE(fs::exists(images / "a.png")) << "nobody else holds the package now";
+    EXPECT_TRUE(fs::exists(images / "b.png"));
 }
 
 // Opening the package that is open again and undoing returns to the same saved content.
