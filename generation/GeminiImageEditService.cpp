@@ -2,6 +2,7 @@
 
 #include "generation/Base64.h"
 #include "generation/JsonFields.h"
+#include "generation/PictureSignature.h"
 #include "generation/ProviderRefusal.h"
 #include "generation/Text.h"
 
@@ -110,7 +111,7 @@ GenerationResult<GeneratedImage> imageFromGeminiResponse(const std::string& body
         if (!image) continue;
         const auto data = json::optionalText(*image, "data");
         if (!data || !*data) continue;
-        if (auto bytes = base64::decodeImage(**data, true))
+        if (auto bytes = base64::decodeImage(**data, true); bytes && looksLikePicture(*bytes))
             return GeneratedImage { std::move(*bytes), mediaType(*image) };
     }
     // No picture: the model's own words say why, else the reason it stopped.

@@ -2,6 +2,7 @@
 
 #include "generation/Base64.h"
 #include "generation/JsonFields.h"
+#include "generation/PictureSignature.h"
 #include "generation/ProviderRefusal.h"
 
 #include <nlohmann/json.hpp>
@@ -37,7 +38,7 @@ GenerationResult<GeneratedImage> imageFromImagesResponse(const std::string& body
     const auto entry = readEntry(data.front());
     if (!entry) return ResponseDecodingError {};
     if (entry->b64Json) {
-        if (auto bytes = base64::decodeImage(*entry->b64Json, true)) {
+        if (auto bytes = base64::decodeImage(*entry->b64Json, true); bytes && looksLikePicture(*bytes)) {
             return GeneratedImage { std::move(*bytes), entry->contentType };
         }
     }

@@ -3,6 +3,7 @@
 #include "generation/Base64.h"
 #include "generation/ImagesResponse.h"
 #include "generation/JsonFields.h"
+#include "generation/PictureSignature.h"
 #include "generation/ProviderRefusal.h"
 #include "generation/Text.h"
 
@@ -98,7 +99,7 @@ std::optional<OpenRouterImageService::DataURL> OpenRouterImageService::decodeDat
     std::string header(text.substr(0, comma));
     if (header.find("base64") == std::string::npos) return std::nullopt;
     auto bytes = base64::decodeImage(text.substr(comma + 1), true);
-    if (!bytes) return std::nullopt;
+    if (!bytes || !looksLikePicture(*bytes)) return std::nullopt;
     eraseAll(header, "data:");
     eraseAll(header, ";base64");
     return DataURL { std::move(*bytes), header.empty() ? std::nullopt : std::optional<std::string>(header) };

@@ -26,7 +26,7 @@ public:
         std::stop_token stop) override;
 
     static bool modelNeedsChat(std::string_view model);
-    // A "data:" address with base64 content; nothing for any other text or content that yields no bytes.
+    // A "data:" address with base64 content; nothing for any other text or content that is no picture.
     static std::optional<DataURL> decodeDataURL(std::string_view text);
 
     const std::string baseURL;

@@ -1,5 +1,6 @@
 #include "generation/ProviderExchange.h"
 
+#include "generation/PictureSignature.h"
 #include "generation/Text.h"
 #include "platform/Text.h"
 #include "platform/http/WebUrl.h"
@@ -33,7 +34,7 @@ GenerationResult<GeneratedImage> ProviderConnection::download(
     auto sent = session.send(request, stop);
     if (!sent.ok()) return sent.error();
     log.logResponse(tag, &sent.value(), nullptr);
-    if (!sent.value().succeeded()) return ImageGenerationError::decodeFailed();
+    if (!sent.value().succeeded() || !looksLikePicture(sent.value().body)) return ImageGenerationError::decodeFailed();
     auto contentType = sent.value().header("Content-Type");
     return GeneratedImage { std::move(sent.value().body), std::move(contentType) };
 }

@@ -26,7 +26,7 @@ struct ProviderConnection {
     GenerationResult<HttpResponse> exchange(
         std::string_view tag, const HttpRequest& request, std::string_view key, std::stop_token stop) const;
     // Downloads an image address named in a reply. Only absolute web addresses are fetched, and
-    // an error page is no image: both fail as decodeFailed.
+    // an error page, or bytes that are no picture, is no image: all fail as decodeFailed.
     GenerationResult<GeneratedImage> download(std::string_view tag, const std::string& url, std::stop_token stop) const;
 };
 

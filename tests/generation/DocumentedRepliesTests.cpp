@@ -36,7 +36,8 @@ TEST_F(DocumentedRepliesTest, AGeminiThoughtIsNeverTakenForTheAnswer)
 {
     using Json = nlohmann::json;
     const auto image = [](const char* bytes) {
-        return Json { { "inlineData", { { "mimeType", "image/png" }, { "data", base64::encode(bytes) } } } };
+        return Json { { "inlineData",
+            { { "mimeType", "image/png" }, { "data", base64::encode(testing::picture(bytes)) } } } };
     };
     auto draft = image("draft");
     draft["thought"] = true;
@@ -46,6 +47,42 @@ TEST_F(DocumentedRepliesTest, AGeminiThoughtIsNeverTakenForTheAnswer)
     };
     EXPECT_EQ(outcome(Client::gemini, reply({ thinking, draft, image("final") })), "bytes:final");
     EXPECT_EQ(outcome(Client::gemini, reply({ thinking, draft })), "Failed to decode image data");
+}
+
+TEST_F(DocumentedRepliesTest, BytesThatAreNoPictureAreNoImage)
+{
+    const std::string html = "<!doctype html><title>Error</title>";
+    server.reply("/page.png", { 200, html, "text/html" });
+    const auto encodedHtml = base64::encode(html);
+    const struct {
+        Client client;
+        std::string body;
+    } cases[] = {
+        { Client::openAI, R"({"data":[{"url":")" + server.url("/page.png") + R"("}]})" },
+        { Client::openAI, R"({"data":[{"b64_json":")" + encodedHtml + R"("}]})" },
+        { Client::gemini,
+            R"({"candidates":[{"content":{"parts":[{"inlineData":{"data":")" + encodedHtml + R"("}}]}}]})" },
+        { Client::openRouter,
+            R"({"choices":[{"message":{"images":[{"image_url":{"url":"data:text/html;base64,)" + encodedHtml
+                + R"("}}]}}]})" },
+        { Client::openRouter,
+            R"({"choices":[{"message":{"images":[{"image_url":{"url":")" + server.url("/page.png") + R"("}}]}}]})" },
+    };
+    for (const auto& entry : cases)
+        EXPECT_EQ(outcome(entry.client, entry.body), "Failed to decode image data") << entry.body;
+
+    // Every known picture file passes whatever follows its signature.
+    for (const auto& head : { std::string("\xff\xd8\xff\xe0", 4), std::string("RIFF\0\0\0\0WEBPVP8 ", 16),
+             std::string("\0\0\0\x18"
+                         "ftypheic",
+                 12),
+             std::string("\0\0\0\x1c"
+                         "ftypavif",
+                 12),
+             std::string("GIF89a") }) {
+        const auto body = R"({"data":[{"b64_json":")" + base64::encode(head + "rest") + R"("}]})";
+        EXPECT_EQ(outcome(Client::openAI, body), "bytes:" + head + "rest") << head;
+    }
 }
 
 TEST_F(DocumentedRepliesTest, RefusalsSayTheProviderDeclinedAndWhy)

@@ -24,7 +24,8 @@ TEST_F(GeminiClientTest, RequestNamesTheModelInThePathAndTheKeyInTheQuery)
 {
     server.reply("/v1beta/models/gemini-image:generateContent",
         { 200,
-            candidates(Json::array({ { { "inlineData", { { "mimeType", "image/png" }, { "data", "aW1n" } } } } })) });
+            candidates(Json::array({ { { "inlineData",
+                { { "mimeType", "image/png" }, { "data", base64::encode(testing::picture("img")) } } } } })) });
     const struct {
         std::optional<std::string> system;
         std::string prompt;
@@ -40,7 +41,7 @@ TEST_F(GeminiClientTest, RequestNamesTheModelInThePathAndTheKeyInTheQuery)
     for (const auto& entry : cases) {
         const auto result = generate(entry.prompt, "  google/gemini-image \n", entry.input, entry.system);
         ASSERT_TRUE(result.ok()) << text(result);
-        EXPECT_EQ(result.value(), (GeneratedImage { "img", "image/png" }));
+        EXPECT_EQ(result.value(), (GeneratedImage { testing::picture("img"), "image/png" }));
         const auto request = server.received().back();
         EXPECT_EQ(request.method, "POST");
         EXPECT_EQ(request.path, "/v1beta/models/gemini-image:generateContent");
@@ -54,9 +55,11 @@ TEST_F(GeminiClientTest, RequestNamesTheModelInThePathAndTheKeyInTheQuery)
 
 TEST_F(GeminiClientTest, RepliesAreReadFromTheFirstCandidateOnly)
 {
-    const Json image = { { "inline_data", { { "mime_type", "image/jpeg" }, { "data", base64::encode("jpeg") } } } };
-    const Json camel = { { "inlineData", { { "mimeType", "image/webp" }, { "data", base64::encode("webp") } } } };
-    const Json noType = { { "inlineData", { { "data", base64::encode("bare") } } } };
+    const Json image = { { "inline_data",
+        { { "mime_type", "image/jpeg" }, { "data", base64::encode(testing::picture("jpeg")) } } } };
+    const Json camel
+        = { { "inlineData", { { "mimeType", "image/webp" }, { "data", base64::encode(testing::picture("webp")) } } } };
+    const Json noType = { { "inlineData", { { "data", base64::encode(testing::picture("bare")) } } } };
     const Json bad = { { "inline_data", { { "mime_type", "image/png" }, { "data", "***" } } } };
     const Json empty = { { "inline_data", { { "mime_type", "image/png" }, { "data", "" } } } };
     const Json words = { { "text", "Here you go" } };

@@ -1,3 +1,4 @@
+#include "generation/Base64.h"
 #include "generation/ProviderFixture.h"
 
 namespace tl {
@@ -29,10 +30,12 @@ class RouterTest : public testing::ProviderTest {
 protected:
     RouterTest()
     {
-        const std::string image = R"({"data":[{"b64_json":"aW1n"}]})";
+        const auto encoded = base64::encode(testing::picture("img"));
+        const std::string image = R"({"data":[{"b64_json":")" + encoded + R"("}]})";
         server.reply("/v1/images/generations", { 200, image });
         server.reply("/api/v1/images/generations", { 200, image });
-        const std::string candidate = R"({"candidates":[{"content":{"parts":[{"inlineData":{"data":"aW1n"}}]}}]})";
+        const std::string candidate
+            = R"({"candidates":[{"content":{"parts":[{"inlineData":{"data":")" + encoded + R"("}}]}}]})";
         server.reply("/v1beta/models/image-model:generateContent", { 200, candidate });
         server.reply("/v1beta/models/:generateContent", { 200, candidate });
         server.reply("/v1beta/models/gemini-2.5-flash-image:generateContent", { 200, candidate });

@@ -51,8 +51,9 @@ TEST(OpenAISizes, AreNormalisedToAcceptedOnes)
 
 TEST_F(OpenAIClientTest, GenerationRequestCarriesModelPromptAndSize)
 {
-    answerWith(
-        { { "data", Json::array({ { { "b64_json", base64::encode("png") }, { "content_type", "image/png" } } }) } });
+    answerWith({ { "data",
+        Json::array(
+            { { { "b64_json", base64::encode(testing::picture("png")) }, { "content_type", "image/png" } } }) } });
     const struct {
         std::string model;
         std::optional<std::string> system;
@@ -73,7 +74,7 @@ TEST_F(OpenAIClientTest, GenerationRequestCarriesModelPromptAndSize)
         const auto result
             = generate(entry.prompt, entry.model, entry.aspectRatio, std::nullopt, entry.system, entry.size);
         ASSERT_TRUE(result.ok()) << text(result);
-        EXPECT_EQ(result.value(), (GeneratedImage { "png", "image/png" }));
+        EXPECT_EQ(result.value(), (GeneratedImage { testing::picture("png"), "image/png" }));
         const auto request = server.received().back();
         EXPECT_EQ(request.method, "POST");
         EXPECT_EQ(request.path, "/v1/images/generations");
@@ -85,12 +86,13 @@ TEST_F(OpenAIClientTest, GenerationRequestCarriesModelPromptAndSize)
 
 TEST_F(OpenAIClientTest, EditsSendAMultipartFormWithTheImageUntouched)
 {
-    server.reply("/v1/images/edits", { 200, R"({"data":[{"b64_json":"ZWRpdGVk"}]})" });
+    server.reply("/v1/images/edits",
+        { 200, R"({"data":[{"b64_json":")" + base64::encode(testing::picture("edited")) + R"("}]})" });
     const std::string image("\x89PNG\0\xff binary", 13);
     for (const auto& size : { std::optional<std::string>("1024x576"), std::optional<std::string>() }) {
         const auto result = generate("relight", "openai/model", "16:9", image, "sys", size);
         ASSERT_TRUE(result.ok()) << text(result);
-        EXPECT_EQ(result.value(), (GeneratedImage { "edited", std::nullopt }));
+        EXPECT_EQ(result.value(), (GeneratedImage { testing::picture("edited"), std::nullopt }));
 
         const auto request = server.received().back();
         EXPECT_EQ(request.path, "/v1/images/edits");
@@ -108,7 +110,7 @@ TEST_F(OpenAIClientTest, EditsSendAMultipartFormWithTheImageUntouched)
 
 TEST_F(OpenAIClientTest, RepliesAreDecodedOrReportedPlainly)
 {
-    server.reply("/image.png", { 200, "fetched", "image/webp" });
+    server.reply("/image.png", { 200, testing::picture("fetched"), "image/webp" });
     server.reply("/gone.png", { 404, "<html>gone</html>", "text/html" });
     const auto withEntry = [](Json fields) { return Json { { "data", Json::array({ fields }) } }.dump(); };
     const struct {
@@ -116,7 +118,8 @@ TEST_F(OpenAIClientTest, RepliesAreDecodedOrReportedPlainly)
         std::string body;
         std::string expected;
     } cases[] = {
-        { 200, withEntry({ { "b64_json", "Ynl0\nZXM=" } }), "bytes:bytes" },
+        { 200, withEntry({ { "b64_json", base64::encode(testing::picture("bytes")).insert(4, "\n") } }),
+            "bytes:bytes" },
         { 200, withEntry({ { "b64_json", "" }, { "url", server.url("/image.png") } }), "bytes:fetched" },
         { 200, withEntry({ { "b64_json", "!!!" }, { "url", server.url("/image.png") } }), "bytes:fetched" },
         { 200, withEntry({ { "b64_json", "!!!" } }), "Failed to decode image data" },

@@ -48,9 +48,9 @@ TEST(OpenRouterRules, ChatModelsAndDataAddresses)
         std::optional<std::string> bytes;
         std::optional<std::string> mediaType;
     } cases[] = {
-        { "data:image/png;base64," + base64::encode("png"), "png", "image/png" },
-        { "data:;base64," + base64::encode("x"), "x", std::nullopt },
-        { "data:image/jpeg;base64,eA\n==", "x", "image/jpeg" },
+        { "data:image/png;base64," + base64::encode(testing::picture("png")), testing::picture("png"), "image/png" },
+        { "data:;base64," + base64::encode(testing::picture("x")), testing::picture("x"), std::nullopt },
+        { "data:image/jpeg;base64," + base64::encode("\xff\xd8\xffx").insert(6, "\n"), "\xff\xd8\xffx", "image/jpeg" },
         { "data:image/png," + base64::encode("x"), std::nullopt, std::nullopt },
         { "data:image/png;base64", std::nullopt, std::nullopt },
         { "data:image/png;base64,", std::nullopt, std::nullopt },
@@ -69,11 +69,14 @@ TEST(OpenRouterRules, ChatModelsAndDataAddresses)
 
 TEST_F(OpenRouterClientTest, ImageRoadSendsTheAspectRatioAsSizeAndNothingElse)
 {
-    server.reply(kImages, { 200, R"({"data":[{"b64_json":"aW1n","content_type":"image/png"}]})" });
+    server.reply(kImages,
+        { 200,
+            R"({"data":[{"b64_json":")" + base64::encode(testing::picture("img"))
+                + R"(","content_type":"image/png"}]})" });
     for (const char* model : { "openrouter/vendor/image-model", "OpenRouter/vendor/image-model" }) {
         const auto result = generate(model, std::nullopt, "ignored system", "1024x576");
         ASSERT_TRUE(result.ok()) << text(result);
-        EXPECT_EQ(result.value(), (GeneratedImage { "img", "image/png" }));
+        EXPECT_EQ(result.value(), (GeneratedImage { testing::picture("img"), "image/png" }));
         const auto request = server.received().back();
         EXPECT_EQ(request.path, kImages);
         EXPECT_EQ(request.headers.at("Authorization"), "Bearer or-key");
@@ -89,10 +92,10 @@ TEST_F(OpenRouterClientTest, ImageRoadSendsTheAspectRatioAsSizeAndNothingElse)
 TEST_F(OpenRouterClientTest, MissingImageEndpointFallsBackToChatOnce)
 {
     server.reply(kImages, { 404, "not here" });
-    server.reply(kChat, { 200, chatReply("data:image/png;base64," + base64::encode("chat")) });
+    server.reply(kChat, { 200, chatReply("data:image/png;base64," + base64::encode(testing::picture("chat"))) });
     const auto result = generate("vendor/image-model", std::nullopt, std::nullopt, "1024x576");
     ASSERT_TRUE(result.ok()) << text(result);
-    EXPECT_EQ(result.value(), (GeneratedImage { "chat", "image/png" }));
+    EXPECT_EQ(result.value(), (GeneratedImage { testing::picture("chat"), "image/png" }));
     EXPECT_EQ(paths(), (std::vector<std::string> { kImages, kChat }));
     EXPECT_EQ(lastJsonBody(),
         (Json { { "model", "vendor/image-model" },
@@ -110,10 +113,10 @@ TEST_F(OpenRouterClientTest, MissingImageEndpointFallsBackToChatOnce)
 TEST_F(OpenRouterClientTest, ChatRoadCarriesTheImageFirstAndTheSystemPromptApart)
 {
     server.reply(kChat, { 200, chatReply(server.url("/result.png")) });
-    server.reply("/result.png", { 200, "fetched", "image/webp" });
+    server.reply("/result.png", { 200, testing::picture("fetched"), "image/webp" });
     const auto result = generate("google/any-model", std::string("pic"), "Be bold");
     ASSERT_TRUE(result.ok()) << text(result);
-    EXPECT_EQ(result.value(), (GeneratedImage { "fetched", "image/webp" }));
+    EXPECT_EQ(result.value(), (GeneratedImage { testing::picture("fetched"), "image/webp" }));
     EXPECT_EQ(paths(), (std::vector<std::string> { kChat, "/result.png" }));
     const auto body = Json::parse(server.received().front().body);
     EXPECT_EQ(body["messages"], Json::parse(R"([{"role":"system","content":"Be bold"},{"role":"user","content":[
