@@ -3,7 +3,10 @@
 #include "engine/SunPosition.h"
 #include "engine/desktop/WallpaperSource.h"
 
+#include <gnome-bg/gnome-bg-slide-show.h>
 #include <opencv2/core.hpp>
+
+#include <string>
 
 #include <memory>
 #include <vector>
@@ -23,6 +26,19 @@ inline desktop::SunPlacement sunAt(Date instant, double latitude, double longitu
 {
     const SunPosition sun = sunPosition(instant, TimeZone::utc(), latitude, longitude);
     return { sun.elevation, sun.azimuth };
+}
+
+// The file GNOME's own reader shows first in a slideshow, or "" when it cannot read the slideshow.
+inline std::string firstSlideFile(const std::filesystem::path& slideshow)
+{
+    g_autoptr(GnomeBGSlideShow) show = gnome_bg_slide_show_new(slideshow.c_str());
+    if (!gnome_bg_slide_show_load(show, nullptr)) return "";
+    double progress = 0, duration = 0;
+    gboolean fixed = FALSE;
+    const char* from = nullptr;
+    const char* to = nullptr;
+    if (!gnome_bg_slide_show_get_slide(show, 0, 1920, 1080, &progress, &duration, &fixed, &from, &to)) return "";
+    return from ? from : "";
 }
 
 } // namespace tl::test

@@ -44,14 +44,8 @@ TEST(HostileNames, SlideshowAndListingStayWellFormedAndNameTheirFiles)
         ASSERT_TRUE(written) << written.error().text;
         EXPECT_TRUE(xmllintAccepts(written.value().picture));
         EXPECT_TRUE(xmllintAccepts(written.value().propertiesFile));
-        g_autoptr(GnomeBGSlideShow) show = gnome_bg_slide_show_new(written.value().picture.c_str());
-        ASSERT_TRUE(gnome_bg_slide_show_load(show, nullptr));
-        double progress = 0, duration = 0;
-        gboolean fixed = FALSE;
-        const char* from = nullptr;
-        const char* to = nullptr;
-        ASSERT_TRUE(gnome_bg_slide_show_get_slide(show, 0, 1920, 1080, &progress, &duration, &fixed, &from, &to));
-        EXPECT_TRUE(fs::exists(from)) << from;
+        const std::string first = test::firstSlideFile(written.value().picture);
+        EXPECT_TRUE(!first.empty() && fs::exists(first)) << first;
     }
 }
 
