@@ -2,7 +2,9 @@
 
 #include "engine/BinaryPropertyListReader.h"
 #include "engine/HeicGenerator.h"
+#include "engine/desktop/DesktopXmp.h"
 #include "engine/desktop/DynamicHeicReader.h"
+#include "engine/desktop/DynamicHeicReaderBoxes.h"
 
 #include "ExportTestSupport.h"
 #include "support/DynamicHeicFiles.h"
@@ -260,6 +262,71 @@ TEST(BinaryPropertyListReaderTest, RefusesListsThatPointOutsideThemselvesOrLoop)
     };
     for (const auto& [name, bytes] : cases)
         EXPECT_FALSE(readBinaryPropertyList(bytes)) << name;
+}
+
+TEST(BinaryPropertyListReaderTest, EachBoundRefusesWhatOnlyItCatches)
+{
+    // Object 15 lies past a one-entry offset table: read from the trailer, its offset would be the
+    // count's low byte, 16, where an integer waits.
+    std::vector<std::uint8_t> shortTable { 0xA1, 0x0F };
+    shortTable.resize(8, 0);
+    shortTable.insert(shortTable.end(), { 0x10, 0x07 });
+    shortTable.resize(16, 0);
+    // An array naming one 3 MB text twice: 6 MB of text from a 3 MB file.
+    std::vector<std::uint8_t> sharedText { 0xA2, 0x01, 0x01, 0x5F, 0x12, 0x00, 0x30, 0x00, 0x00 };
+    sharedText.resize(sharedText.size() + (std::size_t { 3 } << 20), 'x');
+    // 40 arrays each holding the next.
+    std::vector<std::uint8_t> deep, deepOffsets;
+    for (std::uint8_t k = 0; k < 40; ++k) {
+        deepOffsets.push_back(static_cast<std::uint8_t>(8 + deep.size()));
+        deep.insert(deep.end(), { 0xA1, static_cast<std::uint8_t>(k + 1) });
+    }
+    deepOffsets.push_back(static_cast<std::uint8_t>(8 + deep.size()));
+    deep.insert(deep.end(), { 0x10, 0x07 });
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> cases {
+        { "object past the offset table", plist(shortTable, { 8 }, 16) },
+        { "one text counted for each reference", plist(sharedText, { 8, 11 }, 2) },
+        { "nesting past the depth limit", plist(deep, deepOffsets, 41) },
+        { "lone low surrogate", plist({ 0x61, 0xDC, 0x00 }, { 8 }, 1) },
+        { "high surrogate at the end", plist({ 0x61, 0xD8, 0x00 }, { 8 }, 1) },
+        { "high surrogate before a letter", plist({ 0x62, 0xD8, 0x00, 0x00, 0x41 }, { 8 }, 1) },
+    };
+    for (const auto& [name, bytes] : cases)
+        EXPECT_FALSE(readBinaryPropertyList(bytes)) << name;
+    const auto pair = readBinaryPropertyList(plist({ 0x62, 0xD8, 0x3D, 0xDE, 0x00 }, { 8 }, 1));
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(std::get<std::string>(pair->value), "\xF0\x9F\x98\x80");
+}
+
+TEST(DesktopXmpTest, Base64PaddingEndsTheText)
+{
+    EXPECT_EQ(desktop::decodeBase64("QQ=="), (std::vector<std::uint8_t> { 'A' }));
+    EXPECT_FALSE(desktop::decodeBase64("QQ==QQ")) << "data after padding";
+    EXPECT_FALSE(desktop::decodeBase64("QQ===")) << "three padding signs";
+}
+
+TEST(DynamicHeicBoxesTest, ABoxLongerThanTheFileIsNotEntered)
+{
+    // A meta box claiming 4 KB in a 44-byte file, its pitm inside the bytes that exist.
+    std::vector<std::uint8_t> file { 0, 0, 0, 16, 'f', 't', 'y', 'p', 'h', 'e', 'i', 'c', 0, 0, 0, 0, 0, 0, 0x10, 0,
+        'm', 'e', 't', 'a', 0, 0, 0, 0, 0, 0, 0, 14, 'p', 'i', 't', 'm', 0, 0, 0, 0, 0, 1, 0, 0 };
+    EXPECT_FALSE(desktop::primaryIdField(file));
+    file[18] = 0;
+    file[19] = 28; // the same box at its true size
+    EXPECT_TRUE(desktop::primaryIdField(file));
+}
+
+TEST_F(DynamicHeicReaderTest, AnXmpPacketBeyondTheSizeLimitIsPassedOver)
+{
+    pictures = { test::syntheticPhoto(32, 32, 1), test::syntheticPhoto(32, 32, 2) };
+    const std::string record = desktopXmpPacket(
+        PropertyListValue {
+            PropertyListDictionary { { "l", { std::int64_t { 0 } } }, { "d", { std::int64_t { 1 } } } } },
+        "apr");
+    ASSERT_TRUE(test::writeDynamicHeic(pictures, output, record));
+    ASSERT_TRUE(std::holds_alternative<desktop::AppearancePair>(open().wallpaper().layout));
+    ASSERT_TRUE(test::writeDynamicHeic(pictures, output, record + std::string(std::size_t { 5 } << 20, ' ')));
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(open().wallpaper().layout));
 }
 
 TEST(BinaryPropertyListReaderTest, RefusesSharedMembersThatUnfoldBeyondTheLimits)
