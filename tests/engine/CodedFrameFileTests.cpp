@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <thread>
 
 namespace tl {
@@ -51,6 +52,47 @@ TEST(CodedFrameFile, FramesStoredAtOnceComeBackWholeAndLeaveNoFileBehind)
     }
     file.reset();
     EXPECT_TRUE(std::filesystem::is_empty(folder.path));
+}
+
+// Many small frames stored at once from many threads, released together: each must get a stretch
+// of its own, so every frame comes back with its own bytes.
+TEST(CodedFrameFile, FramesStoredByManyThreadsEachGetTheirOwnStretch)
+{
+    test::ScratchFolder folder;
+    auto file = CodedFrameFile::createIn(folder.path);
+    ASSERT_TRUE(file);
+    constexpr int threads = 16, framesEach = 1500;
+    std::vector<HevcCodedImage> frames;
+    for (int seed = 0; seed < threads * framesEach; ++seed)
+        frames.push_back(codedFrame(seed, 3));
+    std::vector<CodedFrameFile::Stored> stored(frames.size());
+    std::latch start(threads);
+    std::vector<std::thread> workers;
+    for (int first = 0; first < threads; ++first)
+        workers.emplace_back([&, first] {
+            start.arrive_and_wait();
+            for (std::size_t index = static_cast<std::size_t>(first); index < frames.size(); index += threads)
+                stored[index] = std::get<CodedFrameFile::Stored>(file->store(frames[index]));
+        });
+    for (auto& worker : workers)
+        worker.join();
+    for (std::size_t index = 0; index < frames.size(); ++index) {
+        const auto back = file->load(stored[index]);
+        ASSERT_TRUE(std::holds_alternative<HevcCodedImage>(back)) << "frame " << index;
+        ASSERT_TRUE(std::get<HevcCodedImage>(back).units == frames[index].units) << "frame " << index;
+    }
+}
+
+TEST(CodedFrameFile, AFrameCutShortByTheFileEndIsAnError)
+{
+    test::ScratchFolder folder;
+    auto file = CodedFrameFile::createIn(folder.path);
+    ASSERT_TRUE(file);
+    auto stored = std::get<CodedFrameFile::Stored>(file->store(codedFrame(1, 100)));
+    stored.length += 8; // what the file holds past it would read as two empty units
+    const auto back = file->load(stored);
+    ASSERT_TRUE(std::holds_alternative<std::error_code>(back));
+    EXPECT_EQ(std::get<std::error_code>(back), std::make_error_code(std::errc::io_error));
 }
 
 TEST(CodedFrameFile, AFullDiskIsReportedNotTakenForAStoredFrame)

@@ -266,12 +266,12 @@ TEST(BinaryPropertyListReaderTest, RefusesListsThatPointOutsideThemselvesOrLoop)
 
 TEST(BinaryPropertyListReaderTest, EachBoundRefusesWhatOnlyItCatches)
 {
-    // Object 15 lies past a one-entry offset table: read from the trailer, its offset would be the
-    // count's low byte, 16, where an integer waits.
-    std::vector<std::uint8_t> shortTable { 0xA1, 0x0F };
-    shortTable.resize(8, 0);
+    // Object 16 lies past a one-entry offset table: read from the trailer, its offset would be the
+    // count's low byte, 17, where an integer waits.
+    std::vector<std::uint8_t> shortTable { 0xA1, 0x10 };
+    shortTable.resize(9, 0);
     shortTable.insert(shortTable.end(), { 0x10, 0x07 });
-    shortTable.resize(16, 0);
+    shortTable.resize(17, 0);
     // An array naming one 3 MB text twice: 6 MB of text from a 3 MB file.
     std::vector<std::uint8_t> sharedText { 0xA2, 0x01, 0x01, 0x5F, 0x12, 0x00, 0x30, 0x00, 0x00 };
     sharedText.resize(sharedText.size() + (std::size_t { 3 } << 20), 'x');
@@ -284,11 +284,11 @@ TEST(BinaryPropertyListReaderTest, EachBoundRefusesWhatOnlyItCatches)
     deepOffsets.push_back(static_cast<std::uint8_t>(8 + deep.size()));
     deep.insert(deep.end(), { 0x10, 0x07 });
     const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> cases {
-        { "object past the offset table", plist(shortTable, { 8 }, 16) },
+        { "object past the offset table", plist(shortTable, { 8 }, 17) },
         { "one text counted for each reference", plist(sharedText, { 8, 11 }, 2) },
         { "nesting past the depth limit", plist(deep, deepOffsets, 41) },
         { "lone low surrogate", plist({ 0x61, 0xDC, 0x00 }, { 8 }, 1) },
-        { "high surrogate at the end", plist({ 0x61, 0xD8, 0x00 }, { 8 }, 1) },
+        { "high surrogate at the end, a low one after the text", plist({ 0x61, 0xD8, 0x00, 0xDC, 0x00 }, { 8 }, 1) },
         { "high surrogate before a letter", plist({ 0x62, 0xD8, 0x00, 0x00, 0x41 }, { 8 }, 1) },
     };
     for (const auto& [name, bytes] : cases)

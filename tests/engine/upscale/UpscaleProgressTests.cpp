@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 #include <regex>
 
@@ -139,6 +141,22 @@ TEST(CodingProgressTest, TimeLeftCountsDownEverySecondWhileFramesCode)
     now = at(100 + end);
     progress.frameCoded();
     EXPECT_EQ(lines.back(), "Encoded image 10/10");
+}
+
+// Ticks that come after the last frame must not say it again: the view takes each line as news.
+TEST(CodingProgressTest, TheLastLineIsReportedOnce)
+{
+    Time now = at(100);
+    std::vector<std::string> lines;
+    CodingProgress progress(
+        2, [&](int, const std::string& line) { lines.push_back(line); }, std::nullopt, [&] { return now; });
+    progress.frameCoded();
+    progress.tick();
+    progress.frameCoded();
+    progress.tick();
+    progress.tick();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Encoded image 2/2"), 1);
+    EXPECT_EQ(lines.size(), 4u);
 }
 
 } // namespace
