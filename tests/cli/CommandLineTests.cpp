@@ -168,10 +168,11 @@ TEST_F(CommandLineExportTest, DesktopWritesGnomesSlideshowAndPlasmasPackageFromA
     const auto slideshow = runCli({ "desktop", samplePackage.string(), "--gnome", gnome.string(), "--location",
         "52.37,4.90", "--date", "2026-06-21" });
     ASSERT_EQ(slideshow.status, 0) << slideshow.err;
-    const std::string xml = test::readBytes(gnome / "Seaside.xml");
+    // The slideshow goes into a folder of its own inside the one named, never over it.
+    const std::string xml = test::readBytes(gnome / "Seaside" / "Seaside.xml");
     EXPECT_NE(xml.find("<starttime>"), std::string::npos) << xml;
     std::size_t pictures = 0;
-    for (const auto& entry : fs::directory_iterator(gnome))
+    for (const auto& entry : fs::directory_iterator(gnome / "Seaside"))
         pictures += entry.path().extension() == ".png";
     EXPECT_EQ(pictures, 7u);
 
@@ -190,7 +191,7 @@ TEST_F(CommandLineExportTest, DesktopWritesGnomesSlideshowAndPlasmasPackageFromA
     std::string expected = xml;
     for (auto at = expected.find(gnome.string()); at != std::string::npos; at = expected.find(gnome.string(), at))
         expected.replace(at, gnome.string().size(), located.string());
-    EXPECT_EQ(test::readBytes(located / "Seaside.xml"), expected);
+    EXPECT_EQ(test::readBytes(located / "Seaside" / "Seaside.xml"), expected);
 
     // The exported HEIC, read back, gives Plasma its brightest and darkest frames.
     const fs::path heic = scratch.path / "Seaside.heic";
@@ -200,9 +201,9 @@ TEST_F(CommandLineExportTest, DesktopWritesGnomesSlideshowAndPlasmasPackageFromA
     const auto package = runCli({ "desktop", heic.string(), "--plasma", plasma.string() }, amsterdam);
     ASSERT_EQ(package.status, 0) << package.err;
     EXPECT_EQ(asked, 1) << "Plasma's light/dark pair has no times to place";
-    EXPECT_TRUE(fs::exists(plasma / "metadata.json"));
-    EXPECT_TRUE(fs::exists(plasma / "contents" / "images" / "160x90.png"));
-    EXPECT_TRUE(fs::exists(plasma / "contents" / "images_dark" / "160x90.png"));
+    EXPECT_TRUE(fs::exists(plasma / "Seaside" / "metadata.json"));
+    EXPECT_TRUE(fs::exists(plasma / "Seaside" / "contents" / "images" / "160x90.png"));
+    EXPECT_TRUE(fs::exists(plasma / "Seaside" / "contents" / "images_dark" / "160x90.png"));
 }
 
 } // namespace
