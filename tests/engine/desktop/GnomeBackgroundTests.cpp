@@ -68,6 +68,7 @@ TEST(GnomeBackground, SlideshowShowsTheFrameWhoseSunPositionMatchesTheHourInGnom
     EXPECT_TRUE(written.value().notes.empty());
     EXPECT_EQ(written.value().picture, scratch.path / "backgrounds" / "Solstice" / "Solstice.xml");
 
+    const test::GnomeReaderLeaksIgnored ignored;
     g_autoptr(GnomeBGSlideShow) show = gnome_bg_slide_show_new(written.value().picture.c_str());
     GError* error = nullptr;
     ASSERT_TRUE(gnome_bg_slide_show_load(show, &error)) << (error ? error->message : "");

@@ -113,6 +113,7 @@ DayScore scoreDay(const SolarSchedule& schedule, const Place& place, CivilDay da
     const std::string text = slideshowXml(dayLoop(schedule, solarDay), day, files);
     std::ofstream(xml) << text;
     // GNOME's reader says when the loop starts on the local clock and how long it lasts.
+    const test::GnomeReaderLeaksIgnored ignored;
     g_autoptr(GnomeBGSlideShow) show = gnome_bg_slide_show_new(xml.c_str());
     EXPECT_TRUE(gnome_bg_slide_show_load(show, nullptr));
     const std::vector<Slide> slides = slidesOf(text);
